@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# One entry point for building, the demo, the tests and the benchmarks.
+#   ./build.sh          build everything (modules in build/mex)
+#   ./build.sh demo     build, then run the quarter-wave mirror demo
+#   ./build.sh test     build, then run every test
+#   ./build.sh bench    build, then run the benchmarks and print a table
+# Missing Debian packages are installed with apt-get when run as root;
+# otherwise the script names them and stops.
+set -euo pipefail
+cd "$(dirname "$0")"
+root=$(pwd)
+build=${BUILD_DIR:-$root/build}
+
+packages=(cmake g++ make libgtest-dev libbenchmark-dev octave octave-dev gnuplot-nox
+          fonts-freefont-otf)
+
+install_missing() {
+  local missing=()
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return
+  if [ "$(id -u)" -eq 0 ]; then
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -q
+    apt-get install -y -q --no-install-recommends "${missing[@]}"
+  else
+    echo "Missing packages: ${missing[*]}" >&2
+    echo "Install them with: sudo apt-get install ${missing[*]}" >&2
+    exit 1
+  fi
+}
+
+compile() {
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release
+  cmake --build "$build" -j "$(nproc)"
+}
+
+octave_run() {
+  (cd "$build" && octave-cli --no-history --norc --no-window-system --eval "$1")
+}
+
+install_missing
+compile
+case "${1:-build}" in
+  build) ;;
+  demo)
+    octave_run "addpath('$build/mex'); addpath('$root/examples'); quarter_wave_mirror('$build/quarter_wave_mirror.png');"
+    ;;
+  test)
+    ctest --test-dir "$build" --output-on-failure
+    ;;
+  bench)
+    "$root/bench/run.sh" "$build"
+    ;;
+  *)
+    echo "usage: $0 [build|demo|test|bench]" >&2
+    exit 2
+    ;;
+esac

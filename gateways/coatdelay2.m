@@ -1,0 +1,50 @@
+%COATDELAY2 Reflectance and group delay of a two-material multilayer coating.
+%   [R, GD] = coatdelay2(k, d, n_a, N, Nprime, theta, pol)
+%
+%   Inputs (real doubles, except pol; complex arrays are read by their real part)
+%     k       1xK vacuum angular wavenumbers 2*pi/lambda, in rad/um.
+%     d       Lx1 layer thicknesses in um. Layer 1, next to the ambient, is
+%             material A; then B, A, B, ... alternate.
+%     n_a     ambient index, a scalar, without dispersion.
+%     N       3xK refractive indices: column i holds n_A, n_B, n_S at k(i).
+%     Nprime  3xK derivatives dn/dk in um, same layout. The substrate's entry
+%             has no effect.
+%     theta   angle of incidence in the ambient, in radians.
+%     pol     character array: TM (p) when its first two characters are 'TM',
+%             TE (s) otherwise ('TE', 'tm', 'T', '' all select TE).
+%
+%   Outputs
+%     R       1xK power reflectance |rho|^2.
+%     GD      1xK group delay on reflection in fs: d(arg rho)/d(omega), with
+%             omega = c k. A delayed reflection has a positive GD.
+%
+%   K is the number of columns of k and L the number of rows of d: a Kx1
+%   column k counts as one wavenumber, a 1xL row d as one layer.
+%
+%   GD is the exact derivative of the layer phases: the interface
+%   coefficients are held at their values at k(i), so material dispersion acts
+%   through the phases alone. With Nprime all zero GD is the exact derivative
+%   of the phase of rho.
+%
+%   Closing: the stack is always closed with the B-to-substrate interface; for
+%   an odd L (a stack ending in A) those coefficients are applied behind the
+%   last A layer all the same (the checked coatdelay closes such a stack with
+%   A to substrate instead). With no layers R is that of the B-to-substrate
+%   interface alone and GD is 0.
+%
+%   NaN: where a material that takes part cannot propagate at this angle
+%   (n < n_a sin(theta)), R(i) and GD(i) are NaN for that wavenumber only;
+%   where R(i) = 0, GD(i) is NaN.
+%
+%   Errors (identifiers coatdelay2:<reason>): fewer than 7 inputs, more than 2
+%   outputs, inputs 1 to 6 not full double arrays, an empty n_a or theta, a k
+%   or d whose shape promises more elements than it holds, N or Nprime with
+%   fewer than 3K elements, a pol that is not a character array.
+%
+%   Example
+%     lambda = linspace(0.7, 0.9, 201); k = 2*pi./lambda;
+%     d = repmat([0.8/(4*2.3); 0.8/(4*1.45)], 15, 1);
+%     N = repmat([2.3; 1.45; 1.52], 1, 201); Np = zeros(3, 201);
+%     [R, GD] = coatdelay2(k, d, 1, N, Np, 0, 'TE');
+%
+%   See also coatdelay, coatdisp, coatdelaygrad, coatrefl2.

@@ -1,0 +1,52 @@
+%COATDISP Reflectance, group delay and group-delay dispersion of a coating.
+%   [R, GD, GDD] = coatdisp(k, d, n_a, N, Nprime, theta, pol)
+%
+%   Inputs (real doubles, except pol; complex arrays are read by their real part)
+%     k       1xK vacuum angular wavenumbers 2*pi/lambda, in rad/um.
+%     d       Lx1 layer thicknesses in um. Layer 1, next to the ambient, is
+%             material A; then B, A, B, ... alternate.
+%     n_a     ambient index, a scalar, without dispersion.
+%     N       3xK refractive indices: column i holds n_A, n_B, n_S at k(i).
+%     Nprime  3xK first derivatives dn/dk in um, same layout. The substrate's
+%             entry has no effect.
+%     theta   angle of incidence in the ambient, in radians.
+%     pol     character array: TM when its first two characters are 'TM', TE
+%             otherwise.
+%
+%   Outputs
+%     R       1xK power reflectance |rho|^2.
+%     GD      1xK group delay in fs, d(arg rho)/d(omega), omega = c k;
+%             positive for a delayed reflection.
+%     GDD     1xK group-delay dispersion in fs^2, d^2(arg rho)/d(omega)^2;
+%             positive where GD grows with frequency.
+%
+%   K is the number of columns of k and L the number of rows of d: a Kx1
+%   column k counts as one wavenumber, a 1xL row d as one layer.
+%
+%   What the derivatives include: the layer phases only. The interface
+%   coefficients are held at their values at k(i); material dispersion enters
+%   through the first derivatives dn/dk alone, the index being taken as linear
+%   in k around k(i) (no second derivative of n). With Nprime all zero, GD and
+%   GDD are the exact derivatives of the phase of rho.
+%
+%   Closing: the stack is always closed with the B-to-substrate interface; for
+%   an odd L (a stack ending in A) those coefficients are applied behind the
+%   last A layer all the same. With no layers R is that of the B-to-substrate
+%   interface alone and GD = GDD = 0.
+%
+%   NaN: where a material that takes part cannot propagate at this angle
+%   (n < n_a sin(theta)), all three outputs are NaN for that wavenumber only;
+%   where R(i) = 0, GD(i) and GDD(i) are NaN.
+%
+%   Errors (identifiers coatdisp:<reason>): fewer than 7 inputs, more than 3
+%   outputs, inputs 1 to 6 not full double arrays, an empty n_a or theta, a k
+%   or d whose shape promises more elements than it holds, N or Nprime with
+%   fewer than 3K elements, a pol that is not a character array.
+%
+%   Example
+%     k = 2*pi./linspace(0.7, 0.9, 201);
+%     d = repmat([0.087; 0.138], 15, 1);
+%     N = repmat([2.3; 1.45; 1.52], 1, 201);
+%     [R, GD, GDD] = coatdisp(k, d, 1, N, zeros(3, 201), pi/4, 'TM');
+%
+%   See also coatdisp2, coatdelay2, coatdelaygrad, coatrefl2.

@@ -1,0 +1,40 @@
+%COATREFL2 TM reflectance of a two-material multilayer coating.
+%   R = coatrefl2(k, d, n_a, N, theta)
+%
+%   Inputs (real doubles; complex arrays are read by their real part)
+%     k      1xK vacuum angular wavenumbers 2*pi/lambda, in rad/um.
+%     d      Lx1 layer thicknesses in um. Layer 1, next to the ambient, is
+%            material A; then B, A, B, ... alternate.
+%     n_a    ambient index, a scalar.
+%     N      3xK refractive indices: column i holds n_A, n_B and n_S (the
+%            substrate) at k(i). Read as consecutive triples, so a Kx3
+%            matrix is accepted but mixes the wavenumbers.
+%     theta  angle of incidence in the ambient, in radians.
+%
+%   Output
+%     R      1xK power reflectance |rho|^2 for TM (p) polarization.
+%
+%   K is the number of columns of k and L the number of rows of d: a Kx1
+%   column k counts as one wavenumber, a 1xL row d as one layer.
+%
+%   Closing: the stack is always closed with the B-to-substrate interface.
+%   For an even L that is the physical last interface; for an odd L (a stack
+%   ending in A) the B-to-substrate coefficients are applied behind the last
+%   A layer all the same, and with no layers R is the reflectance of the
+%   B-to-substrate interface alone.
+%
+%   NaN: where a material that takes part cannot propagate at this angle
+%   (n < n_a sin(theta)), R(i) is NaN for that wavenumber only. Material B and
+%   the substrate always take part, material A whenever L >= 1.
+%
+%   Errors (identifiers coatrefl2:<reason>): fewer than 5 inputs, more than
+%   one output, an input that is not a full double array, an empty n_a or
+%   theta, a k or d whose shape promises more elements than it holds, and N
+%   with fewer than 3K elements.
+%
+%   Example: 15 pairs of quarter-wave layers at 800 nm on glass
+%     lambda = linspace(0.6, 1.0, 401); k = 2*pi./lambda;
+%     d = repmat([0.8/(4*2.3); 0.8/(4*1.45)], 15, 1);
+%     R = coatrefl2(k, d, 1, repmat([2.3; 1.45; 1.45], 1, 401), 0);
+%
+%   See also coatdelay2, coatdelay, coatdisp, coatdisp2, coatdelaygrad.

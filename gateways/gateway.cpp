@@ -1,0 +1,139 @@
+#include "gateways/gateway.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+
+// The Linux MEX export that tells the host which interface the module uses.
+extern "C" const char* mexVersion(void) { return "MATLAB R14 native"; }
+
+void raiseError(const Gateway& g, const char* reason, const char* format, ...)
+{
+    char id[96];
+    std::snprintf(id, sizeof id, "%s:%s", g.module, reason);
+    char message[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(message, sizeof message, format, args);
+    va_end(args);
+    mexErrMsgIdAndTxt(id, "%s", message);
+    std::abort();  // not reached: the host error leaves the gateway
+}
+
+void requireInputs(const Gateway& g, int count)
+{
+    if (g.nrhs < count)
+        raiseError(g, "notEnoughInputs", "%d inputs required, %d given.", count, g.nrhs);
+}
+
+void requireAtMostOutputs(const Gateway& g, int count)
+{
+    if (g.nlhs > count)
+        raiseError(g, "tooManyOutputs", "At most %d output%s returned, %d requested.", count,
+                   count == 1 ? " is" : "s are", g.nlhs);
+}
+
+namespace {
+
+const char* const INPUT_NAMES_DELAY[] = {"wavenumber grid",    "thickness vector",
+                                         "ambient index",      "material triples",
+                                         "derivative triples", "angle of incidence",
+                                         "polarization selector"};
+const char* const INPUT_NAMES_REFLECTANCE[] = {"wavenumber grid", "thickness vector",
+                                               "ambient index", "material triples",
+                                               "angle of incidence"};
+
+void requireFullDouble(const Gateway& g, int input, const char* name)
+{
+    const mxArray* a = g.prhs[input];
+    if (!mxIsDouble(a))
+        raiseError(g, "notDouble", "Input %d (%s) must be a double array; a %s array was given.",
+                   input + 1, name, mxGetClassName(a));
+    if (mxIsSparse(a))
+        raiseError(g, "sparseInput",
+                   "Input %d (%s) must be a full double array; a sparse array was given.",
+                   input + 1, name);
+}
+
+void requireNonEmpty(const Gateway& g, int input, const char* name)
+{
+    if (mxGetNumberOfElements(g.prhs[input]) == 0)
+        raiseError(g, "emptyInput", "Input %d (%s) must be a scalar; an empty array was given.",
+                   input + 1, name);
+}
+
+void requireTriples(const Gateway& g, int input, const char* name, std::size_t K)
+{
+    const std::size_t given = mxGetNumberOfElements(g.prhs[input]);
+    if (given / 3 < K)
+        raiseError(g, "tripleTooShort",
+                   "Input %d (%s) needs 3 elements per wavenumber: %zu expected, %zu given.",
+                   input + 1, name, 3 * K, given);
+}
+
+}  // namespace
+
+StackGrid readStackInputs(const Gateway& g, Counting counting, Derivatives derivatives)
+{
+    const bool withDerivatives = derivatives == Derivatives::With;
+    const char* const* names = withDerivatives ? INPUT_NAMES_DELAY : INPUT_NAMES_REFLECTANCE;
+    const int angle = withDerivatives ? IN_ANGLE : IN_DERIVATIVES;
+    for (int input = IN_GRID; input <= angle; ++input) requireFullDouble(g, input, names[input]);
+    requireNonEmpty(g, IN_AMBIENT, names[IN_AMBIENT]);
+    requireNonEmpty(g, angle, names[angle]);
+
+    const mxArray* grid = g.prhs[IN_GRID];
+    const mxArray* thickness = g.prhs[IN_THICKNESS];
+    const std::size_t gridElements = mxGetNumberOfElements(grid);
+    const std::size_t thicknessElements = mxGetNumberOfElements(thickness);
+    std::size_t K = gridElements, L = thicknessElements;
+    if (counting == Counting::ColumnsAndRows) {
+        // A 0 x N array has N columns and nothing in them, an M x 0 one M rows.
+        K = mxGetN(grid);
+        L = mxGetM(thickness);
+        if (K > gridElements)
+            raiseError(g, "badShape",
+                       "Input 1 (wavenumber grid) has %zu columns but %zu elements; "
+                       "pass the wavenumbers as a 1xK row.",
+                       K, gridElements);
+        if (L > thicknessElements)
+            raiseError(g, "badShape",
+                       "Input 2 (thickness vector) has %zu rows but %zu elements; "
+                       "pass the thicknesses as an Lx1 column.",
+                       L, thicknessElements);
+    }
+    requireTriples(g, IN_TRIPLES, names[IN_TRIPLES], K);
+    if (withDerivatives) requireTriples(g, IN_DERIVATIVES, names[IN_DERIVATIVES], K);
+
+    StackGrid s;
+    s.k = mxGetPr(grid);
+    s.K = K;
+    s.d = mxGetPr(thickness);
+    s.L = L;
+    s.na = mxGetScalar(g.prhs[IN_AMBIENT]);
+    s.n = mxGetPr(g.prhs[IN_TRIPLES]);
+    s.nPrime = withDerivatives ? mxGetPr(g.prhs[IN_DERIVATIVES]) : nullptr;
+    s.theta = mxGetScalar(g.prhs[angle]);
+    return s;
+}
+
+Polarization readSelector(const Gateway& g, int input)
+{
+    const mxArray* a = g.prhs[input];
+    if (!mxIsChar(a))
+        raiseError(g, "selectorNotChar",
+                   "Input %d (polarization selector) must be a character array such as 'TE' "
+                   "or 'TM'; a %s array was given.",
+                   input + 1, mxGetClassName(a));
+    const mxChar* c = mxGetChars(a);
+    const bool tm = mxGetNumberOfElements(a) >= 2 && c[0] == 'T' && c[1] == 'M';
+    return tm ? Polarization::TM : Polarization::TE;
+}
+
+double* createOutput(const Gateway& g, int slot, std::size_t rows, std::size_t cols)
+{
+    const int given = g.nlhs > 1 ? g.nlhs : 1;
+    if (slot >= given) return nullptr;
+    g.plhs[slot] = mxCreateDoubleMatrix(rows, cols, mxREAL);
+    return mxGetPr(g.plhs[slot]);
+}

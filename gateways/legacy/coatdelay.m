@@ -1,0 +1,49 @@
+%COATDELAY Reflectance and group delay, first-generation build (unchecked counts).
+%   [R, GD] = coatdelay(k, d, n_a, N, Nprime, theta, pol)
+%
+%   This is the first-generation build of coatdelay, kept for code written
+%   against it. The main folder holds the current, checked build with the same
+%   name; add one folder or the other to the path, not both.
+%
+%   Differences from the checked build
+%     - K and L are the element counts of k and d: rows and columns both work.
+%     - The stack is always closed with the B-to-substrate interface; for an odd
+%       L (a stack ending in A) those coefficients are applied behind the last
+%       A layer all the same. The checked build closes it with A to substrate.
+%     - One or two outputs may be requested; the checked build requires two.
+%     - With no layers R is that of the B-to-substrate interface alone and GD
+%       is 0; the checked build returns the bare substrate.
+%
+%   Inputs (real doubles, except pol; complex arrays are read by their real part)
+%     k       K vacuum angular wavenumbers 2*pi/lambda, in rad/um.
+%     d       L layer thicknesses in um. Layer 1, next to the ambient, is
+%             material A; then B, A, B, ... alternate.
+%     n_a     ambient index, a scalar, without dispersion.
+%     N       3xK refractive indices: column i holds n_A, n_B, n_S at k(i).
+%     Nprime  3xK derivatives dn/dk in um, same layout (the substrate's entry
+%             has no effect).
+%     theta   angle of incidence in the ambient, in radians.
+%     pol     character array: TM when its first two characters are 'TM', TE
+%             otherwise.
+%
+%   Outputs
+%     R       1xK power reflectance |rho|^2.
+%     GD      1xK group delay in fs, d(arg rho)/d(omega); positive for a
+%             delayed reflection. Only the layer phases are differentiated.
+%
+%   NaN: where a material that takes part cannot propagate at this angle
+%   (n < n_a sin(theta)), R(i) and GD(i) are NaN for that wavenumber only;
+%   where R(i) = 0, GD(i) is NaN.
+%
+%   Errors (identifiers coatdelay:<reason>): fewer than 7 inputs, more than 2
+%   outputs, inputs 1 to 6 not full double arrays, an empty n_a or theta, N or
+%   Nprime with fewer than 3K elements, a pol that is not a character array.
+%
+%   Example
+%     addpath('build/mex/legacy')
+%     k = 2*pi./linspace(0.7, 0.9, 201)';          % a column works here
+%     d = repmat([0.087; 0.138], 15, 1);
+%     N = repmat([2.3; 1.45; 1.52], 1, 201);
+%     [R, GD] = coatdelay(k, d, 1, N, zeros(3, 201), 0, 'TE');
+%
+%   See also coatdelay2, coatdisp, coatdelaygrad.
