@@ -13,33 +13,22 @@
 #include "delay/layer_tables.h"
 #include "dispersion/dispersion.h"
 #include "gradient/gradient.h"
+#include "workload.h"
 
 namespace {
 
-const std::size_t K = 1000;
+using bench::K;
+using bench::Workload;
 
-// A chirped stack around 800 nm whose layer phases spread over 0.5 to 3.2 rad
-// across the grid, as in a dispersive mirror.
-struct Workload {
-    std::vector<double> k, d, n, nPrime;
-    StackGrid grid;
-
-    explicit Workload(std::size_t L)
-    {
-        for (std::size_t i = 0; i < K; ++i) {
-            k.push_back(6.6 + 3.0 * double(i) / double(K - 1));
-            const double t[3] = {2.3, 1.45, 1.52}, tp[3] = {0.02, 0.004, 0.005};
-            n.insert(n.end(), t, t + 3);
-            nPrime.insert(nPrime.end(), tp, tp + 3);
-        }
-        for (std::size_t j = 0; j < L; ++j) {
-            const double target = 0.7 + 1.6 * double(j % 17) / 16.0;  // phase at k = 8.1
-            d.push_back(target / (8.1 * (j % 2 ? 1.45 : 2.3)));
-        }
-        grid = {k.data(), K, d.data(), L, 1.0, n.data(), nPrime.data(), 0.2};
-    }
-    std::size_t L() const { return d.size(); }
-};
+// Second benchmark argument: 0 for the portable kernels (SSE2 lanes, the C
+// library's scalar sin and cos), 1 for the AVX2 kernels with vector sin and cos.
+KernelPath pathOf(benchmark::State& state)
+{
+    const KernelPath path = state.range(1) ? KernelPath::Avx2 : KernelPath::Portable;
+    if (path == KernelPath::Avx2 && fastestKernelPath() != KernelPath::Avx2)
+        state.SkipWithError("no AVX2 on this processor");
+    return path;
+}
 
 void reportPerLayer(benchmark::State& state, std::size_t L)
 {
@@ -47,22 +36,48 @@ void reportPerLayer(benchmark::State& state, std::size_t L)
         double(K * L), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
-void Floor_SinCos(benchmark::State& state)
+// The layer phases the kernels see, wavenumber by wavenumber.
+std::vector<double> layerPhases(const Workload& w)
 {
-    const Workload w(state.range(0));
     const double tau = tangentialIndexSquared(w.grid.na, w.grid.theta);
     std::vector<double> phases;
     for (std::size_t i = 0; i < K; ++i) {
-        const InterfaceCoefficients c =
-            interfaceCoefficients(2.3, 1.45, 1.52, 1.0, tau, std::cos(0.2), w.k[i], Polarization::TE);
+        const InterfaceCoefficients c = interfaceCoefficients(
+            2.3, 1.45, 1.52, w.grid.na, tau, std::cos(w.grid.theta), w.k[i], Polarization::TE);
         for (std::size_t j = 0; j < w.L(); ++j)
             phases.push_back(c.beta[slotOfLayer(j).material] * w.d[j]);
     }
+    return phases;
+}
+
+// Called through pointers the compiler cannot see through, so that a sine
+// and a cosine of one argument stay two calls instead of being merged.
+double (*volatile sineCall)(double) = std::sin;
+double (*volatile cosineCall)(double) = std::cos;
+
+void Floor_SinPlusCos(benchmark::State& state)
+{
+    const Workload w(state.range(0));
+    const std::vector<double> phases = layerPhases(w);
+    double (*sine)(double) = sineCall;
+    double (*cosine)(double) = cosineCall;
+    for (auto _ : state) {
+        double sum = 0;
+        for (double p : phases) sum += sine(p) + cosine(p);
+        benchmark::DoNotOptimize(sum);
+    }
+    reportPerLayer(state, w.L());
+}
+
+void Floor_SinCos(benchmark::State& state)
+{
+    const Workload w(state.range(0));
+    const std::vector<double> phases = layerPhases(w);
     for (auto _ : state) {
         double sum = 0;
         for (double p : phases) {
             double s, c;
-            sinCos(p, &s, &c);
+            ExactTrig::sinCos(p, &s, &c);
             sum += s + c;
         }
         benchmark::DoNotOptimize(sum);
@@ -73,9 +88,10 @@ void Floor_SinCos(benchmark::State& state)
 void Coatrefl2(benchmark::State& state)
 {
     const Workload w(state.range(0));
+    const KernelPath path = pathOf(state);
     std::vector<double> R(K);
     for (auto _ : state) {
-        reflectanceOverGrid(w.grid, R.data());
+        reflectanceOverGrid(w.grid, R.data(), path);
         benchmark::ClobberMemory();
     }
     reportPerLayer(state, w.L());
@@ -84,9 +100,10 @@ void Coatrefl2(benchmark::State& state)
 void Coatdelay2(benchmark::State& state)
 {
     const Workload w(state.range(0));
+    const KernelPath path = pathOf(state);
     std::vector<double> R(K), GD(K);
     for (auto _ : state) {
-        delayOverGrid(w.grid, Polarization::TE, R.data(), GD.data());
+        delayOverGrid(w.grid, Polarization::TE, R.data(), GD.data(), path);
         benchmark::ClobberMemory();
     }
     reportPerLayer(state, w.L());
@@ -95,10 +112,11 @@ void Coatdelay2(benchmark::State& state)
 void CoatdelayChecked(benchmark::State& state)
 {
     const Workload w(state.range(0));
+    const KernelPath path = pathOf(state);
     std::vector<double> R(K), GD(K);
-    LayerTables t(w.L());
+    LaneTables t(w.L());
     for (auto _ : state) {
-        tableDelayOverGrid(w.grid, Polarization::TE, t, R.data(), GD.data());
+        tableDelayOverGrid(w.grid, Polarization::TE, t, R.data(), GD.data(), path);
         benchmark::ClobberMemory();
     }
     reportPerLayer(state, w.L());
@@ -107,9 +125,10 @@ void CoatdelayChecked(benchmark::State& state)
 void Coatdisp(benchmark::State& state)
 {
     const Workload w(state.range(0));
+    const KernelPath path = pathOf(state);
     std::vector<double> R(K), GD(K), GDD(K);
     for (auto _ : state) {
-        dispersionOverGrid(w.grid, Polarization::TE, R.data(), GD.data(), GDD.data());
+        dispersionOverGrid(w.grid, Polarization::TE, R.data(), GD.data(), GDD.data(), path);
         benchmark::ClobberMemory();
     }
     reportPerLayer(state, w.L());
@@ -118,19 +137,24 @@ void Coatdisp(benchmark::State& state)
 void Coatdelaygrad(benchmark::State& state)
 {
     const Workload w(state.range(0));
+    const KernelPath path = pathOf(state);
     std::vector<double> R(K), GD(K), dR(K * w.L()), dGD(K * w.L());
-    LayerTables t(w.L());
-    GradientTables gt(w.L());
+    LaneTables t(w.L());
+    LaneGradientTables gt(w.L());
     for (auto _ : state) {
         gradientOverGrid(w.grid, Polarization::TE, t, gt, R.data(), GD.data(), dR.data(),
-                         dGD.data());
+                         dGD.data(), path);
         benchmark::ClobberMemory();
     }
     reportPerLayer(state, w.L());
 }
 
-#define LAYER_COUNTS ->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond)
-BENCHMARK(Floor_SinCos) LAYER_COUNTS;
+#define FLOOR_LAYER_COUNTS ->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond)
+BENCHMARK(Floor_SinPlusCos)->ArgName("L") FLOOR_LAYER_COUNTS;
+BENCHMARK(Floor_SinCos)->ArgName("L") FLOOR_LAYER_COUNTS;
+#define LAYER_COUNTS                                                          \
+    ->ArgsProduct({{10, 100, 1000}, {0, 1}})->ArgNames({"L", "avx2"}) \
+        ->Unit(benchmark::kMicrosecond)
 BENCHMARK(Coatrefl2) LAYER_COUNTS;
 BENCHMARK(Coatdelay2) LAYER_COUNTS;
 BENCHMARK(CoatdelayChecked) LAYER_COUNTS;

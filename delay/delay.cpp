@@ -11,46 +11,46 @@ PhaseRateDerivatives phaseRateDerivatives(const double n[3], const double nPrime
     return dc;
 }
 
-ReflectionDerivative reflectionDerivativeOf(const StackRow& closing,
-                                            const StackRow& closingDerivative)
+void setLane(PhaseRateDerivativesOf<Lanes>& dc, std::size_t l, const PhaseRateDerivatives& s)
 {
-    const Complex f = closing.a, e = closing.b;
-    const Complex fp = closingDerivative.a, ep = closingDerivative.b;
-    const Complex Z = sub(mul(e, fp), mul(f, ep));
-    const Complex F = {f.re * f.re - f.im * f.im, 2 * f.re * f.im};
-    return {reflectionOf(closing), divide(Z, F)};
+    for (int x = 0; x < 3; ++x) {
+        dc.qPrime[x].set(l, s.qPrime[x]);
+        dc.betaPrime[x].set(l, s.betaPrime[x]);
+    }
 }
 
-ReflectionDerivative stackReflectionDerivative(const InterfaceCoefficients& c,
-                                               const PhaseRateDerivatives& dc, const double* d,
-                                               std::size_t L)
+namespace {
+
+template <class Trig>
+void delayGroups(const StackGrid& grid, Polarization pol, double* R, double* GD)
 {
-    StackRow s = identityRow();
-    StackRow ds = {{0.0, 0.0}, {0.0, 0.0}};
-    for (std::size_t j = 0; j < L; ++j) {
-        const LayerSlot ls = slotOfLayer(j);
-        const Complex w = halfPropagation(c.beta[ls.material] * d[j]);
-        const Complex P = scale(c.g[ls.slot], w), Q = scale(c.h[ls.slot], w);
-        const StackRow next = applyLayer(s, P, Q);
-        ds = applyLayerDerivative(next, ds, P, Q, -(dc.betaPrime[ls.material] * d[j]));
-        s = next;
-    }
-    return closeStackDerivative(s, ds, c.g[SLOT_EXIT], c.h[SLOT_EXIT]);
+    forEachDerivativeLaneGroup(
+        grid, pol, tangentialIndexSquared(grid.na, grid.theta), MATERIAL_B,
+        [&](std::size_t first, std::size_t count, const auto& c, const auto& dc) {
+            const auto r = stackReflectionDerivative<Trig>(c, dc, grid.d, grid.L);
+            const Lanes Rv = reflectanceOf(r.rho);
+            storeLanes(R + first, count, Rv);
+            if (GD) storeLanes(GD + first, count, groupDelayOf(r.rho, r.rhoPrime, Rv));
+        });
 }
 
-void delayOverGrid(const StackGrid& grid, Polarization pol, double* R, double* GD)
+__attribute__((flatten)) void delayPortable(const StackGrid& grid, Polarization pol, double* R,
+                                            double* GD)
 {
-    const double tau = tangentialIndexSquared(grid.na, grid.theta);
-    const double cosTheta = std::cos(grid.theta);
-    const double* n = grid.n;
-    const double* np = grid.nPrime;
-    for (std::size_t i = 0; i < grid.K; ++i, n += 3, np += 3) {
-        const double k = grid.k[i];
-        const InterfaceCoefficients c =
-            interfaceCoefficients(n[0], n[1], n[2], grid.na, tau, cosTheta, k, pol);
-        const ReflectionDerivative r =
-            stackReflectionDerivative(c, phaseRateDerivatives(n, np, c.q, k), grid.d, grid.L);
-        R[i] = reflectanceOf(r.rho);
-        if (GD) GD[i] = groupDelayOf(r.rho, r.rhoPrime, R[i]);
-    }
+    delayGroups<ExactTrig>(grid, pol, R, GD);
+}
+__attribute__((target("avx2"), flatten)) void delayAvx2(const StackGrid& grid, Polarization pol,
+                                                        double* R, double* GD)
+{
+    delayGroups<VectorTrig>(grid, pol, R, GD);
+}
+
+}  // namespace
+
+void delayOverGrid(const StackGrid& grid, Polarization pol, double* R, double* GD, KernelPath path)
+{
+    if (path == KernelPath::Avx2)
+        delayAvx2(grid, pol, R, GD);
+    else
+        delayPortable(grid, pol, R, GD);
 }

@@ -12,8 +12,8 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     const Polarization pol = readSelector(g, IN_SELECTOR);
     runGuarded(g, [&] {
         const bool gradient = nlhs > 2;
-        LayerTables tables(grid.L);
-        GradientTables gradientTables(gradient ? grid.L : 0);
+        LaneTables tables(grid.L);
+        LaneGradientTables gradientTables(gradient ? grid.L : 0);
         double* R = createOutput(g, 0, 1, grid.K);
         double* GD = createOutput(g, 1, 1, grid.K);
         double* dR = createOutput(g, 2, grid.L, grid.K);

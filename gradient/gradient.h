@@ -14,35 +14,136 @@
 
 #include "delay/layer_tables.h"
 
-struct GradientTables {
-    std::vector<StackRow> mixed;               // d/d(d_j) of the derivative row after layer j
-    std::vector<StackRow> backward;            // entries 1..L: first column of the product
+template <class V>
+struct GradientTablesOf {
+    std::vector<RowOf<V>> mixed;               // d/d(d_j) of the derivative row after layer j
+    std::vector<RowOf<V>> backward;            // entries 1..L: first column of the product
                                                // from the exit interface to layer j's interface
-    std::vector<StackRow> backwardDerivative;  // its k-derivative; entry L stays zero
+    std::vector<RowOf<V>> backwardDerivative;  // its k-derivative; entry L stays zero
 
-    explicit GradientTables(std::size_t L)
-        : mixed(L), backward(L + 1), backwardDerivative(L + 1, StackRow{{0, 0}, {0, 0}})
+    explicit GradientTablesOf(std::size_t L)
+        : mixed(L), backward(L + 1), backwardDerivative(L + 1, zeroRow<V>())
     {
     }
 };
+using GradientTables = GradientTablesOf<double>;
+using LaneGradientTables = GradientTablesOf<Lanes>;
 
-struct ReflectanceAndDelay {
-    double R;
-    double GD;  // fs
+template <class V>
+struct ReflectanceAndDelayOf {
+    V R;
+    V GD;  // fs
 };
 
-// R and GD of one wavenumber (the table walk's values, number for number) and,
-// where dR or dGD is not null, the thickness gradients: dR[j] = dR/d(d_j) per
-// thickness unit, dGD[j] = dGD/d(d_j) in fs per thickness unit. `c` must have
-// been formed with the exit material of this L; L >= 1.
-ReflectanceAndDelay delayWithGradient(LayerTables& t, GradientTables& gt,
-                                      const InterfaceCoefficients& c,
-                                      const PhaseRateDerivatives& dc, const double* d, double* dR,
-                                      double* dGD);
+// Substrate-side columns C_j and their k-derivatives for j = L down to 1.
+template <class V>
+inline void backwardSweep(const LayerTablesOf<V>& t, GradientTablesOf<V>& gt)
+{
+    const std::size_t L = t.layers();
+    RowOf<V> C = {{t.pairs[L].g, V{}}, {t.pairs[L].h, V{}}};
+    gt.backward[L] = C;
+    RowOf<V> u = scaleRow(t.propagation[L - 1], C);
+    RowOf<V> du = mulImaginaryRow(t.slope[L - 1], u);
+    for (std::size_t j = L - 1; j >= 1; --j) {
+        C = mixInterface(u, t.pairs[j].g, t.pairs[j].h);
+        const RowOf<V> dC = mixInterface(du, t.pairs[j].g, t.pairs[j].h);
+        gt.backward[j] = C;
+        gt.backwardDerivative[j] = dC;
+        const ComplexOf<V> E = t.propagation[j - 1];
+        u = scaleRow(E, C);
+        du = addRows(scaleRow(E, dC), mulImaginaryRow(t.slope[j - 1], u));
+    }
+}
+
+// c x - conj(t y): one entry of (column (c, t)) x (row), through the lossless form.
+template <class V>
+inline ComplexOf<V> meet(const ComplexOf<V>& c, const ComplexOf<V>& x, const ComplexOf<V>& t,
+                         const ComplexOf<V>& y)
+{
+    return sub(mul(c, x), conj(mul(t, y)));
+}
+
+// The thickness derivatives of R and GD at layer j, from the rows and columns
+// that meet there.
+template <class V>
+struct LayerGradientOf {
+    V dR;
+    V dGD;
+};
+
+// R and GD of one wavenumber (or lane group) exactly as the table walk gives
+// them and, when `gradient` is set, the thickness gradients through
+// onLayer(j, const LayerGradientOf<V>&) for every layer j. `c` must have been
+// formed with the exit material of this L; L >= 1.
+template <class Trig = ExactTrig, class V, class OnLayer>
+inline ReflectanceAndDelayOf<V> delayWithGradient(LayerTablesOf<V>& t, GradientTablesOf<V>& gt,
+                                                  const InterfaceCoefficientsOf<V>& c,
+                                                  const PhaseRateDerivativesOf<V>& dc,
+                                                  const double* d, bool gradient,
+                                                  OnLayer&& onLayer)
+{
+    fillLayerTables<Trig>(t, c, dc, d);
+    if (gradient) {
+        // M_j = (1/d_j + zeta_j) sigma_j row + zeta_j carried, zeta_j = -i beta.
+        // sigma_j / d_j is -i beta', finite also for a layer of zero thickness.
+        forwardSweep(t, [&](const LayerStepRowsOf<V>& s) {
+            const V beta = c.beta[s.material];
+            const ComplexOf<V> factor = {beta * t.slope[s.j], -dc.betaPrime[s.material]};
+            gt.mixed[s.j] = addRows(scaleRow(factor, s.row), mulImaginaryRow(-beta, s.carried));
+        });
+    } else {
+        forwardSweep(t, [](const LayerStepRowsOf<V>&) {});
+    }
+    const std::size_t L = t.layers();
+    const ComplexOf<V> f = t.rows[L].a;
+    const ComplexOf<V> fp = t.derivativeRows[L].a, ep = t.derivativeRows[L].b;
+    const ReflectionDerivativeOf<V> r = reflectionDerivativeOf(t.rows[L], t.derivativeRows[L]);
+    const V R = reflectanceOf(r.rho);
+    const ReflectanceAndDelayOf<V> out = {R, groupDelayStepwiseOf(r.rho, r.rhoPrime, R)};
+    if (!gradient) return out;
+
+    backwardSweep(t, gt);
+    V absRho;
+    for (std::size_t l = 0; l < sizeof(V) / sizeof(double); ++l)
+        setLane(absRho, l, modulus(laneOf(r.rho, l)));
+    const ComplexOf<V> rhoBar = conj(r.rho);
+    const ComplexOf<V> rhoBarRhoPrime = mul(rhoBar, r.rhoPrime);
+    const V absRhoPrime = rhoBarRhoPrime.re / absRho;  // d|rho|/dk
+    const V phasePrime = rhoBarRhoPrime.im / R;        // d(arg rho)/dk
+    const ComplexOf<V> F = squareOf(f);
+    forEachLayer(L, [&](std::size_t j, int, int material) {
+        const V zeta = -c.beta[material];  // d(-i delta_j)/d(d_j) = i zeta
+        const ComplexOf<V> a = t.rows[j].a, b = t.rows[j].b;
+        const ComplexOf<V> m1 = gt.mixed[j].a, m2 = gt.mixed[j].b;
+        const ComplexOf<V> cc = gt.backward[j + 1].a, tt = gt.backward[j + 1].b;
+        const ComplexOf<V> cp = gt.backwardDerivative[j + 1].a, tp = gt.backwardDerivative[j + 1].b;
+
+        const ComplexOf<V> df = mulImaginary(zeta, meet(cc, a, tt, b));
+        const ComplexOf<V> de = mulImaginary(zeta, meet(cc, b, tt, a));
+        const ComplexOf<V> dfp =
+            add(add(mulImaginary(zeta, meet(cp, a, tp, b)), mul(cc, m1)), conj(mul(tt, m2)));
+        const ComplexOf<V> dep =
+            add(add(mulImaginary(zeta, meet(cp, b, tp, a)), mul(cc, m2)), conj(mul(tt, m1)));
+
+        const ComplexOf<V> dRho = divide(neg(add(mul(r.rho, df), de)), f);
+        const ComplexOf<V> inner = sub(scale(2.0, mul(df, fp)), mul(f, dfp));
+        const ComplexOf<V> dRhoPrime =
+            divide(sub(add(add(mul(r.rho, inner), mul(df, ep)), mul(fp, de)), mul(f, dep)), F);
+
+        const ComplexOf<V> rhoBarDRho = mul(rhoBar, dRho);
+        const V dAbsRho = rhoBarDRho.re / absRho;
+        const V dPhase = rhoBarDRho.im / R;
+        const V dPhasePrime = mul(rhoBar, dRhoPrime).im / R -
+                              (dAbsRho * phasePrime + dPhase * absRhoPrime) / absRho;
+        onLayer(j, LayerGradientOf<V>{2.0 * absRho * dAbsRho, dPhasePrime / SPEED_OF_LIGHT});
+    });
+    return out;
+}
 
 // All four outputs over the grid: R and GD as the table walk gives them, and
 // the L x K gradients, element (j, i) at j + L i (dR, dGD may be null; with
 // both null no gradient work is done). With no layers: the bare substrate,
 // and no gradient entries.
-void gradientOverGrid(const StackGrid& grid, Polarization pol, LayerTables& t, GradientTables& gt,
-                      double* R, double* GD, double* dR, double* dGD);
+void gradientOverGrid(const StackGrid& grid, Polarization pol, LaneTables& t,
+                      LaneGradientTables& gt, double* R, double* GD, double* dR, double* dGD,
+                      KernelPath path = fastestKernelPath());

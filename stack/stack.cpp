@@ -33,16 +33,24 @@ InterfaceCoefficients interfaceCoefficients(double nA, double nB, double nS, dou
     return c;
 }
 
+void setLane(InterfaceCoefficientsOf<Lanes>& c, std::size_t l, const InterfaceCoefficients& s)
+{
+    for (int x = 0; x < 3; ++x) c.q[x].set(l, s.q[x]);
+    c.qa.set(l, s.qa);
+    for (int x = 0; x < 2; ++x) c.beta[x].set(l, s.beta[x]);
+    for (int slot = 0; slot < 4; ++slot) {
+        c.mu[slot].set(l, s.mu[slot]);
+        c.nu[slot].set(l, s.nu[slot]);
+        c.m[slot].set(l, s.m[slot]);
+        c.g[slot].set(l, s.g[slot]);
+        c.h[slot].set(l, s.h[slot]);
+    }
+}
+
 Complex stackReflection(double k, double nA, double nB, double nS, const double* d, std::size_t L,
                         double na, double tau, double cosTheta, Polarization pol)
 {
-    const InterfaceCoefficients c = interfaceCoefficients(nA, nB, nS, na, tau, cosTheta, k, pol);
-    StackRow s = identityRow();
-    for (std::size_t j = 0; j < L; ++j) {
-        const LayerSlot ls = slotOfLayer(j);
-        s = applyLayer(s, c.g[ls.slot], c.h[ls.slot], c.beta[ls.material] * d[j]);
-    }
-    return closeStack(s, c.g[SLOT_EXIT], c.h[SLOT_EXIT]);
+    return stackReflectionOf(interfaceCoefficients(nA, nB, nS, na, tau, cosTheta, k, pol), d, L);
 }
 
 Complex bareSubstrateReflection(double nS, double na, double tau, double cosTheta,
@@ -53,13 +61,39 @@ Complex bareSubstrateReflection(double nS, double na, double tau, double cosThet
     return closeStack(identityRow(), 1 + m, 1 - m);
 }
 
-void reflectanceOverGrid(const StackGrid& grid, double* R)
+KernelPath fastestKernelPath()
 {
-    const double tau = tangentialIndexSquared(grid.na, grid.theta);
-    const double cosTheta = std::cos(grid.theta);
-    const double* n = grid.n;
-    for (std::size_t i = 0; i < grid.K; ++i, n += 3) {
-        R[i] = reflectanceOf(stackReflection(grid.k[i], n[0], n[1], n[2], grid.d, grid.L, grid.na,
-                                             tau, cosTheta, Polarization::TM));
-    }
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") ? KernelPath::Avx2 : KernelPath::Portable;
+}
+
+namespace {
+
+template <class Trig>
+void reflectanceGroups(const StackGrid& grid, double* R)
+{
+    forEachLaneGroup(grid, Polarization::TM, tangentialIndexSquared(grid.na, grid.theta),
+                     MATERIAL_B, [&](std::size_t first, std::size_t count, const auto& c) {
+                         storeLanes(R + first, count,
+                                    reflectanceOf(stackReflectionOf<Trig>(c, grid.d, grid.L)));
+                     });
+}
+
+__attribute__((flatten)) void reflectancePortable(const StackGrid& grid, double* R)
+{
+    reflectanceGroups<ExactTrig>(grid, R);
+}
+__attribute__((target("avx2"), flatten)) void reflectanceAvx2(const StackGrid& grid, double* R)
+{
+    reflectanceGroups<VectorTrig>(grid, R);
+}
+
+}  // namespace
+
+void reflectanceOverGrid(const StackGrid& grid, double* R, KernelPath path)
+{
+    if (path == KernelPath::Avx2)
+        reflectanceAvx2(grid, R);
+    else
+        reflectancePortable(grid, R);
 }

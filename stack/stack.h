@@ -6,11 +6,15 @@
 // All indices are real, so every interface matrix, layer matrix and product
 // of them has the form [[a, b], [conj b, conj a]] and is carried as its first
 // row (a, b) alone.
+//
+// The operations are written once for a value type V: double for one
+// wavenumber, Lanes for several carried side by side.
 #pragma once
 
 #include <cstddef>
 
 #include "stack/complex.h"
+#include "stack/lanes.h"
 
 enum Material { MATERIAL_A = 0, MATERIAL_B = 1, SUBSTRATE = 2 };
 
@@ -34,17 +38,34 @@ inline LayerSlot slotOfLayer(std::size_t j)
     return (j & 1) ? LayerSlot{SLOT_A_B, MATERIAL_B} : LayerSlot{SLOT_B_A, MATERIAL_A};
 }
 
+// Visits the layers in order as step(j, slot, material), with the slots and
+// materials known at compile time: layer 0, then B/A pairs, then a last B.
+template <class Step>
+inline void forEachLayer(std::size_t L, Step&& step)
+{
+    if (L == 0) return;
+    step(std::size_t(0), SLOT_AMBIENT_A, MATERIAL_A);
+    std::size_t j = 1;
+    for (; j + 1 < L; j += 2) {
+        step(j, SLOT_A_B, MATERIAL_B);
+        step(j + 1, SLOT_B_A, MATERIAL_A);
+    }
+    if (j < L) step(j, SLOT_A_B, MATERIAL_B);
+}
+
 // Everything a wavenumber needs before the layer walk. Rebuilt per wavenumber.
-struct InterfaceCoefficients {
-    double q[3];     // normal indices sqrt(n^2 - tau) of A, B, substrate
-    double qa;       // ambient normal index n_a cos(theta)
-    double beta[2];  // phase rates q k of A and B (phase per unit thickness)
-    double mu[4];    // normal-index ratios q_x / q_y per slot
-    double nu[4];    // index ratios n_x / n_y per slot (TM only; 1 in TE)
-    double m[4];     // admittance ratios
-    double g[4];     // 1 + m
-    double h[4];     // 1 - m
+template <class V>
+struct InterfaceCoefficientsOf {
+    V q[3];     // normal indices sqrt(n^2 - tau) of A, B, substrate
+    V qa;       // ambient normal index n_a cos(theta)
+    V beta[2];  // phase rates q k of A and B (phase per unit thickness)
+    V mu[4];    // normal-index ratios q_x / q_y per slot
+    V nu[4];    // index ratios n_x / n_y per slot (TM only; 1 in TE)
+    V m[4];     // admittance ratios
+    V g[4];     // 1 + m
+    V h[4];     // 1 - m
 };
+using InterfaceCoefficients = InterfaceCoefficientsOf<double>;
 
 // Square of the tangential index, (n_a sin theta)^2, in the two roundings the
 // modules use: sin(theta) * (sin(theta) * n_a^2), and the square of the
@@ -75,85 +96,137 @@ InterfaceCoefficients interfaceCoefficients(double nA, double nB, double nS, dou
                                             double tau, double cosTheta, double k,
                                             Polarization pol, int exitMaterial = MATERIAL_B);
 
-struct StackRow {
-    Complex a;
-    Complex b;
-};
+// One wavenumber's coefficients into lane l.
+void setLane(InterfaceCoefficientsOf<Lanes>& c, std::size_t l, const InterfaceCoefficients& s);
+inline void setLane(InterfaceCoefficients& c, std::size_t, const InterfaceCoefficients& s)
+{
+    c = s;
+}
 
-inline StackRow identityRow() { return {{1.0, 0.0}, {0.0, 0.0}}; }
+template <class V>
+struct RowOf {
+    ComplexOf<V> a;
+    ComplexOf<V> b;
+};
+using StackRow = RowOf<double>;
+
+template <class V = double>
+inline RowOf<V> identityRow()
+{
+    return {{V{} + 1.0, V{}}, {V{}, V{}}};
+}
+template <class V = double>
+inline RowOf<V> zeroRow()
+{
+    return {{V{}, V{}}, {V{}, V{}}};
+}
 
 // First row of [[g, h], [h, g]] times [[a, b], [conj b, conj a]]. This is the
 // interface step of the walk and, with the exit coefficients, the closing row
 // (f, e). Applied to a column (c, t) of a substrate-side product it gives the
 // column of that product times the interface matrix.
-inline StackRow mixInterface(const StackRow& s, double g, double h)
+template <class V, class S>
+inline RowOf<V> mixInterface(const RowOf<V>& s, const S& g, const S& h)
 {
     return {add(scale(g, s.a), scale(h, conj(s.b))), add(scale(g, s.b), scale(h, conj(s.a)))};
 }
 
 // Both entries times one complex factor.
-inline StackRow scaleRow(Complex w, const StackRow& s) { return {mul(w, s.a), mul(w, s.b)}; }
+template <class V>
+inline RowOf<V> scaleRow(const ComplexOf<V>& w, const RowOf<V>& s)
+{
+    return {mul(w, s.a), mul(w, s.b)};
+}
 
-inline StackRow addRows(const StackRow& x, const StackRow& y)
+// Both entries times i s.
+template <class V, class S>
+inline RowOf<V> mulImaginaryRow(const S& s, const RowOf<V>& x)
+{
+    return {mulImaginary(s, x.a), mulImaginary(s, x.b)};
+}
+
+template <class V>
+inline RowOf<V> addRows(const RowOf<V>& x, const RowOf<V>& y)
 {
     return {add(x.a, y.a), add(x.b, y.b)};
 }
 
 // Layer step with P = g w and Q = h w already formed: (P a + Q conj b, P b + Q conj a).
 // The derivative rows are carried through a layer by the same map.
-inline StackRow applyLayer(const StackRow& s, Complex P, Complex Q)
+template <class V>
+inline RowOf<V> applyLayer(const RowOf<V>& s, const ComplexOf<V>& P, const ComplexOf<V>& Q)
 {
     return {add(mul(P, s.a), mul(Q, conj(s.b))), add(mul(P, s.b), mul(Q, conj(s.a)))};
 }
 
-// sin and cos of one phase in one call.
-inline void sinCos(double x, double* s, double* c)
+// exp(-i delta).
+template <class Trig = ExactTrig, class V>
+inline ComplexOf<V> propagation(const V& delta)
 {
-#if defined(__GLIBC__)
-    ::sincos(x, s, c);
-#else
-    *s = std::sin(x);
-    *c = std::cos(x);
-#endif
+    V s, c;
+    Trig::sinCos(delta, &s, &c);
+    return {c, -s};
 }
 
 // Layer factor exp(-i delta)/2: the 1/2 of the interface matrix travels with it.
-inline Complex halfPropagation(double delta)
+template <class Trig = ExactTrig, class V>
+inline ComplexOf<V> halfPropagation(const V& delta)
 {
-    double s, c;
-    sinCos(delta, &s, &c);
-    return {c / 2, -s / 2};
+    V s, c;
+    Trig::sinCos(delta, &s, &c);
+    return {c / 2.0, -s / 2.0};
 }
 
 // Layer j of phase delta behind an interface (g, h): S <- D T S, interface
 // first, then propagation, as w (g a + h conj b, g b + h conj a).
-inline StackRow applyLayer(const StackRow& s, double g, double h, double delta)
+template <class Trig = ExactTrig, class V>
+inline RowOf<V> applyLayer(const RowOf<V>& s, const V& g, const V& h, const V& delta)
 {
-    return scaleRow(halfPropagation(delta), mixInterface(s, g, h));
+    return scaleRow(halfPropagation<Trig>(delta), mixInterface(s, g, h));
 }
 
 // rho = -e / f of a closing row (f, e), as (-e) conj(f) / |f|^2.
-inline Complex reflectionOf(const StackRow& closing)
+template <class V>
+inline ComplexOf<V> reflectionOf(const RowOf<V>& closing)
 {
     return divide(neg(closing.b), closing.a);
 }
 
 // Closing with the exit coefficients (g, h): the factor 1/2 of the interface
 // matrix is left out, it cancels in rho.
-inline Complex closeStack(const StackRow& s, double g, double h)
+template <class V>
+inline ComplexOf<V> closeStack(const RowOf<V>& s, const V& g, const V& h)
 {
     return reflectionOf(mixInterface(s, g, h));
 }
 
 // R = |rho|^2, the modulus squared.
-inline double reflectanceOf(Complex rho)
+inline double reflectanceOf(const Complex& rho)
 {
     const double r = modulus(rho);
     return r * r;
 }
+inline Lanes reflectanceOf(const ComplexOf<Lanes>& rho)
+{
+    Lanes R;
+    for (std::size_t l = 0; l < LANE_COUNT; ++l) R.set(l, reflectanceOf(laneOf(rho, l)));
+    return R;
+}
 
-// rho of one wavenumber: coefficients, layers from the ambient side, closing
-// with slot 3 (B to substrate) whatever L is.
+// rho after the layers from the ambient side, closing with slot 3 (B to
+// substrate) whatever L is.
+template <class Trig = ExactTrig, class V>
+inline ComplexOf<V> stackReflectionOf(const InterfaceCoefficientsOf<V>& c, const double* d,
+                                      std::size_t L)
+{
+    RowOf<V> s = identityRow<V>();
+    forEachLayer(L, [&](std::size_t j, int slot, int material) {
+        s = applyLayer<Trig>(s, c.g[slot], c.h[slot], c.beta[material] * d[j]);
+    });
+    return closeStack(s, c.g[SLOT_EXIT], c.h[SLOT_EXIT]);
+}
+
+// rho of one wavenumber: coefficients, then the walk above.
 Complex stackReflection(double k, double nA, double nB, double nS, const double* d, std::size_t L,
                         double na, double tau, double cosTheta, Polarization pol);
 
@@ -178,5 +251,29 @@ struct StackGrid {
     double theta;
 };
 
+// Runs perGroup(first, count, c) for consecutive groups of LANE_COUNT
+// wavenumbers, c holding the coefficients of wavenumbers first .. first +
+// count - 1 in its lanes; the lanes of a last, short group repeat its last
+// wavenumber, and their results are dropped.
+template <class PerGroup>
+inline void forEachLaneGroup(const StackGrid& grid, Polarization pol, double tau, int exitMaterial,
+                             PerGroup&& perGroup)
+{
+    const double cosTheta = std::cos(grid.theta);
+    for (std::size_t first = 0; first < grid.K; first += LANE_COUNT) {
+        const std::size_t count = grid.K - first < LANE_COUNT ? grid.K - first : LANE_COUNT;
+        InterfaceCoefficientsOf<Lanes> c;
+        for (std::size_t l = 0; l < LANE_COUNT; ++l) {
+            const std::size_t i = first + (l < count ? l : count - 1);
+            const double* n = grid.n + 3 * i;
+            setLane(c, l,
+                    interfaceCoefficients(n[0], n[1], n[2], grid.na, tau, cosTheta, grid.k[i], pol,
+                                          exitMaterial));
+        }
+        perGroup(first, count, c);
+    }
+}
+
 // TM reflectance of every wavenumber into R[0..K-1], slot 3 closing.
-void reflectanceOverGrid(const StackGrid& grid, double* R);
+void reflectanceOverGrid(const StackGrid& grid, double* R,
+                         KernelPath path = fastestKernelPath());

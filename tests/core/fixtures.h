@@ -21,7 +21,7 @@ struct Outputs {
 enum class Kernel { Reflectance, Delay, Tables, Dispersion, Gradient };
 
 inline Outputs evaluate(Kernel kernel, const TestStack& s, double k, Polarization pol,
-                        IndexSlopes slopes = {})
+                        IndexSlopes slopes = {}, KernelPath path = fastestKernelPath())
 {
     const double n[3] = {s.nA, s.nB, s.nS};
     const double np[3] = {slopes.nA, slopes.nB, slopes.nS};
@@ -29,23 +29,23 @@ inline Outputs evaluate(Kernel kernel, const TestStack& s, double k, Polarizatio
     Outputs out = {0, 0, 0, std::vector<double>(s.d.size()), std::vector<double>(s.d.size())};
     switch (kernel) {
     case Kernel::Reflectance:
-        reflectanceOverGrid(grid, &out.R);
+        reflectanceOverGrid(grid, &out.R, path);
         break;
     case Kernel::Delay:
-        delayOverGrid(grid, pol, &out.R, &out.GD);
+        delayOverGrid(grid, pol, &out.R, &out.GD, path);
         break;
     case Kernel::Tables: {
-        LayerTables t(s.d.size());
-        tableDelayOverGrid(grid, pol, t, &out.R, &out.GD);
+        LaneTables t(s.d.size());
+        tableDelayOverGrid(grid, pol, t, &out.R, &out.GD, path);
         break;
     }
     case Kernel::Dispersion:
-        dispersionOverGrid(grid, pol, &out.R, &out.GD, &out.GDD);
+        dispersionOverGrid(grid, pol, &out.R, &out.GD, &out.GDD, path);
         break;
     case Kernel::Gradient: {
-        LayerTables t(s.d.size());
-        GradientTables gt(s.d.size());
-        gradientOverGrid(grid, pol, t, gt, &out.R, &out.GD, out.dR.data(), out.dGD.data());
+        LaneTables t(s.d.size());
+        LaneGradientTables gt(s.d.size());
+        gradientOverGrid(grid, pol, t, gt, &out.R, &out.GD, out.dR.data(), out.dGD.data(), path);
         break;
     }
     }
