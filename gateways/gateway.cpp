@@ -134,6 +134,8 @@ double* createOutput(const Gateway& g, int slot, std::size_t rows, std::size_t c
 {
     const int given = g.nlhs > 1 ? g.nlhs : 1;
     if (slot >= given) return nullptr;
-    g.plhs[slot] = mxCreateDoubleMatrix(rows, cols, mxREAL);
+    // Every element is written by the kernels, so the host need not clear
+    // them first (for an L x K gradient that is most of a call's overhead).
+    g.plhs[slot] = mxCreateUninitNumericMatrix(rows, cols, mxDOUBLE_CLASS, mxREAL);
     return mxGetPr(g.plhs[slot]);
 }

@@ -51,9 +51,10 @@ StackGrid readStackInputs(const Gateway& g, Counting counting, Derivatives deriv
 // Read in place at any length and shape; a non-character input is an error.
 Polarization readSelector(const Gateway& g, int input);
 
-// Creates output `slot` (0-based) as a real rows x cols matrix when the host
-// gave that slot (it gives max(nlhs, 1)), and returns its data; null when the
-// caller did not ask for it, so that nothing is stored past the given slots.
+// Creates output `slot` (0-based) as a real rows x cols double matrix when
+// the host gave that slot (it gives max(nlhs, 1)), and returns its data; null
+// when the caller did not ask for it, so that nothing is stored past the
+// given slots. Its elements are not cleared: the caller writes every one.
 double* createOutput(const Gateway& g, int slot, std::size_t rows, std::size_t cols);
 
 // Runs work that allocates per-call tables. An allocation failure must not

@@ -1,0 +1,132 @@
+% bench_report(core_json)
+% Prints the benchmark table: the core kernels per layer and wavenumber (from
+% the Google Benchmark JSON file core_json) against the sin+cos floor, then
+% every module end to end in Octave at K = 1000 against the alternatives a
+% user would otherwise use, and the cost growth from L = 100 to L = 1000.
+function bench_report(core_json)
+  print_core(core_json);
+  print_end_to_end();
+end
+
+function print_core(core_json)
+  runs = jsondecode(fileread(core_json)).benchmarks;
+  ns = containers.Map();
+  for r = runs'
+    if iscell(runs), r = r{1}; end
+    ns(r.name) = r.per_layer * 1e9;
+  end
+  printf('\nCore kernels, K = 1000: ns per layer per wavenumber (ratio to the sin+cos floor)\n');
+  printf('%-32s %22s %22s %22s\n', 'kernel', 'L = 10', 'L = 100', 'L = 1000');
+  Ls = [10 100 1000];
+  row = @(label, names) printf('%-32s %s\n', label, strjoin(arrayfun(@(i) cell_of(ns, names{i}, ...
+      ns(sprintf('Floor_SinPlusCos/L:%d', Ls(i)))), 1:3, 'UniformOutput', false), ' '));
+  row('floor: sin + cos', arrayfun(@(L) sprintf('Floor_SinPlusCos/L:%d', L), Ls, 'UniformOutput', false));
+  row('floor: sincos', arrayfun(@(L) sprintf('Floor_SinCos/L:%d', L), Ls, 'UniformOutput', false));
+  kernels = {'Coatrefl2', 'coatrefl2'; 'Coatdelay2', 'coatdelay2'; 'CoatdelayChecked', 'coatdelay (checked)'; ...
+             'Coatdisp', 'coatdisp'; 'Coatdelaygrad', 'coatdelaygrad'};
+  for variant = [1 0]
+    for m = 1:rows(kernels)
+      names = arrayfun(@(L) sprintf('%s/L:%d/avx2:%d', kernels{m, 1}, L, variant), Ls, 'UniformOutput', false);
+      row(sprintf('%s%s', kernels{m, 2}, ifelse_text(variant, '', ' [portable]')), names);
+    end
+  end
+  for variant = [1 0]
+    g = ns(sprintf('Coatdelaygrad/L:100/avx2:%d', variant));
+    c = ns(sprintf('CoatdelayChecked/L:100/avx2:%d', variant));
+    printf('coatdelaygrad / coatdelay at L = 100%s: %.2fx\n', ifelse_text(variant, '', ' [portable]'), g / c);
+  end
+end
+
+function s = cell_of(ns, name, floor_ns)
+  if isKey(ns, name)
+    s = sprintf('%8.2f ns (%5.2fx)', ns(name), ns(name) / floor_ns);
+  else
+    s = sprintf('%22s', 'n/a');
+  end
+end
+
+function s = ifelse_text(c, a, b)
+  if c, s = a; else, s = b; end
+end
+
+% Median wall time of f() over repeated calls, about 0.3 s in all.
+function t = timed(f)
+  tic;  f();  once = toc;
+  reps = max(3, min(200, ceil(0.3 / max(once, 1e-6))));
+  times = zeros(1, reps);
+  for r = 1:reps
+    tic;  f();  times(r) = toc;
+  end
+  t = median(times);
+end
+
+function c = workload(L, K)
+  c.k = linspace(6.6, 9.6, K);
+  j = (0:L-1)';
+  phase = 0.6 + 2.1 * mod(j, 17) / 16;            % layer phases at k = 8.1
+  c.d = phase ./ (8.1 * (2.3 - 0.85 * mod(j, 2)));
+  c.N = repmat([2.3; 1.45; 1.52], 1, K);
+  c.Np = repmat([0.02; 0.004; 0.005], 1, K);
+end
+
+% Median time of one call of every module on the workload c.
+function t = time_modules(c)
+  a = {c.k, c.d, 1, c.N, c.Np, 0.2, 'TE'};
+  t.coatrefl2 = timed(@() coatrefl2(c.k, c.d, 1, c.N, 0.2));
+  t.coatdelay2 = timed(@() coatdelay2(a{:}));
+  t.coatdelay = timed(@() two_outputs(@coatdelay, a));
+  t.coatdisp = timed(@() coatdisp(a{:}));
+  t.coatdisp2 = timed(@() coatdisp2(a{1:6}));
+  t.coatdelaygrad = timed(@() four_outputs(@coatdelaygrad, a));
+end
+
+function print_end_to_end()
+  K = 1000;
+  c = workload(100, K);
+  a = {c.k, c.d, 1, c.N, c.Np, 0.2, 'TE'};
+  t = time_modules(c);
+  t.octave_R = timed(@() octave_tmm(c.k, c.d, 1, c.N, 0.2, 'TE'));
+  t.octave_RGD = timed(@() two_outputs(@octave_tmm, {c.k, c.d, 1, c.N, 0.2, 'TE'}));
+  t.fd_gradient = timed(@() fd_gradient(a));
+  per = @(s) 1e9 * s / (K * 100);
+
+  printf('\nEnd to end in Octave, K = 1000, L = 100 (median wall time per call)\n');
+  printf('%-44s %10s %14s\n', 'call', 'ms', 'ns/layer/wn');
+  rowsOf = {'coatrefl2', 'coatdelay2', 'coatdelay', 'coatdisp', 'coatdisp2', 'coatdelaygrad', ...
+            'octave_R', 'octave_RGD', 'fd_gradient'};
+  labels = {'coatrefl2', 'coatdelay2', 'coatdelay (checked)', 'coatdisp', 'coatdisp2', ...
+            'coatdelaygrad', 'Octave characteristic matrices: R', ...
+            'Octave characteristic matrices: R and GD', 'gradient by central differences of coatdelay'};
+  for i = 1:numel(rowsOf)
+    printf('%-44s %10.3f %14.1f\n', labels{i}, 1e3 * t.(rowsOf{i}), per(t.(rowsOf{i})));
+  end
+  printf('coatrefl2 against Octave R:               %6.1fx faster\n', t.octave_R / t.coatrefl2);
+  printf('coatdelay2 against Octave R and GD:       %6.1fx faster\n', t.octave_RGD / t.coatdelay2);
+  printf('coatdelaygrad against central differences: %5.1fx faster\n', t.fd_gradient / t.coatdelaygrad);
+
+  big = time_modules(workload(1000, K));
+  printf('\nCost growth from L = 100 to L = 1000 (10x is linear)\n');
+  for m = {'coatrefl2', 'coatdelay2', 'coatdelay', 'coatdisp', 'coatdisp2', 'coatdelaygrad'}
+    printf('%-16s %6.2fx\n', m{1}, big.(m{1}) / t.(m{1}));
+  end
+end
+
+function two_outputs(f, a)
+  [~, ~] = f(a{:});
+end
+
+function four_outputs(f, a)
+  [~, ~, ~, ~] = f(a{:});
+end
+
+% dGD(j, :) by central differences of coatdelay in each thickness: 2L calls.
+function dGD = fd_gradient(a)
+  d = a{2};  L = numel(d);  h = 1e-6;
+  dGD = zeros(L, numel(a{1}));
+  for j = 1:L
+    up = a;  up{2}(j) += h;  down = a;  down{2}(j) -= h;
+    [~, gu] = coatdelay(up{:});
+    [~, gd] = coatdelay(down{:});
+    dGD(j, :) = (gu - gd) / (2 * h);
+  end
+end
