@@ -70,10 +70,12 @@ template <class V>
 inline ReflectionDerivativeOf<V> reflectionDerivativeOf(const RowOf<V>& closing,
                                                         const RowOf<V>& closingDerivative)
 {
-    const ComplexOf<V> f = closing.a, e = closing.b;
-    const ComplexOf<V> fp = closingDerivative.a, ep = closingDerivative.b;
+    const V s = closingScaleOf(closing.a);  // 1 unless the rows have grown large
+    const RowOf<V> row = scaleRowBy(s, closing), derivative = scaleRowBy(s, closingDerivative);
+    const ComplexOf<V> f = row.a, e = row.b;
+    const ComplexOf<V> fp = derivative.a, ep = derivative.b;
     const ComplexOf<V> Z = sub(mul(e, fp), mul(f, ep));
-    return {reflectionOf(closing), divide(Z, squareOf(f))};
+    return {reflectionOf(row), divide(Z, squareOf(f))};
 }
 
 // Closing with the exit coefficients (g, h); a common factor on g and h

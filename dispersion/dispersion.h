@@ -58,9 +58,11 @@ inline ReflectionSecondDerivativeOf<V> closeStackSecondDerivative(const RowOf<V>
                                                                   const RowOf<V>& second,
                                                                   const V& g, const V& h)
 {
-    const RowOf<V> closing = mixInterface(s, g, h);
-    const RowOf<V> closingDerivative = mixInterface(derivative, g, h);
-    const RowOf<V> closingSecond = mixInterface(second, g, h);
+    const RowOf<V> unscaled = mixInterface(s, g, h);
+    const V rowScale = closingScaleOf(unscaled.a);  // 1 unless the rows have grown large
+    const RowOf<V> closing = scaleRowBy(rowScale, unscaled);
+    const RowOf<V> closingDerivative = scaleRowBy(rowScale, mixInterface(derivative, g, h));
+    const RowOf<V> closingSecond = scaleRowBy(rowScale, mixInterface(second, g, h));
     const ReflectionDerivativeOf<V> r = reflectionDerivativeOf(closing, closingDerivative);
 
     const ComplexOf<V> f = closing.a, e = closing.b;

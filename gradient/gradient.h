@@ -35,12 +35,14 @@ struct ReflectanceAndDelayOf {
     V GD;  // fs
 };
 
-// Substrate-side columns C_j and their k-derivatives for j = L down to 1.
+// Substrate-side columns C_j and their k-derivatives for j = L down to 1,
+// all times the closing rows' power-of-two scale, so that what they give
+// meets the scaled closing rows.
 template <class V>
-inline void backwardSweep(const LayerTablesOf<V>& t, GradientTablesOf<V>& gt)
+inline void backwardSweep(const LayerTablesOf<V>& t, GradientTablesOf<V>& gt, const V& rowScale)
 {
     const std::size_t L = t.layers();
-    RowOf<V> C = {{t.pairs[L].g, V{}}, {t.pairs[L].h, V{}}};
+    RowOf<V> C = {{rowScale * t.pairs[L].g, V{}}, {rowScale * t.pairs[L].h, V{}}};
     gt.backward[L] = C;
     RowOf<V> u = scaleRow(t.propagation[L - 1], C);
     RowOf<V> du = mulImaginaryRow(t.slope[L - 1], u);
@@ -95,14 +97,17 @@ inline ReflectanceAndDelayOf<V> delayWithGradient(LayerTablesOf<V>& t, GradientT
         forwardSweep(t, [](const LayerStepRowsOf<V>&) {});
     }
     const std::size_t L = t.layers();
-    const ComplexOf<V> f = t.rows[L].a;
-    const ComplexOf<V> fp = t.derivativeRows[L].a, ep = t.derivativeRows[L].b;
-    const ReflectionDerivativeOf<V> r = reflectionDerivativeOf(t.rows[L], t.derivativeRows[L]);
+    const V rowScale = closingScaleOf(t.rows[L].a);  // 1 unless the rows have grown large
+    const RowOf<V> closing = scaleRowBy(rowScale, t.rows[L]);
+    const RowOf<V> closingDerivative = scaleRowBy(rowScale, t.derivativeRows[L]);
+    const ComplexOf<V> f = closing.a;
+    const ComplexOf<V> fp = closingDerivative.a, ep = closingDerivative.b;
+    const ReflectionDerivativeOf<V> r = reflectionDerivativeOf(closing, closingDerivative);
     const V R = reflectanceOf(r.rho);
     const ReflectanceAndDelayOf<V> out = {R, groupDelayStepwiseOf(r.rho, r.rhoPrime, R)};
     if (!gradient) return out;
 
-    backwardSweep(t, gt);
+    backwardSweep(t, gt, rowScale);
     V absRho;
     for (std::size_t l = 0; l < sizeof(V) / sizeof(double); ++l)
         setLane(absRho, l, modulus(laneOf(r.rho, l)));

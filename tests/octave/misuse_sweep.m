@@ -1,0 +1,328 @@
+% failures = misuse_sweep(build)
+% Calls every module of one build ('current': build/mex; 'legacy': the
+% first-generation coatdelay, whose folder must come first on the path) in
+% every wrong way listed below, and holds each outcome to the module's calling
+% rules as its help text states them:
+%   - a call the rules allow returns real full doubles of the documented sizes
+%     (1xK for R, GD, GDD; LxK for dR, dGD), one per requested output and one
+%     for a bare call;
+%   - any other call raises an error whose identifier is module:<reason> and
+%     whose message starts with "module: "; a refused input is named in the
+%     message ("Input 4 (material triples) ..."); the checked coatdelay's three
+%     fixed messages come exactly, first failing check first.
+% A misuse that reads or writes out of bounds takes Octave down; the run then
+% ends early and CTest sees it die. With MISUSE_TRACE set in the environment
+% every call is printed before it is made, so the last line names the culprit.
+% The random part is seeded: every run makes the same calls.
+% Prints the number of calls and of distinct misuse kinds; returns the number
+% of calls that broke a rule.
+function failures = misuse_sweep(build)
+  rand('state', 20240611);
+  S = struct('calls', 0, 'kinds', {{}}, 'failed', {{}}, 'groups', {{}}, ...
+             'trace', !isempty(getenv('MISUSE_TRACE')));
+  for m = modules(build)
+    S = sweep_counts(S, m);
+    S = sweep_kinds(S, m);
+    S = sweep_shapes_and_values(S, m);
+    S = sweep_selectors(S, m);
+    S = sweep_random(S, m, 300);
+  end
+  failures = numel(S.failed);
+  kinds = unique(S.kinds);
+  printf('misuse sweep (%s build): %d calls, %d distinct misuse kinds, %d failures\n', ...
+         build, S.calls, numel(kinds), failures);
+  printf('  kinds: %s\n', strjoin(kinds, ', '));
+  % One line per kind of broken rule, with its first call.
+  [groups, first, which] = unique(S.groups, 'first');
+  for g = 1:numel(groups)
+    printf('  FAIL x%d %s\n       e.g. %s\n', sum(which == g), groups{g}, S.failed{first(g)});
+  end
+end
+
+function mods = modules(build)
+  delay = {'k', 'd', 'na', 'N', 'Np', 'theta', 'pol'};
+  % name, inputs by role, outputs at most, K and L from shapes (or element
+  % counts), the checked coatdelay's fixed checks, LxK outputs from the third on
+  info = @(name, roles, nout, shapes, checked) struct('name', name, 'roles', {roles}, ...
+    'nout', nout, 'shapes', shapes, 'checked', checked, 'gradients', strcmp(name, 'coatdelaygrad'));
+  if strcmp(build, 'legacy')
+    mods = info('coatdelay', delay, 2, false, false);
+    assert(!isempty(strfind(which('coatdelay'), 'legacy')), 'legacy coatdelay not first on the path');
+  else
+    mods = [info('coatrefl2', {'k', 'd', 'na', 'N', 'theta'}, 1, true, false), ...
+            info('coatdelay2', delay, 2, true, false), ...
+            info('coatdelay', delay, 2, true, true), ...
+            info('coatdisp', delay, 3, true, false), ...
+            info('coatdisp2', delay(1:6), 3, true, false), ...
+            info('coatdelaygrad', delay, 4, true, false)];
+    assert(isempty(strfind(which('coatdelay'), 'legacy')), 'checked coatdelay not first on the path');
+  end
+end
+
+% A valid call over K wavenumbers and L layers.
+function args = valid_args(m, K, L, pol)
+  if nargin < 4, pol = 'TE'; end
+  j = (0:L-1)';
+  v.k = linspace(6.5, 9.5, K);
+  v.d = (0.087 + 0.051 * mod(j, 2)) .* (1 + 0.37 * sin(1.3 * j + 0.4));
+  v.na = 1;
+  v.N = repmat([2.3; 1.45; 1.52], 1, K);
+  v.Np = repmat([0.021; 0.0043; 0.0051], 1, K);
+  v.theta = 0.5;
+  v.pol = pol;
+  args = cellfun(@(r) v.(r), m.roles, 'UniformOutput', false);
+end
+
+% Every count of inputs from 0 to 9 (past the module's own, extra values of
+% odd kinds) and of outputs from 0 to 5.
+function S = sweep_counts(S, m)
+  extra = {'extra', {}, @sin, int8(3), struct()};
+  full = [valid_args(m, 3, 4), extra];
+  for nin = 0:9
+    for nout = 0:5
+      args = full(1:nin);
+      kind = {};
+      if nin < numel(m.roles), kind{end+1} = 'too few inputs';
+      elseif nin > numel(m.roles), kind{end+1} = 'extra inputs'; end
+      if nout > m.nout, kind{end+1} = 'too many outputs';
+      elseif m.checked && nout != 2, kind{end+1} = 'not two outputs'; end
+      S = run_case(S, m, args, nout, strjoin(kind, ' & '));
+    end
+  end
+end
+
+% Each input in turn replaced by a value of a wrong kind, made from the value
+% it replaces.
+function S = sweep_kinds(S, m)
+  kinds = {'empty', @(v) [];  'scalar', @(v) 7;  'single', @single;  'int32', @int32;
+           'uint8', @uint8;  'logical', @(v) v != 0;  'char', @char;  'cell', @num2cell;
+           'struct', @(v) struct('value', v);  'sparse', @(v) sparse(double(v));
+           'complex', @(v) v + 1i;  'function handle', @(v) @sin;  '3-D array', @(v) cat(3, v, v)};
+  for KL = [2 3; 1 0; 0 2]'
+    good = valid_args(m, KL(1), KL(2));
+    for i = 1:numel(good)
+      for c = 1:rows(kinds)
+        args = good;  args{i} = kinds{c, 2}(good{i});
+        S = run_outputs(S, m, args, kinds{c, 1});
+      end
+    end
+  end
+end
+
+% Triples shorter than 3K, a Kx1 grid and a 1xL thickness vector, and NaN or
+% +-Inf in one element or in all of every numeric input.
+function S = sweep_shapes_and_values(S, m)
+  roles = m.roles;
+  iN = find(strcmp(roles, 'N') | strcmp(roles, 'Np'));
+  for K = 1:4
+    good = valid_args(m, K, 5);
+    for i = iN
+      v = good{i};
+      for short = {v(1:end-1), v(:)(1:end-3), reshape(v, 1, [])(1:end-2), zeros(3, K-1), v(1:2)'}
+        args = good;  args{i} = short{1};
+        S = run_outputs(S, m, args, 'short triples');
+      end
+    end
+    args = good;  args{1} = args{1}.';
+    S = run_outputs(S, m, args, 'Kx1 grid');
+    args = good;  args{1} = reshape(repmat(args{1}, 2, 1), 2, []);
+    S = run_outputs(S, m, args, 'grid of two rows');
+  end
+  for L = 0:4
+    args = valid_args(m, 3, L);  args{2} = args{2}.';
+    S = run_outputs(S, m, args, '1xL thickness vector');
+    args = valid_args(m, 3, L);  args{2} = [args{2} args{2}];
+    S = run_outputs(S, m, args, 'thickness matrix of two columns');
+  end
+  good = valid_args(m, 4, 6);
+  values = {'NaN', NaN; '+Inf', Inf; '-Inf', -Inf};
+  for i = find(!strcmp(roles, 'pol'))
+    for c = 1:rows(values)
+      args = good;  args{i}(:) = values{c, 2};
+      S = run_outputs(S, m, args, [values{c, 1} ' values']);
+      args = good;  args{i}(randi(numel(args{i}))) = values{c, 2};
+      S = run_outputs(S, m, args, [values{c, 1} ' values']);
+    end
+  end
+end
+
+% Selectors of every length from 0 to 100 and of one to four rows, random
+% characters with 'TM' or 'TE' in front of some. Every character array is a
+% selector; it selects TM exactly when its first two characters in memory
+% order are T and M.
+function S = sweep_selectors(S, m)
+  p = find(strcmp(m.roles, 'pol'));
+  if isempty(p), return; end
+  outs = m.nout;  if m.checked, outs = 2; end
+  ref = struct();
+  for pol = {'TE', 'TM'}
+    [o, err] = invoke(m.name, valid_args(m, 3, 5, pol{1}), 2);
+    ref.(pol{1}) = o;
+  end
+  alphabet = 'TMEtme x';
+  for len = 0:100
+    r = 1 + mod(len, 4);
+    s = alphabet(randi(numel(alphabet), r, len));
+    if len >= 2 && mod(len, 3) == 0, s(1:2) = 'TM'; end
+    if len >= 2 && mod(len, 3) == 1, s(1:2) = 'TE'; end
+    args = valid_args(m, 3, 5);  args{p} = s;
+    kind = 'selector length';  if r > 1, kind = 'selector of several rows'; end
+    [S, o] = run_case(S, m, args, outs, kind);
+    if numel(o) >= 2
+      tm = numel(s) >= 2 && s(1) == 'T' && s(2) == 'M';
+      want = ref.('TE');  if tm, want = ref.('TM'); end
+      if !isequal(o(1:2), want)
+        S = fail(S, m.name, kind, 'wrong polarization chosen', ...
+                 sprintf('selector ''%s'' (%dx%d)', s(:)', rows(s), columns(s)));
+      end
+    end
+  end
+end
+
+% Random mixtures, seeded: a few inputs of a valid call spoilt at once, the
+% input and output counts sometimes off by one.
+function S = sweep_random(S, m, count)
+  spoil = {@(v) [], @(v) v.', @(v) v(1:end-1), @(v) single(v), @(v) v + 1i, ...
+           @(v) cat(3, v, v), @(v) NaN(size(v)), @(v) -v, @(v) {v}, @(v) 'TM', ...
+           @(v) sparse(double(v)), @(v) zeros(0, 3), @(v) 1e308 * ones(size(v))};
+  for c = 1:count
+    args = valid_args(m, randi([0 5]), randi([0 6]), {'TE', 'TM'}{randi(2)});
+    for i = find(rand(1, numel(args)) < 0.25)
+      args{i} = spoil{randi(numel(spoil))}(args{i});
+    end
+    nin = numel(args) + randi([-1 1]) * (rand < 0.15);
+    args = [args, {'extra'}](1:nin);
+    S = run_case(S, m, args, randi([0 m.nout + 1]), 'random mixture');
+  end
+end
+
+% The same call with no output requested and with all the module gives.
+function S = run_outputs(S, m, args, kind)
+  if m.checked
+    S = run_case(S, m, args, 2, kind);
+  else
+    S = run_case(S, m, args, 0, kind);
+    S = run_case(S, m, args, m.nout, kind);
+  end
+end
+
+function [S, outs] = run_case(S, m, args, nout, kind)
+  call = describe(m.name, args, nout);
+  if S.trace, printf('%s\n', call);  fflush(stdout); end
+  S.calls += 1;
+  if !isempty(kind), S.kinds = [S.kinds, strsplit(kind, ' & ')]; end
+  e = expected(m, args, nout);
+  [outs, err] = invoke(m.name, args, nout);
+  problem = '';  detail = '';
+  if isempty(err)
+    if !isempty(e.id) || !isempty(e.inputs)
+      problem = 'accepted a call its rules refuse';
+    elseif numel(outs) != max(nout, 1)
+      problem = sprintf('%d outputs for %d requested', numel(outs), nout);
+    else
+      for o = 1:numel(outs)
+        x = outs{o};
+        want = [1 e.K];  if m.gradients && o > 2, want = [e.L e.K]; end
+        if !(isa(x, 'double') && isreal(x) && !issparse(x) && isequal(size(x), want))
+          problem = sprintf('output %d is %s %s, %s expected', o, class(x), mat2str(size(x)), mat2str(want));
+        end
+      end
+    end
+  else
+    id = err.identifier;  msg = err.message;
+    if !strncmp(id, [m.name ':'], numel(m.name) + 1) || !strncmp(msg, [m.name ': '], numel(m.name) + 2)
+      problem = 'error does not name the module';
+    elseif isempty(e.id) && isempty(e.inputs)
+      problem = 'refused a call its rules allow';
+    elseif !isempty(e.id) && !strcmp(id, e.id)
+      problem = sprintf('identifier %s expected', e.id);
+    elseif !isempty(e.message) && !strcmp(msg, e.message)
+      problem = sprintf('message "%s" expected', e.message);
+    elseif isempty(e.id) && !any(arrayfun(@(i) !isempty(strfind(msg, sprintf('Input %d (', i))), e.inputs))
+      problem = sprintf('message names none of the inputs %s', mat2str(e.inputs));
+    end
+    detail = sprintf('[%s: %s]', id, msg);
+  end
+  if !isempty(problem)
+    S = fail(S, m.name, kind, problem, sprintf('%s %s', call, detail));
+  end
+end
+
+function S = fail(S, name, kind, problem, example)
+  S.groups{end+1} = sprintf('%s, %s: %s', name, kind, problem);
+  S.failed{end+1} = example;
+end
+
+% What the help text promises for this call. e.id (and for the checked
+% coatdelay e.message) is the count or dimension error due first; e.inputs the
+% inputs that break a rule on kind, emptiness, shape or triple length, one of
+% which the error must name; neither set: outputs are due. K and L as counted.
+function e = expected(m, args, nout)
+  e = struct('id', '', 'message', '', 'inputs', [], 'K', 0, 'L', 0);
+  nin = numel(args);  nreq = numel(m.roles);
+  columns_of = @(a) prod(size(a)(2:end));   % as mxGetN counts them
+  if m.checked
+    fixed = {'nargin', 'coatdelay: 7 input arguments required.';
+             'nargout', 'coatdelay: 2 output arguments required.';
+             'dimensions', 'coatdelay called with incorrect dimensions.'};
+    failing = [nin < 7, nout != 2, nin >= 7 && (rows(args{1}) != 1 || columns_of(args{2}) != 1)];
+    first = find(failing, 1);
+    if !isempty(first)
+      e.id = ['coatdelay:' fixed{first, 1}];
+      e.message = ['coatdelay: ' fixed{first, 2}];
+      return;
+    end
+  elseif nin < nreq
+    e.id = [m.name ':notEnoughInputs'];  return;
+  elseif nout > m.nout
+    e.id = [m.name ':tooManyOutputs'];  return;
+  end
+  role = @(r) args{find(strcmp(m.roles, r))};
+  k = role('k');  d = role('d');
+  if m.shapes
+    e.K = columns_of(k);  e.L = rows(d);
+  else
+    e.K = numel(k);  e.L = numel(d);
+  end
+  bad = false(1, nreq);
+  for i = 1:nreq
+    a = args{i};
+    switch m.roles{i}
+      case 'pol'
+        bad(i) = !ischar(a);
+      case {'na', 'theta'}
+        bad(i) = !isa(a, 'double') || issparse(a) || isempty(a);
+      case 'k'
+        bad(i) = !isa(a, 'double') || issparse(a) || e.K > numel(a);
+      case 'd'
+        bad(i) = !isa(a, 'double') || issparse(a) || e.L > numel(a);
+      case {'N', 'Np'}
+        bad(i) = !isa(a, 'double') || issparse(a) || numel(a) < 3 * e.K;
+    end
+  end
+  e.inputs = find(bad);
+end
+
+function [outs, err] = invoke(name, args, nout)
+  outs = {};  err = [];
+  try
+    if nout == 0
+      feval(name, args{:});
+    else
+      outs = cell(1, nout);
+      [outs{:}] = feval(name, args{:});
+    end
+  catch caught
+    err = caught;
+    return;
+  end
+  if nout == 0 && exist('ans', 'var')
+    outs = {ans};
+  end
+end
+
+function s = describe(name, args, nout)
+  parts = cellfun(@(a) sprintf('%s %s', class(a), regexprep(mat2str(size(a)), ' ', 'x')), ...
+                  args, 'UniformOutput', false);
+  s = sprintf('%d = %s(%s)', nout, name, strjoin(parts, ', '));
+end

@@ -1,0 +1,40 @@
+% memcheck_modules(mexdir, legacydir): calls every module once with a valid
+% call and once with an invalid one (the error leaves the module through the
+% host's error call), then the first-generation coatdelay the same way, for a
+% run under valgrind's memcheck. Errors out if a call does not behave as it
+% should, so that a module skipped by mistake cannot pass unseen.
+function memcheck_modules(mexdir, legacydir)
+  addpath(mexdir);
+  K = 5;  L = 7;
+  k = linspace(6.5, 9.5, K);  d = 0.1 + 0.04 * sin(1:L)';
+  N = repmat([2.3; 1.45; 1.52], 1, K);  Np = repmat([0.021; 0.0043; 0.0051], 1, K);
+  delay = {k, d, 1, N, Np, 0.5, 'TM'};
+  calls = {'coatrefl2', {k, d, 1, N, 0.5}, 1;
+           'coatdelay2', delay, 2;
+           'coatdelay', delay, 2;
+           'coatdisp', delay, 3;
+           'coatdisp2', delay(1:6), 3;
+           'coatdelaygrad', delay, 4};
+  for c = 1:rows(calls)
+    exercise(calls{c, :});
+  end
+  addpath(legacydir);
+  assert(!isempty(strfind(which('coatdelay'), 'legacy')));
+  exercise('coatdelay', {k', d', 1, N, Np, 0.5, 'TE'}, 2);
+  printf('memcheck driver: %d modules called\n', rows(calls) + 1);
+end
+
+% A valid call with every output, then the same call with input 4 (the
+% material triples) one element short, which must be refused by the module.
+function exercise(name, args, nout)
+  out = cell(1, nout);
+  [out{:}] = feval(name, args{:});
+  assert(all(cellfun(@(x) isa(x, 'double') && !isempty(x), out)), name);
+  args{4} = args{4}(1:end-1);
+  try
+    [out{:}] = feval(name, args{:});
+    error('memcheck:accepted', '%s accepted short triples', name);
+  catch err
+    assert(strcmp(err.identifier, [name ':tripleTooShort']), err.identifier);
+  end
+end
