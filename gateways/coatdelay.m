@@ -2,23 +2,28 @@
 %   [R, GD] = coatdelay(k, d, n_a, N, Nprime, theta, pol)
 %
 %   Inputs (real doubles, except pol; complex arrays are read by their real part)
-%     k       1xK row of vacuum angular wavenumbers 2*pi/lambda, in rad/um.
+%     k       1xK row of vacuum angular wavenumbers 2*pi/lambda, in rad/um
+%             (no wavenumbers: a 1x0 row).
 %     d       Lx1 column of layer thicknesses in um. Layer 1, next to the
 %             ambient, is material A; then B, A, B, ... alternate.
-%     n_a     ambient index, a scalar, without dispersion.
+%     n_a     ambient index, a scalar, without dispersion (of an array, the
+%             first element is read).
 %     N       3xK refractive indices: column i holds n_A, n_B, n_S at k(i).
 %     Nprime  3xK derivatives dn/dk in um, same layout (the substrate's entry
 %             has no effect).
-%     theta   angle of incidence in the ambient, in radians.
+%     theta   angle of incidence in the ambient, in radians, a scalar likewise.
 %     pol     character array: TM when its first two characters are 'TM', TE
-%             otherwise.
+%             otherwise ('TE', 'tm', 'T', '' all select TE).
 %     Inputs beyond the seventh are accepted and ignored.
 %
 %   Outputs (both must be requested)
 %     R       1xK power reflectance |rho|^2.
-%     GD      1xK group delay in fs, d(arg rho)/d(omega); positive for a
-%             delayed reflection. Only the layer phases are differentiated:
-%             the interface coefficients are held at their values at k(i).
+%     GD      1xK group delay in fs, d(arg rho)/d(omega), omega = c k;
+%             positive for a delayed reflection. Only the layer phases are
+%             differentiated: the interface coefficients are held at their
+%             values at k(i), so material dispersion acts through the phases
+%             alone. With Nprime all zero GD is the exact derivative of the
+%             phase of rho.
 %
 %   Closing: the last interface is the one between the last layer's own
 %   material and the substrate, so an odd L (a stack ending in A) is closed
@@ -29,12 +34,18 @@
 %
 %   Checks, in this order, each ending the call with the error shown:
 %     fewer than 7 inputs         'coatdelay: 7 input arguments required.'
+%                                 (identifier coatdelay:nargin)
 %     not exactly 2 outputs       'coatdelay: 2 output arguments required.'
+%                                 (coatdelay:nargout)
 %     k not one row or d not one column
 %                                 'coatdelay called with incorrect dimensions.'
-%   then (identifiers coatdelay:<reason>): inputs 1 to 6 not full double
-%   arrays, an empty n_a or theta, N or Nprime with fewer than 3K elements, a
-%   pol that is not a character array.
+%                                 (coatdelay:dimensions)
+%   Octave puts the function name in front of these texts, so err.message
+%   reads, for instance, 'coatdelay: coatdelay: 7 input arguments required.'
+%   Then (identifiers coatdelay:<reason>): inputs 1 to 6 not full double
+%   arrays (notDouble, sparseInput), an empty n_a or theta (emptyInput), N or
+%   Nprime with fewer than 3K elements (tripleTooShort), a pol that is not a
+%   character array (selectorNotChar).
 %
 %   Differences from the first-generation build (build/mex/legacy): that
 %   build counts the elements of k and d (rows or columns), closes every stack
@@ -42,11 +53,13 @@
 %
 %   NaN: where a material that takes part cannot propagate at this angle
 %   (n < n_a sin(theta)), R(i) and GD(i) are NaN for that wavenumber only;
-%   where R(i) = 0, GD(i) is NaN.
+%   the substrate always takes part, material A whenever L >= 1 and material
+%   B whenever L >= 2. Where R(i) = 0, GD(i) is NaN.
 %
 %   Example: a single quarter-wave A layer on glass, closed physically
 %     k = 2*pi./linspace(0.6, 1.0, 101);
 %     N = repmat([2.3; 1.45; 1.52], 1, 101);
-%     [R, GD] = coatdelay(k, 0.8/(4*2.3), 1, N, zeros(3, 101), 0, 'TE');
+%     d = 0.8/(4*2.3);                          % L = 1: A next to glass
+%     [R, GD] = coatdelay(k, d, 1, N, zeros(3, 101), 0, 'TE');
 %
 %   See also coatdelaygrad, coatdelay2, coatdisp, coatrefl2.

@@ -5,15 +5,17 @@
 %     k       1xK vacuum angular wavenumbers 2*pi/lambda, in rad/um.
 %     d       Lx1 layer thicknesses in um. Layer 1, next to the ambient, is
 %             material A; then B, A, B, ... alternate.
-%     n_a     ambient index, a scalar, without dispersion.
+%     n_a     ambient index, a scalar, without dispersion (of an array, the
+%             first element is read).
 %     N       3xK refractive indices: column i holds n_A, n_B, n_S at k(i).
 %     Nprime  3xK derivatives dn/dk in um, same layout. The substrate's entry
 %             has no effect.
-%     theta   angle of incidence in the ambient, in radians.
+%     theta   angle of incidence in the ambient, in radians, a scalar likewise.
 %     pol     character array: TM (p) when its first two characters are 'TM',
 %             TE (s) otherwise ('TE', 'tm', 'T', '' all select TE).
+%     Inputs beyond the seventh are accepted and ignored.
 %
-%   Outputs
+%   Outputs (one or two may be requested)
 %     R       1xK power reflectance |rho|^2.
 %     GD      1xK group delay on reflection in fs: d(arg rho)/d(omega), with
 %             omega = c k. A delayed reflection has a positive GD.
@@ -30,16 +32,19 @@
 %   an odd L (a stack ending in A) those coefficients are applied behind the
 %   last A layer all the same (the checked coatdelay closes such a stack with
 %   A to substrate instead). With no layers R is that of the B-to-substrate
-%   interface alone and GD is 0.
+%   interface alone and GD is 0 (NaN where R = 0).
 %
 %   NaN: where a material that takes part cannot propagate at this angle
 %   (n < n_a sin(theta)), R(i) and GD(i) are NaN for that wavenumber only;
-%   where R(i) = 0, GD(i) is NaN.
+%   material B and the substrate always take part, material A whenever
+%   L >= 1. Where R(i) = 0, GD(i) is NaN.
 %
-%   Errors (identifiers coatdelay2:<reason>): fewer than 7 inputs, more than 2
-%   outputs, inputs 1 to 6 not full double arrays, an empty n_a or theta, a k
-%   or d whose shape promises more elements than it holds, N or Nprime with
-%   fewer than 3K elements, a pol that is not a character array.
+%   Errors (identifiers coatdelay2:<reason>): fewer than 7 inputs
+%   (notEnoughInputs), more than 2 outputs (tooManyOutputs), inputs 1 to 6
+%   not full double arrays (notDouble, sparseInput), an empty n_a or theta
+%   (emptyInput), a k or d whose shape promises more elements than it holds
+%   (badShape), N or Nprime with fewer than 3K elements (tripleTooShort), a
+%   pol that is not a character array (selectorNotChar).
 %
 %   Example
 %     lambda = linspace(0.7, 0.9, 201); k = 2*pi./lambda;

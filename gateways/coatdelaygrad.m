@@ -5,47 +5,64 @@
 %     k       1xK vacuum angular wavenumbers 2*pi/lambda, in rad/um.
 %     d       Lx1 layer thicknesses in um. Layer 1, next to the ambient, is
 %             material A; then B, A, B, ... alternate.
-%     n_a     ambient index, a scalar, without dispersion.
+%     n_a     ambient index, a scalar, without dispersion (of an array, the
+%             first element is read).
 %     N       3xK refractive indices: column i holds n_A, n_B, n_S at k(i).
 %     Nprime  3xK derivatives dn/dk in um, same layout (the substrate's entry
 %             has no effect).
-%     theta   angle of incidence in the ambient, in radians.
+%     theta   angle of incidence in the ambient, in radians, a scalar likewise.
 %     pol     character array: TM when its first two characters are 'TM', TE
-%             otherwise.
+%             otherwise ('TE', 'tm', 'T', '' all select TE).
+%     Inputs beyond the seventh are accepted and ignored.
 %
-%   Outputs
+%   Outputs (one to four may be requested)
 %     R       1xK power reflectance, the same numbers as the checked coatdelay.
-%     GD      1xK group delay in fs, the same numbers as the checked coatdelay.
+%     GD      1xK group delay in fs, the same numbers as the checked coatdelay:
+%             d(arg rho)/d(omega), omega = c k, positive for a delayed
+%             reflection.
 %     dR      LxK: dR(j, i) = dR(i)/dd(j), per um of thickness.
 %     dGD     LxK: dGD(j, i) = dGD(i)/dd(j), in fs per um of thickness.
 %   Rows are layers, columns wavenumbers. Ask for two outputs and the gradient
 %   work is skipped.
 %
+%   K is the number of columns of k and L the number of rows of d: a Kx1
+%   column k counts as one wavenumber, a 1xL row d as one layer.
+%
 %   The gradients are exact (not finite differences) for the GD that is
-%   returned: only the layer phases carry the wavenumber derivative. They come
+%   returned: only the layer phases carry the wavenumber derivative, the
+%   interface coefficients being held at their values at k(i). They come
 %   from one forward and one backward sweep over the layers, so a call costs
 %   a small constant times one coatdelay call, whatever L is. A layer of zero
 %   thickness gets its true, finite gradient.
 %
 %   Closing: the last interface is the one between the last layer's own
 %   material and the substrate, so an odd L (a stack ending in A) is closed
-%   with A to substrate. An empty d (0x1) is the bare substrate: R of the
-%   ambient-to-substrate interface, GD = 0, and dR, dGD of size 0xK.
+%   with A to substrate, as in the checked coatdelay. An empty d (0x1) is the
+%   bare substrate: R of the ambient-to-substrate interface, GD = 0 (NaN
+%   where R = 0), and dR, dGD of size 0xK.
 %
 %   NaN: where a material that takes part cannot propagate at this angle
-%   (n < n_a sin(theta)), every output of that wavenumber is NaN; where
-%   R(i) = 0, GD(i) and both gradients of that wavenumber are NaN.
+%   (n < n_a sin(theta)), every output of that wavenumber is NaN; the
+%   substrate always takes part, material A whenever L >= 1 and material B
+%   whenever L >= 2. Where R(i) = 0, GD(i) and both gradients of that
+%   wavenumber are NaN.
 %
-%   Errors (identifiers coatdelaygrad:<reason>): fewer than 7 inputs, more than
-%   4 outputs, inputs 1 to 6 not full double arrays, an empty n_a or theta, a
-%   k or d whose shape promises more elements than it holds, N or Nprime with
-%   fewer than 3K elements, a pol that is not a character array.
+%   Errors (identifiers coatdelaygrad:<reason>): fewer than 7 inputs
+%   (notEnoughInputs), more than 4 outputs (tooManyOutputs), inputs 1 to 6
+%   not full double arrays (notDouble, sparseInput), an empty n_a or theta
+%   (emptyInput), a k or d whose shape promises more elements than it holds
+%   (badShape), N or Nprime with fewer than 3K elements (tripleTooShort), a
+%   pol that is not a character array (selectorNotChar).
 %
-%   Example: hand the exact gradient of a GD merit to an optimiser
-%     d = fminunc(@(d) gdMerit(d, k, N, Np, target), d0, optimset('GradObj', 'on'));
-%   where gdMerit(d, k, N, Np, target) returns the merit and its gradient:
-%     [~, GD, ~, dGD] = coatdelaygrad(k, d, 1, N, Np, 0, 'TE');
-%     m = sum((GD - target).^2);  g = 2 * dGD * (GD - target)';
-%   (examples/design_with_gradients.m does this in full).
+%   Example: a GD merit and its exact gradient with respect to d
+%     k = 2*pi./linspace(0.75, 0.85, 51); target = zeros(1, 51);
+%     N = repmat([2.3; 1.45; 1.52], 1, 51); Np = zeros(3, 51);
+%     d = repmat([0.087; 0.138], 10, 1);
+%     [R, GD, dR, dGD] = coatdelaygrad(k, d, 1, N, Np, 0, 'TE');
+%     m = sum((GD - target).^2);  g = 2 * dGD * (GD - target)';   % Lx1
+%
+%   A function returning [m, g] is what fminunc takes with
+%   optimset('GradObj', 'on'); examples/design_with_gradients.m designs a
+%   dispersive mirror that way.
 %
 %   See also coatdelay, coatdelay2, coatdisp.

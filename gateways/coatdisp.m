@@ -5,20 +5,23 @@
 %     k       1xK vacuum angular wavenumbers 2*pi/lambda, in rad/um.
 %     d       Lx1 layer thicknesses in um. Layer 1, next to the ambient, is
 %             material A; then B, A, B, ... alternate.
-%     n_a     ambient index, a scalar, without dispersion.
+%     n_a     ambient index, a scalar, without dispersion (of an array, the
+%             first element is read).
 %     N       3xK refractive indices: column i holds n_A, n_B, n_S at k(i).
 %     Nprime  3xK first derivatives dn/dk in um, same layout. The substrate's
 %             entry has no effect.
-%     theta   angle of incidence in the ambient, in radians.
+%     theta   angle of incidence in the ambient, in radians, a scalar likewise.
 %     pol     character array: TM when its first two characters are 'TM', TE
-%             otherwise.
+%             otherwise ('TE', 'tm', 'T', '' all select TE).
+%     Inputs beyond the seventh are accepted and ignored.
 %
-%   Outputs
+%   Outputs (one to three may be requested)
 %     R       1xK power reflectance |rho|^2.
 %     GD      1xK group delay in fs, d(arg rho)/d(omega), omega = c k;
 %             positive for a delayed reflection.
 %     GDD     1xK group-delay dispersion in fs^2, d^2(arg rho)/d(omega)^2;
-%             positive where GD grows with frequency.
+%             positive where GD grows with frequency. A chirped mirror whose
+%             deeper layers reflect longer wavelengths has GDD < 0.
 %
 %   K is the number of columns of k and L the number of rows of d: a Kx1
 %   column k counts as one wavenumber, a 1xL row d as one layer.
@@ -31,19 +34,23 @@
 %
 %   Closing: the stack is always closed with the B-to-substrate interface; for
 %   an odd L (a stack ending in A) those coefficients are applied behind the
-%   last A layer all the same. With no layers R is that of the B-to-substrate
-%   interface alone and GD = GDD = 0.
+%   last A layer all the same (the checked coatdelay closes such a stack with
+%   A to substrate instead). With no layers R is that of the B-to-substrate
+%   interface alone and GD = GDD = 0 (NaN where R = 0).
 %
 %   NaN: where a material that takes part cannot propagate at this angle
 %   (n < n_a sin(theta)), all three outputs are NaN for that wavenumber only;
-%   where R(i) = 0, GD(i) and GDD(i) are NaN.
+%   material B and the substrate always take part, material A whenever
+%   L >= 1. Where R(i) = 0, GD(i) and GDD(i) are NaN.
 %
-%   Errors (identifiers coatdisp:<reason>): fewer than 7 inputs, more than 3
-%   outputs, inputs 1 to 6 not full double arrays, an empty n_a or theta, a k
-%   or d whose shape promises more elements than it holds, N or Nprime with
-%   fewer than 3K elements, a pol that is not a character array.
+%   Errors (identifiers coatdisp:<reason>): fewer than 7 inputs
+%   (notEnoughInputs), more than 3 outputs (tooManyOutputs), inputs 1 to 6
+%   not full double arrays (notDouble, sparseInput), an empty n_a or theta
+%   (emptyInput), a k or d whose shape promises more elements than it holds
+%   (badShape), N or Nprime with fewer than 3K elements (tripleTooShort), a
+%   pol that is not a character array (selectorNotChar).
 %
-%   Example
+%   Example: 15 pairs at 45 degrees, TM
 %     k = 2*pi./linspace(0.7, 0.9, 201);
 %     d = repmat([0.087; 0.138], 15, 1);
 %     N = repmat([2.3; 1.45; 1.52], 1, 201);

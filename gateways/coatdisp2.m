@@ -2,40 +2,50 @@
 %   [R, GD, GDD] = coatdisp2(k, d, n_a, N, Nprime, theta)
 %
 %   The same results as coatdisp(k, d, n_a, N, Nprime, theta, 'TM'), without
-%   the polarization input.
+%   the polarization input. There is no TE form: a seventh input, 'TE'
+%   included, is ignored like every input beyond the sixth.
 %
 %   Inputs (real doubles; complex arrays are read by their real part)
 %     k       1xK vacuum angular wavenumbers 2*pi/lambda, in rad/um.
 %     d       Lx1 layer thicknesses in um, layer 1 (material A) next to the
 %             ambient; then B, A, B, ... alternate.
-%     n_a     ambient index, a scalar, without dispersion.
+%     n_a     ambient index, a scalar, without dispersion (of an array, the
+%             first element is read).
 %     N       3xK refractive indices: column i holds n_A, n_B, n_S at k(i).
 %     Nprime  3xK first derivatives dn/dk in um, same layout (the substrate's
 %             entry has no effect).
-%     theta   angle of incidence in the ambient, in radians.
+%     theta   angle of incidence in the ambient, in radians, a scalar likewise.
 %
-%   Outputs
+%   Outputs (one to three may be requested)
 %     R       1xK TM power reflectance |rho|^2.
-%     GD      1xK group delay in fs, d(arg rho)/d(omega).
-%     GDD     1xK group-delay dispersion in fs^2, d^2(arg rho)/d(omega)^2.
+%     GD      1xK group delay in fs, d(arg rho)/d(omega), omega = c k;
+%             positive for a delayed reflection.
+%     GDD     1xK group-delay dispersion in fs^2, d^2(arg rho)/d(omega)^2;
+%             positive where GD grows with frequency.
+%
+%   K is the number of columns of k and L the number of rows of d: a Kx1
+%   column k counts as one wavenumber, a 1xL row d as one layer.
 %
 %   Only the layer phases are differentiated (interface coefficients frozen at
 %   k(i), first derivatives of n only). The stack is always closed with the
 %   B-to-substrate interface, also for an odd L; with no layers R is that of
-%   the B-to-substrate interface alone and GD = GDD = 0.
+%   the B-to-substrate interface alone and GD = GDD = 0 (NaN where R = 0).
 %
-%   NaN: where a material that takes part cannot propagate at this angle, all
-%   three outputs are NaN for that wavenumber only; where R(i) = 0, GD(i) and
-%   GDD(i) are NaN.
+%   NaN: where a material that takes part cannot propagate at this angle
+%   (n < n_a sin(theta)), all three outputs are NaN for that wavenumber only;
+%   material B and the substrate always take part, material A whenever
+%   L >= 1. Where R(i) = 0, GD(i) and GDD(i) are NaN.
 %
-%   Errors (identifiers coatdisp2:<reason>): fewer than 6 inputs, more than 3
-%   outputs, an input that is not a full double array, an empty n_a or theta,
-%   a k or d whose shape promises more elements than it holds, N or Nprime
-%   with fewer than 3K elements.
+%   Errors (identifiers coatdisp2:<reason>): fewer than 6 inputs
+%   (notEnoughInputs), more than 3 outputs (tooManyOutputs), an input that is
+%   not a full double array (notDouble, sparseInput), an empty n_a or theta
+%   (emptyInput), a k or d whose shape promises more elements than it holds
+%   (badShape), N or Nprime with fewer than 3K elements (tripleTooShort).
 %
 %   Example
 %     k = 2*pi./linspace(0.7, 0.9, 201);
+%     d = repmat([0.087; 0.138], 15, 1);
 %     N = repmat([2.3; 1.45; 1.52], 1, 201);
-%     [R, GD, GDD] = coatdisp2(k, repmat([0.087; 0.138], 15, 1), 1, N, zeros(3, 201), pi/4);
+%     [R, GD, GDD] = coatdisp2(k, d, 1, N, zeros(3, 201), pi/4);
 %
 %   See also coatdisp, coatdelay2, coatrefl2.

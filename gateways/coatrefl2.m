@@ -5,14 +5,17 @@
 %     k      1xK vacuum angular wavenumbers 2*pi/lambda, in rad/um.
 %     d      Lx1 layer thicknesses in um. Layer 1, next to the ambient, is
 %            material A; then B, A, B, ... alternate.
-%     n_a    ambient index, a scalar.
+%     n_a    ambient index, a scalar (of an array, the first element is read).
 %     N      3xK refractive indices: column i holds n_A, n_B and n_S (the
 %            substrate) at k(i). Read as consecutive triples, so a Kx3
 %            matrix is accepted but mixes the wavenumbers.
-%     theta  angle of incidence in the ambient, in radians.
+%     theta  angle of incidence in the ambient, in radians, a scalar likewise.
+%     Inputs beyond the fifth are accepted and ignored.
 %
 %   Output
-%     R      1xK power reflectance |rho|^2 for TM (p) polarization.
+%     R      1xK power reflectance |rho|^2 for TM (p) polarization; there is
+%            no polarization input (coatdelay2 with 'TE' gives TE). At normal
+%            incidence TM and TE are the same.
 %
 %   K is the number of columns of k and L the number of rows of d: a Kx1
 %   column k counts as one wavenumber, a 1xL row d as one layer.
@@ -21,16 +24,18 @@
 %   For an even L that is the physical last interface; for an odd L (a stack
 %   ending in A) the B-to-substrate coefficients are applied behind the last
 %   A layer all the same, and with no layers R is the reflectance of the
-%   B-to-substrate interface alone.
+%   B-to-substrate interface alone. The checked coatdelay and coatdelaygrad
+%   close an odd stack physically, with A to substrate.
 %
 %   NaN: where a material that takes part cannot propagate at this angle
 %   (n < n_a sin(theta)), R(i) is NaN for that wavenumber only. Material B and
 %   the substrate always take part, material A whenever L >= 1.
 %
-%   Errors (identifiers coatrefl2:<reason>): fewer than 5 inputs, more than
-%   one output, an input that is not a full double array, an empty n_a or
-%   theta, a k or d whose shape promises more elements than it holds, and N
-%   with fewer than 3K elements.
+%   Errors (identifiers coatrefl2:<reason>): fewer than 5 inputs
+%   (notEnoughInputs), more than one output (tooManyOutputs), an input that
+%   is not a full double array (notDouble, sparseInput), an empty n_a or
+%   theta (emptyInput), a k or d whose shape promises more elements than it
+%   holds (badShape), and N with fewer than 3K elements (tripleTooShort).
 %
 %   Example: 15 pairs of quarter-wave layers at 800 nm on glass
 %     lambda = linspace(0.6, 1.0, 401); k = 2*pi./lambda;

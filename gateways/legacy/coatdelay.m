@@ -12,36 +12,44 @@
 %       A layer all the same. The checked build closes it with A to substrate.
 %     - One or two outputs may be requested; the checked build requires two.
 %     - With no layers R is that of the B-to-substrate interface alone and GD
-%       is 0; the checked build returns the bare substrate.
+%       is 0 (NaN where R = 0); the checked build returns the bare substrate.
+%     - Its errors carry the identifiers below, where the checked build
+%       answers a wrong input or output count with its own fixed messages.
+%   For an even L both builds give the same R and GD.
 %
 %   Inputs (real doubles, except pol; complex arrays are read by their real part)
 %     k       K vacuum angular wavenumbers 2*pi/lambda, in rad/um.
 %     d       L layer thicknesses in um. Layer 1, next to the ambient, is
 %             material A; then B, A, B, ... alternate.
-%     n_a     ambient index, a scalar, without dispersion.
+%     n_a     ambient index, a scalar, without dispersion (of an array, the
+%             first element is read).
 %     N       3xK refractive indices: column i holds n_A, n_B, n_S at k(i).
 %     Nprime  3xK derivatives dn/dk in um, same layout (the substrate's entry
 %             has no effect).
-%     theta   angle of incidence in the ambient, in radians.
+%     theta   angle of incidence in the ambient, in radians, a scalar likewise.
 %     pol     character array: TM when its first two characters are 'TM', TE
-%             otherwise.
+%             otherwise ('TE', 'tm', 'T', '' all select TE).
+%     Inputs beyond the seventh are accepted and ignored.
 %
 %   Outputs
 %     R       1xK power reflectance |rho|^2.
-%     GD      1xK group delay in fs, d(arg rho)/d(omega); positive for a
-%             delayed reflection. Only the layer phases are differentiated.
+%     GD      1xK group delay in fs, d(arg rho)/d(omega), omega = c k;
+%             positive for a delayed reflection. Only the layer phases are
+%             differentiated (interface coefficients held at k(i)).
 %
 %   NaN: where a material that takes part cannot propagate at this angle
 %   (n < n_a sin(theta)), R(i) and GD(i) are NaN for that wavenumber only;
-%   where R(i) = 0, GD(i) is NaN.
+%   material B and the substrate always take part, material A whenever
+%   L >= 1. Where R(i) = 0, GD(i) is NaN.
 %
-%   Errors (identifiers coatdelay:<reason>): fewer than 7 inputs, more than 2
-%   outputs, inputs 1 to 6 not full double arrays, an empty n_a or theta, N or
-%   Nprime with fewer than 3K elements, a pol that is not a character array.
+%   Errors (identifiers coatdelay:<reason>): fewer than 7 inputs
+%   (notEnoughInputs), more than 2 outputs (tooManyOutputs), inputs 1 to 6
+%   not full double arrays (notDouble, sparseInput), an empty n_a or theta
+%   (emptyInput), N or Nprime with fewer than 3K elements (tripleTooShort), a
+%   pol that is not a character array (selectorNotChar).
 %
-%   Example
-%     addpath('build/mex/legacy')
-%     k = 2*pi./linspace(0.7, 0.9, 201)';          % a column works here
+%   Example, with build/mex/legacy on the path (a column k works here)
+%     k = 2*pi./linspace(0.7, 0.9, 201)';
 %     d = repmat([0.087; 0.138], 15, 1);
 %     N = repmat([2.3; 1.45; 1.52], 1, 201);
 %     [R, GD] = coatdelay(k, d, 1, N, zeros(3, 201), 0, 'TE');
