@@ -13,7 +13,8 @@ function print_core(core_json)
   ns = containers.Map();
   for r = runs'
     if iscell(runs), r = r{1}; end
-    ns(r.name) = r.per_layer * 1e9;
+    skipped = isfield(r, 'error_occurred') && r.error_occurred;  % a path this processor lacks
+    if isfield(r, 'per_layer') && !skipped, ns(r.name) = r.per_layer * 1e9; end
   end
   printf('\nCore kernels, K = 1000: ns per layer per wavenumber (ratio to the sin+cos floor)\n');
   printf('%-32s %22s %22s %22s\n', 'kernel', 'L = 10', 'L = 100', 'L = 1000');
@@ -24,16 +25,22 @@ function print_core(core_json)
   row('floor: sincos', arrayfun(@(L) sprintf('Floor_SinCos/L:%d', L), Ls, 'UniformOutput', false));
   kernels = {'Coatrefl2', 'coatrefl2'; 'Coatdelay2', 'coatdelay2'; 'CoatdelayChecked', 'coatdelay (checked)'; ...
              'Coatdisp', 'coatdisp'; 'Coatdelaygrad', 'coatdelaygrad'};
-  for variant = [1 0]
+  paths = {2, ' [AVX-512]'; 1, ' [AVX2]'; 0, ' [portable]'};
+  for p = 1:rows(paths)
+    if !isKey(ns, sprintf('Coatrefl2/L:100/path:%d', paths{p, 1})), continue; end
     for m = 1:rows(kernels)
-      names = arrayfun(@(L) sprintf('%s/L:%d/avx2:%d', kernels{m, 1}, L, variant), Ls, 'UniformOutput', false);
-      row(sprintf('%s%s', kernels{m, 2}, ifelse_text(variant, '', ' [portable]')), names);
+      names = arrayfun(@(L) sprintf('%s/L:%d/path:%d', kernels{m, 1}, L, paths{p, 1}), Ls, 'UniformOutput', false);
+      row([kernels{m, 2}, paths{p, 2}], names);
     end
   end
-  for variant = [1 0]
-    g = ns(sprintf('Coatdelaygrad/L:100/avx2:%d', variant));
-    c = ns(sprintf('CoatdelayChecked/L:100/avx2:%d', variant));
-    printf('coatdelaygrad / coatdelay at L = 100%s: %.2fx\n', ifelse_text(variant, '', ' [portable]'), g / c);
+  for p = 1:rows(paths)
+    for L = Ls
+      g = sprintf('Coatdelaygrad/L:%d/path:%d', L, paths{p, 1});
+      c = sprintf('CoatdelayChecked/L:%d/path:%d', L, paths{p, 1});
+      if isKey(ns, g) && isKey(ns, c)
+        printf('coatdelaygrad / coatdelay at L = %4d%s: %.2fx\n', L, paths{p, 2}, ns(g) / ns(c));
+      end
+    end
   end
 end
 
@@ -43,10 +50,6 @@ function s = cell_of(ns, name, floor_ns)
   else
     s = sprintf('%22s', 'n/a');
   end
-end
-
-function s = ifelse_text(c, a, b)
-  if c, s = a; else, s = b; end
 end
 
 % Median wall time of f() over repeated calls, about 0.3 s in all.

@@ -25,19 +25,16 @@ int main(int argc, char** argv)
     const bench::Workload w(std::strtoul(argv[2], nullptr, 10));
     const std::size_t K = bench::K, L = w.L();
     std::vector<double> R(K), GD(K), GDD(K), dR(K * L), dGD(K * L);
-    LaneTables t(L);
-    LaneGradientTables gt(L);
     if (!std::strcmp(module, "coatrefl2"))
         reflectanceOverGrid(w.grid, R.data());
     else if (!std::strcmp(module, "coatdelay2"))
         delayOverGrid(w.grid, Polarization::TE, R.data(), GD.data());
     else if (!std::strcmp(module, "coatdelay"))
-        tableDelayOverGrid(w.grid, Polarization::TE, t, R.data(), GD.data());
+        tableDelayOverGrid(w.grid, Polarization::TE, R.data(), GD.data());
     else if (!std::strcmp(module, "coatdisp"))
         dispersionOverGrid(w.grid, Polarization::TE, R.data(), GD.data(), GDD.data());
     else if (!std::strcmp(module, "coatdelaygrad"))
-        gradientOverGrid(w.grid, Polarization::TE, t, gt, R.data(), GD.data(), dR.data(),
-                         dGD.data());
+        gradientOverGrid(w.grid, Polarization::TE, R.data(), GD.data(), dR.data(), dGD.data());
     else
         return 2;
     std::printf("%s L=%zu R[0]=%.17g\n", module, L, R[0]);

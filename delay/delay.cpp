@@ -11,24 +11,16 @@ PhaseRateDerivatives phaseRateDerivatives(const double n[3], const double nPrime
     return dc;
 }
 
-void setLane(PhaseRateDerivativesOf<Lanes>& dc, std::size_t l, const PhaseRateDerivatives& s)
-{
-    for (int x = 0; x < 3; ++x) {
-        dc.qPrime[x].set(l, s.qPrime[x]);
-        dc.betaPrime[x].set(l, s.betaPrime[x]);
-    }
-}
-
 namespace {
 
-template <class Trig>
+template <class Trig, class V>
 void delayGroups(const StackGrid& grid, Polarization pol, double* R, double* GD)
 {
-    forEachDerivativeLaneGroup(
+    forEachDerivativeLaneGroup<V>(
         grid, pol, tangentialIndexSquared(grid.na, grid.theta), MATERIAL_B,
         [&](std::size_t first, std::size_t count, const auto& c, const auto& dc) {
             const auto r = stackReflectionDerivative<Trig>(c, dc, grid.d, grid.L);
-            const Lanes Rv = reflectanceOf(r.rho);
+            const V Rv = reflectanceOf(r.rho);
             storeLanes(R + first, count, Rv);
             if (GD) storeLanes(GD + first, count, groupDelayOf(r.rho, r.rhoPrime, Rv));
         });
@@ -37,20 +29,27 @@ void delayGroups(const StackGrid& grid, Polarization pol, double* R, double* GD)
 __attribute__((flatten)) void delayPortable(const StackGrid& grid, Polarization pol, double* R,
                                             double* GD)
 {
-    delayGroups<ExactTrig>(grid, pol, R, GD);
+    delayGroups<ExactTrig, Lanes>(grid, pol, R, GD);
 }
 __attribute__((target("avx2"), flatten)) void delayAvx2(const StackGrid& grid, Polarization pol,
                                                         double* R, double* GD)
 {
-    delayGroups<VectorTrig>(grid, pol, R, GD);
+    delayGroups<VectorTrig, Lanes>(grid, pol, R, GD);
+}
+__attribute__((target("avx512f"), flatten)) void delayAvx512(const StackGrid& grid,
+                                                             Polarization pol, double* R,
+                                                             double* GD)
+{
+    delayGroups<VectorTrig, WideLanes>(grid, pol, R, GD);
 }
 
 }  // namespace
 
 void delayOverGrid(const StackGrid& grid, Polarization pol, double* R, double* GD, KernelPath path)
 {
-    if (path == KernelPath::Avx2)
-        delayAvx2(grid, pol, R, GD);
-    else
-        delayPortable(grid, pol, R, GD);
+    switch (path) {
+    case KernelPath::Avx512: return delayAvx512(grid, pol, R, GD);
+    case KernelPath::Avx2: return delayAvx2(grid, pol, R, GD);
+    case KernelPath::Portable: return delayPortable(grid, pol, R, GD);
+    }
 }

@@ -33,7 +33,15 @@ inline double phaseRateDerivative(double q, double qPrime, double k) { return q 
 PhaseRateDerivatives phaseRateDerivatives(const double n[3], const double nPrime[3],
                                           const double q[3], double k);
 
-void setLane(PhaseRateDerivativesOf<Lanes>& dc, std::size_t l, const PhaseRateDerivatives& s);
+template <std::size_t N>
+inline void setLane(PhaseRateDerivativesOf<LanesOf<N>>& dc, std::size_t l,
+                    const PhaseRateDerivatives& s)
+{
+    for (int x = 0; x < 3; ++x) {
+        dc.qPrime[x].set(l, s.qPrime[x]);
+        dc.betaPrime[x].set(l, s.betaPrime[x]);
+    }
+}
 inline void setLane(PhaseRateDerivatives& dc, std::size_t, const PhaseRateDerivatives& s)
 {
     dc = s;
@@ -144,14 +152,14 @@ inline ReflectionDerivativeOf<V> stackReflectionDerivative(const InterfaceCoeffi
 }
 
 // As forEachLaneGroup, with the phase-rate derivatives of each lane as well.
-template <class PerGroup>
+template <class V, class PerGroup>
 inline void forEachDerivativeLaneGroup(const StackGrid& grid, Polarization pol, double tau,
                                        int exitMaterial, PerGroup&& perGroup)
 {
-    forEachLaneGroup(grid, pol, tau, exitMaterial,
-                     [&](std::size_t first, std::size_t count, const InterfaceCoefficientsOf<Lanes>& c) {
-                         PhaseRateDerivativesOf<Lanes> dc;
-                         for (std::size_t l = 0; l < LANE_COUNT; ++l) {
+    forEachLaneGroup<V>(grid, pol, tau, exitMaterial,
+                     [&](std::size_t first, std::size_t count, const InterfaceCoefficientsOf<V>& c) {
+                         PhaseRateDerivativesOf<V> dc;
+                         for (std::size_t l = 0; l < laneCountOf<V>; ++l) {
                              const std::size_t i = first + (l < count ? l : count - 1);
                              const double q[3] = {c.q[0][l], c.q[1][l], c.q[2][l]};
                              setLane(dc, l,

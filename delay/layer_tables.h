@@ -36,7 +36,6 @@ struct LayerTablesOf {
     std::size_t layers() const { return propagation.size(); }
 };
 using LayerTables = LayerTablesOf<double>;  // one wavenumber at a time
-using LaneTables = LayerTablesOf<Lanes>;    // one lane group at a time
 
 // Material in front of the substrate: A for an odd layer count, B for an even one.
 inline int exitMaterialOf(std::size_t L) { return static_cast<int>((L + 1) % 2); }
@@ -122,9 +121,10 @@ inline double tableWalkTau(const StackGrid& grid)
 // R and GD of the uncoated substrate at every wavenumber.
 void bareSubstrateOverGrid(const StackGrid& grid, Polarization pol, double* R, double* GD);
 
-// R and GD (fs) of every wavenumber through the tables (sized for grid.L),
-// closing with the exit interface of the last layer's material; GD may be
-// null. With no layers the result is the bare substrate: the ambient-to-
+// R and GD (fs) of every wavenumber through the tables, closing with the exit
+// interface of the last layer's material; GD may be null. The tables are
+// obtained once for the call, sized from grid.L, and reused by every lane
+// group. With no layers the result is the bare substrate: the ambient-to-
 // substrate reflection and a group delay of zero.
-void tableDelayOverGrid(const StackGrid& grid, Polarization pol, LaneTables& t, double* R,
-                        double* GD, KernelPath path = fastestKernelPath());
+void tableDelayOverGrid(const StackGrid& grid, Polarization pol, double* R, double* GD,
+                        KernelPath path = fastestKernelPath());

@@ -2,15 +2,15 @@
 
 namespace {
 
-template <class Trig>
+template <class Trig, class V>
 void dispersionGroups(const StackGrid& grid, Polarization pol, double* R, double* GD, double* GDD)
 {
-    forEachDerivativeLaneGroup(
+    forEachDerivativeLaneGroup<V>(
         grid, pol, tangentialIndexSquared(grid.na, grid.theta), MATERIAL_B,
         [&](std::size_t first, std::size_t count, const auto& c, const auto& dc) {
             const auto r = stackReflectionSecondDerivative<Trig>(c, dc, grid.d, grid.L);
-            const Lanes Rv = reflectanceOf(r.rho);
-            const Lanes gd = groupDelayStepwiseOf(r.rho, r.rhoPrime, Rv);
+            const V Rv = reflectanceOf(r.rho);
+            const V gd = groupDelayStepwiseOf(r.rho, r.rhoPrime, Rv);
             storeLanes(R + first, count, Rv);
             if (GD) storeLanes(GD + first, count, gd);
             if (GDD)
@@ -21,13 +21,19 @@ void dispersionGroups(const StackGrid& grid, Polarization pol, double* R, double
 __attribute__((flatten)) void dispersionPortable(const StackGrid& grid, Polarization pol,
                                                  double* R, double* GD, double* GDD)
 {
-    dispersionGroups<ExactTrig>(grid, pol, R, GD, GDD);
+    dispersionGroups<ExactTrig, Lanes>(grid, pol, R, GD, GDD);
 }
 __attribute__((target("avx2"), flatten)) void dispersionAvx2(const StackGrid& grid,
                                                              Polarization pol, double* R,
                                                              double* GD, double* GDD)
 {
-    dispersionGroups<VectorTrig>(grid, pol, R, GD, GDD);
+    dispersionGroups<VectorTrig, Lanes>(grid, pol, R, GD, GDD);
+}
+__attribute__((target("avx512f"), flatten)) void dispersionAvx512(const StackGrid& grid,
+                                                                  Polarization pol, double* R,
+                                                                  double* GD, double* GDD)
+{
+    dispersionGroups<VectorTrig, WideLanes>(grid, pol, R, GD, GDD);
 }
 
 }  // namespace
@@ -35,8 +41,9 @@ __attribute__((target("avx2"), flatten)) void dispersionAvx2(const StackGrid& gr
 void dispersionOverGrid(const StackGrid& grid, Polarization pol, double* R, double* GD,
                         double* GDD, KernelPath path)
 {
-    if (path == KernelPath::Avx2)
-        dispersionAvx2(grid, pol, R, GD, GDD);
-    else
-        dispersionPortable(grid, pol, R, GD, GDD);
+    switch (path) {
+    case KernelPath::Avx512: return dispersionAvx512(grid, pol, R, GD, GDD);
+    case KernelPath::Avx2: return dispersionAvx2(grid, pol, R, GD, GDD);
+    case KernelPath::Portable: return dispersionPortable(grid, pol, R, GD, GDD);
+    }
 }

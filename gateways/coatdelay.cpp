@@ -16,9 +16,8 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     const StackGrid grid = readStackInputs(g, Counting::ColumnsAndRows, Derivatives::With);
     const Polarization pol = readSelector(g, IN_SELECTOR);
     runGuarded(g, [&] {
-        LaneTables tables(grid.L);
         double* R = createOutput(g, 0, 1, grid.K);
         double* GD = createOutput(g, 1, 1, grid.K);
-        tableDelayOverGrid(grid, pol, tables, R, GD);
+        tableDelayOverGrid(grid, pol, R, GD);
     });
 }

@@ -11,13 +11,10 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     const StackGrid grid = readStackInputs(g, Counting::ColumnsAndRows, Derivatives::With);
     const Polarization pol = readSelector(g, IN_SELECTOR);
     runGuarded(g, [&] {
-        const bool gradient = nlhs > 2;
-        LaneTables tables(grid.L);
-        LaneGradientTables gradientTables(gradient ? grid.L : 0);
         double* R = createOutput(g, 0, 1, grid.K);
         double* GD = createOutput(g, 1, 1, grid.K);
         double* dR = createOutput(g, 2, grid.L, grid.K);
         double* dGD = createOutput(g, 3, grid.L, grid.K);
-        gradientOverGrid(grid, pol, tables, gradientTables, R, GD, dR, dGD);
+        gradientOverGrid(grid, pol, R, GD, dR, dGD);
     });
 }

@@ -2,17 +2,16 @@
 
 namespace {
 
-template <class Trig>
-void gradientGroups(const StackGrid& grid, Polarization pol, LaneTables& t, LaneGradientTables& gt,
-                    double* R, double* GD, double* dR, double* dGD)
+template <class Trig, class V>
+void gradientGroups(const StackGrid& grid, Polarization pol, LayerTablesOf<V>& t,
+                    GradientTablesOf<V>& gt, double* R, double* GD, double* dR, double* dGD)
 {
     const std::size_t L = grid.L;
-    forEachDerivativeLaneGroup(
+    forEachDerivativeLaneGroup<V>(
         grid, pol, tableWalkTau(grid), exitMaterialOf(L),
         [&](std::size_t first, std::size_t count, const auto& c, const auto& dc) {
             const auto out = delayWithGradient<Trig>(
-                t, gt, c, dc, grid.d, dR || dGD,
-                [&](std::size_t j, const LayerGradientOf<Lanes>& g) {
+                t, gt, c, dc, grid.d, dR || dGD, [&](std::size_t j, const LayerGradientOf<V>& g) {
                     for (std::size_t l = 0; l < count; ++l) {
                         if (dR) dR[j + L * (first + l)] = g.dR[l];
                         if (dGD) dGD[j + L * (first + l)] = g.dGD[l];
@@ -24,29 +23,43 @@ void gradientGroups(const StackGrid& grid, Polarization pol, LaneTables& t, Lane
 }
 
 __attribute__((flatten)) void gradientPortable(const StackGrid& grid, Polarization pol,
-                                               LaneTables& t, LaneGradientTables& gt, double* R,
+                                               LayerTablesOf<Lanes>& t,
+                                               GradientTablesOf<Lanes>& gt, double* R,
                                                double* GD, double* dR, double* dGD)
 {
     gradientGroups<ExactTrig>(grid, pol, t, gt, R, GD, dR, dGD);
 }
 __attribute__((target("avx2"), flatten)) void gradientAvx2(const StackGrid& grid,
-                                                           Polarization pol, LaneTables& t,
-                                                           LaneGradientTables& gt, double* R,
+                                                           Polarization pol,
+                                                           LayerTablesOf<Lanes>& t,
+                                                           GradientTablesOf<Lanes>& gt, double* R,
                                                            double* GD, double* dR, double* dGD)
+{
+    gradientGroups<VectorTrig>(grid, pol, t, gt, R, GD, dR, dGD);
+}
+__attribute__((target("avx512f"), flatten)) void gradientAvx512(
+    const StackGrid& grid, Polarization pol, LayerTablesOf<WideLanes>& t,
+    GradientTablesOf<WideLanes>& gt, double* R, double* GD, double* dR, double* dGD)
 {
     gradientGroups<VectorTrig>(grid, pol, t, gt, R, GD, dR, dGD);
 }
 
 }  // namespace
 
-void gradientOverGrid(const StackGrid& grid, Polarization pol, LaneTables& t,
-                      LaneGradientTables& gt, double* R, double* GD, double* dR, double* dGD,
-                      KernelPath path)
+void gradientOverGrid(const StackGrid& grid, Polarization pol, double* R, double* GD, double* dR,
+                      double* dGD, KernelPath path)
 {
-    if (grid.L == 0)
-        bareSubstrateOverGrid(grid, pol, R, GD);
-    else if (path == KernelPath::Avx2)
-        gradientAvx2(grid, pol, t, gt, R, GD, dR, dGD);
-    else
-        gradientPortable(grid, pol, t, gt, R, GD, dR, dGD);
+    if (grid.L == 0) return bareSubstrateOverGrid(grid, pol, R, GD);
+    // As for the table walk, the tables live here and reach the kernels by
+    // reference.
+    const std::size_t gradientLayers = dR || dGD ? grid.L : 0;
+    if (path == KernelPath::Avx512) {
+        LayerTablesOf<WideLanes> t(grid.L);
+        GradientTablesOf<WideLanes> gt(gradientLayers);
+        return gradientAvx512(grid, pol, t, gt, R, GD, dR, dGD);
+    }
+    LayerTablesOf<Lanes> t(grid.L);
+    GradientTablesOf<Lanes> gt(gradientLayers);
+    if (path == KernelPath::Avx2) return gradientAvx2(grid, pol, t, gt, R, GD, dR, dGD);
+    gradientPortable(grid, pol, t, gt, R, GD, dR, dGD);
 }

@@ -27,7 +27,6 @@ struct GradientTablesOf {
     }
 };
 using GradientTables = GradientTablesOf<double>;
-using LaneGradientTables = GradientTablesOf<Lanes>;
 
 template <class V>
 struct ReflectanceAndDelayOf {
@@ -147,8 +146,8 @@ inline ReflectanceAndDelayOf<V> delayWithGradient(LayerTablesOf<V>& t, GradientT
 
 // All four outputs over the grid: R and GD as the table walk gives them, and
 // the L x K gradients, element (j, i) at j + L i (dR, dGD may be null; with
-// both null no gradient work is done). With no layers: the bare substrate,
-// and no gradient entries.
-void gradientOverGrid(const StackGrid& grid, Polarization pol, LaneTables& t,
-                      LaneGradientTables& gt, double* R, double* GD, double* dR, double* dGD,
-                      KernelPath path = fastestKernelPath());
+// both null no gradient work is done and no gradient tables are obtained).
+// The tables are obtained once for the call. With no layers: the bare
+// substrate, and no gradient entries.
+void gradientOverGrid(const StackGrid& grid, Polarization pol, double* R, double* GD, double* dR,
+                      double* dGD, KernelPath path = fastestKernelPath());

@@ -33,20 +33,6 @@ InterfaceCoefficients interfaceCoefficients(double nA, double nB, double nS, dou
     return c;
 }
 
-void setLane(InterfaceCoefficientsOf<Lanes>& c, std::size_t l, const InterfaceCoefficients& s)
-{
-    for (int x = 0; x < 3; ++x) c.q[x].set(l, s.q[x]);
-    c.qa.set(l, s.qa);
-    for (int x = 0; x < 2; ++x) c.beta[x].set(l, s.beta[x]);
-    for (int slot = 0; slot < 4; ++slot) {
-        c.mu[slot].set(l, s.mu[slot]);
-        c.nu[slot].set(l, s.nu[slot]);
-        c.m[slot].set(l, s.m[slot]);
-        c.g[slot].set(l, s.g[slot]);
-        c.h[slot].set(l, s.h[slot]);
-    }
-}
-
 Complex stackReflection(double k, double nA, double nB, double nS, const double* d, std::size_t L,
                         double na, double tau, double cosTheta, Polarization pol)
 {
@@ -64,36 +50,43 @@ Complex bareSubstrateReflection(double nS, double na, double tau, double cosThet
 KernelPath fastestKernelPath()
 {
     __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512f")) return KernelPath::Avx512;
     return __builtin_cpu_supports("avx2") ? KernelPath::Avx2 : KernelPath::Portable;
 }
 
 namespace {
 
-template <class Trig>
+template <class Trig, class V>
 void reflectanceGroups(const StackGrid& grid, double* R)
 {
-    forEachLaneGroup(grid, Polarization::TM, tangentialIndexSquared(grid.na, grid.theta),
-                     MATERIAL_B, [&](std::size_t first, std::size_t count, const auto& c) {
-                         storeLanes(R + first, count,
-                                    reflectanceOf(stackReflectionOf<Trig>(c, grid.d, grid.L)));
-                     });
+    forEachLaneGroup<V>(grid, Polarization::TM, tangentialIndexSquared(grid.na, grid.theta),
+                        MATERIAL_B, [&](std::size_t first, std::size_t count, const auto& c) {
+                            storeLanes(R + first, count,
+                                       reflectanceOf(stackReflectionOf<Trig>(c, grid.d, grid.L)));
+                        });
 }
 
 __attribute__((flatten)) void reflectancePortable(const StackGrid& grid, double* R)
 {
-    reflectanceGroups<ExactTrig>(grid, R);
+    reflectanceGroups<ExactTrig, Lanes>(grid, R);
 }
 __attribute__((target("avx2"), flatten)) void reflectanceAvx2(const StackGrid& grid, double* R)
 {
-    reflectanceGroups<VectorTrig>(grid, R);
+    reflectanceGroups<VectorTrig, Lanes>(grid, R);
+}
+__attribute__((target("avx512f"), flatten)) void reflectanceAvx512(const StackGrid& grid,
+                                                                   double* R)
+{
+    reflectanceGroups<VectorTrig, WideLanes>(grid, R);
 }
 
 }  // namespace
 
 void reflectanceOverGrid(const StackGrid& grid, double* R, KernelPath path)
 {
-    if (path == KernelPath::Avx2)
-        reflectanceAvx2(grid, R);
-    else
-        reflectancePortable(grid, R);
+    switch (path) {
+    case KernelPath::Avx512: return reflectanceAvx512(grid, R);
+    case KernelPath::Avx2: return reflectanceAvx2(grid, R);
+    case KernelPath::Portable: return reflectancePortable(grid, R);
+    }
 }

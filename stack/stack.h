@@ -97,7 +97,21 @@ InterfaceCoefficients interfaceCoefficients(double nA, double nB, double nS, dou
                                             Polarization pol, int exitMaterial = MATERIAL_B);
 
 // One wavenumber's coefficients into lane l.
-void setLane(InterfaceCoefficientsOf<Lanes>& c, std::size_t l, const InterfaceCoefficients& s);
+template <std::size_t N>
+inline void setLane(InterfaceCoefficientsOf<LanesOf<N>>& c, std::size_t l,
+                    const InterfaceCoefficients& s)
+{
+    for (int x = 0; x < 3; ++x) c.q[x].set(l, s.q[x]);
+    c.qa.set(l, s.qa);
+    for (int x = 0; x < 2; ++x) c.beta[x].set(l, s.beta[x]);
+    for (int slot = 0; slot < 4; ++slot) {
+        c.mu[slot].set(l, s.mu[slot]);
+        c.nu[slot].set(l, s.nu[slot]);
+        c.m[slot].set(l, s.m[slot]);
+        c.g[slot].set(l, s.g[slot]);
+        c.h[slot].set(l, s.h[slot]);
+    }
+}
 inline void setLane(InterfaceCoefficients& c, std::size_t, const InterfaceCoefficients& s)
 {
     c = s;
@@ -196,10 +210,11 @@ inline double closingScaleOf(const Complex& f)
     const double m = std::fmax(std::fabs(f.re), std::fabs(f.im));
     return m > 0x1p64 ? std::ldexp(1.0, -std::ilogb(m)) : 1.0;
 }
-inline Lanes closingScaleOf(const ComplexOf<Lanes>& f)
+template <std::size_t N>
+inline LanesOf<N> closingScaleOf(const ComplexOf<LanesOf<N>>& f)
 {
-    Lanes s;
-    for (std::size_t l = 0; l < LANE_COUNT; ++l) s.set(l, closingScaleOf(laneOf(f, l)));
+    LanesOf<N> s;
+    for (std::size_t l = 0; l < N; ++l) s.set(l, closingScaleOf(laneOf(f, l)));
     return s;
 }
 
@@ -232,10 +247,11 @@ inline double reflectanceOf(const Complex& rho)
     const double r = modulus(rho);
     return r * r;
 }
-inline Lanes reflectanceOf(const ComplexOf<Lanes>& rho)
+template <std::size_t N>
+inline LanesOf<N> reflectanceOf(const ComplexOf<LanesOf<N>>& rho)
 {
-    Lanes R;
-    for (std::size_t l = 0; l < LANE_COUNT; ++l) R.set(l, reflectanceOf(laneOf(rho, l)));
+    LanesOf<N> R;
+    for (std::size_t l = 0; l < N; ++l) R.set(l, reflectanceOf(laneOf(rho, l)));
     return R;
 }
 
@@ -277,19 +293,20 @@ struct StackGrid {
     double theta;
 };
 
-// Runs perGroup(first, count, c) for consecutive groups of LANE_COUNT
-// wavenumbers, c holding the coefficients of wavenumbers first .. first +
-// count - 1 in its lanes; the lanes of a last, short group repeat its last
-// wavenumber, and their results are dropped.
-template <class PerGroup>
+// Runs perGroup(first, count, c) for consecutive groups of as many
+// wavenumbers as the lane type V carries, c holding the coefficients of
+// wavenumbers first .. first + count - 1 in its lanes; the lanes of a last,
+// short group repeat its last wavenumber, and their results are dropped.
+template <class V, class PerGroup>
 inline void forEachLaneGroup(const StackGrid& grid, Polarization pol, double tau, int exitMaterial,
                              PerGroup&& perGroup)
 {
+    constexpr std::size_t lanes = laneCountOf<V>;
     const double cosTheta = std::cos(grid.theta);
-    for (std::size_t first = 0; first < grid.K; first += LANE_COUNT) {
-        const std::size_t count = grid.K - first < LANE_COUNT ? grid.K - first : LANE_COUNT;
-        InterfaceCoefficientsOf<Lanes> c;
-        for (std::size_t l = 0; l < LANE_COUNT; ++l) {
+    for (std::size_t first = 0; first < grid.K; first += lanes) {
+        const std::size_t count = grid.K - first < lanes ? grid.K - first : lanes;
+        InterfaceCoefficientsOf<V> c;
+        for (std::size_t l = 0; l < lanes; ++l) {
             const std::size_t i = first + (l < count ? l : count - 1);
             const double* n = grid.n + 3 * i;
             setLane(c, l,

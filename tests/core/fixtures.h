@@ -34,20 +34,15 @@ inline Outputs evaluate(Kernel kernel, const TestStack& s, double k, Polarizatio
     case Kernel::Delay:
         delayOverGrid(grid, pol, &out.R, &out.GD, path);
         break;
-    case Kernel::Tables: {
-        LaneTables t(s.d.size());
-        tableDelayOverGrid(grid, pol, t, &out.R, &out.GD, path);
+    case Kernel::Tables:
+        tableDelayOverGrid(grid, pol, &out.R, &out.GD, path);
         break;
-    }
     case Kernel::Dispersion:
         dispersionOverGrid(grid, pol, &out.R, &out.GD, &out.GDD, path);
         break;
-    case Kernel::Gradient: {
-        LaneTables t(s.d.size());
-        LaneGradientTables gt(s.d.size());
-        gradientOverGrid(grid, pol, t, gt, &out.R, &out.GD, out.dR.data(), out.dGD.data(), path);
+    case Kernel::Gradient:
+        gradientOverGrid(grid, pol, &out.R, &out.GD, out.dR.data(), out.dGD.data(), path);
         break;
-    }
     }
     return out;
 }

@@ -39,21 +39,15 @@ GridOutputs runGrid(Kernel kernel, const TestStack& s, const std::vector<double>
     case Kernel::Delay:
         delayOverGrid(grid, pol, out.R.data(), out.GD.data());
         break;
-    case Kernel::Tables: {
-        LaneTables t(L);
-        tableDelayOverGrid(grid, pol, t, out.R.data(), out.GD.data());
+    case Kernel::Tables:
+        tableDelayOverGrid(grid, pol, out.R.data(), out.GD.data());
         break;
-    }
     case Kernel::Dispersion:
         dispersionOverGrid(grid, pol, out.R.data(), out.GD.data(), out.GDD.data());
         break;
-    case Kernel::Gradient: {
-        LaneTables t(L);
-        LaneGradientTables gt(L);
-        gradientOverGrid(grid, pol, t, gt, out.R.data(), out.GD.data(), out.dR.data(),
-                         out.dGD.data());
+    case Kernel::Gradient:
+        gradientOverGrid(grid, pol, out.R.data(), out.GD.data(), out.dR.data(), out.dGD.data());
         break;
-    }
     }
     return out;
 }
