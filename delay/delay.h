@@ -73,17 +73,25 @@ inline ComplexOf<V> squareOf(const ComplexOf<V>& f)
 }
 
 // rho and rho' from the closing row (f, e) and the closing derivative row
-// (f', e'): rho' = (e f' - f e') / f^2.
+// (f', e'), both already scaled into range by the closing row's power of two:
+// rho' = (e f' - f e') / f^2.
+template <class V>
+inline ReflectionDerivativeOf<V> reflectionDerivativeOfRescaled(const RowOf<V>& closing,
+                                                                const RowOf<V>& closingDerivative)
+{
+    const ComplexOf<V> f = closing.a, e = closing.b;
+    const ComplexOf<V> fp = closingDerivative.a, ep = closingDerivative.b;
+    const ComplexOf<V> Z = sub(mul(e, fp), mul(f, ep));
+    return {reflectionOfRescaled(closing), divide(Z, squareOf(f))};
+}
+
+// The same from rows of any size.
 template <class V>
 inline ReflectionDerivativeOf<V> reflectionDerivativeOf(const RowOf<V>& closing,
                                                         const RowOf<V>& closingDerivative)
 {
     const V s = closingScaleOf(closing.a);  // 1 unless the rows have grown large
-    const RowOf<V> row = scaleRowBy(s, closing), derivative = scaleRowBy(s, closingDerivative);
-    const ComplexOf<V> f = row.a, e = row.b;
-    const ComplexOf<V> fp = derivative.a, ep = derivative.b;
-    const ComplexOf<V> Z = sub(mul(e, fp), mul(f, ep));
-    return {reflectionOf(row), divide(Z, squareOf(f))};
+    return reflectionDerivativeOfRescaled(scaleRowBy(s, closing), scaleRowBy(s, closingDerivative));
 }
 
 // Closing with the exit coefficients (g, h); a common factor on g and h

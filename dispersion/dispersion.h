@@ -63,7 +63,7 @@ inline ReflectionSecondDerivativeOf<V> closeStackSecondDerivative(const RowOf<V>
     const RowOf<V> closing = scaleRowBy(rowScale, unscaled);
     const RowOf<V> closingDerivative = scaleRowBy(rowScale, mixInterface(derivative, g, h));
     const RowOf<V> closingSecond = scaleRowBy(rowScale, mixInterface(second, g, h));
-    const ReflectionDerivativeOf<V> r = reflectionDerivativeOf(closing, closingDerivative);
+    const ReflectionDerivativeOf<V> r = reflectionDerivativeOfRescaled(closing, closingDerivative);
 
     const ComplexOf<V> f = closing.a, e = closing.b;
     const ComplexOf<V> fp = closingDerivative.a, ep = closingDerivative.b;

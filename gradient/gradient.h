@@ -101,7 +101,7 @@ inline ReflectanceAndDelayOf<V> delayWithGradient(LayerTablesOf<V>& t, GradientT
     const RowOf<V> closingDerivative = scaleRowBy(rowScale, t.derivativeRows[L]);
     const ComplexOf<V> f = closing.a;
     const ComplexOf<V> fp = closingDerivative.a, ep = closingDerivative.b;
-    const ReflectionDerivativeOf<V> r = reflectionDerivativeOf(closing, closingDerivative);
+    const ReflectionDerivativeOf<V> r = reflectionDerivativeOfRescaled(closing, closingDerivative);
     const V R = reflectanceOf(r.rho);
     const ReflectanceAndDelayOf<V> out = {R, groupDelayStepwiseOf(r.rho, r.rhoPrime, R)};
     if (!gradient) return out;

@@ -225,12 +225,25 @@ inline RowOf<V> scaleRowBy(const V& s, const RowOf<V>& x)
     return {scale(s, x.a), scale(s, x.b)};
 }
 
-// rho = -e / f of a closing row (f, e), as (-e) conj(f) / |f|^2.
+// The closing row brought into range by its power-of-two scale.
+template <class V>
+inline RowOf<V> rescaledClosing(const RowOf<V>& closing)
+{
+    return scaleRowBy(closingScaleOf(closing.a), closing);
+}
+
+// rho = -e / f of a closing row (f, e) already in range, as (-e) conj(f) / |f|^2.
+template <class V>
+inline ComplexOf<V> reflectionOfRescaled(const RowOf<V>& closing)
+{
+    return divide(neg(closing.b), closing.a);
+}
+
+// rho of any closing row.
 template <class V>
 inline ComplexOf<V> reflectionOf(const RowOf<V>& closing)
 {
-    const RowOf<V> c = scaleRowBy(closingScaleOf(closing.a), closing);
-    return divide(neg(c.b), c.a);
+    return reflectionOfRescaled(rescaledClosing(closing));
 }
 
 // Closing with the exit coefficients (g, h): the factor 1/2 of the interface
