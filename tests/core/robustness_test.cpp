@@ -2,7 +2,7 @@
 // of 2000 layers up to 50 um thick, wavenumbers over three decades, grazing
 // incidence, materials at the edge of propagation, and no reflection at all.
 // And the accuracy of the compact lossless product on long stacks, against a
-// long-double evaluation of the textbook characteristic matrices.
+// double-double evaluation of the textbook characteristic matrices.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "double_double.h"
 #include "fixtures.h"
 
 namespace {
@@ -85,37 +86,50 @@ const char* nameOf(Kernel kernel)
     return "?";
 }
 
-// R and GD of the physical stack in long double: the textbook matrices
-// M_j = [[cos, i sin/eta], [i eta sin, cos]] and their k-derivatives
-// delta_j' [[-sin, i cos/eta], [i eta cos, -sin]], with the admittances frozen
-// at k and delta_j' = (q + q' k) d_j, q' = n' n / q.
-struct LongDelay {
-    long double R, GD;
+// R and GD of the physical stack in double-double (about 106 bits, so that
+// the reference stays far more precise than the code it checks wherever long
+// double is no wider than double), rounded to double at the end: the
+// textbook matrices M_j = [[cos, i sin/eta], [i eta sin, cos]] and their
+// k-derivatives delta_j' [[-sin, i cos/eta], [i eta cos, -sin]], with the
+// admittances frozen at k and delta_j' = (q + q' k) d_j, q' = n' n / q.
+struct WideDelay {
+    double R, GD;
 };
-LongDelay textbookDelay(const TestStack& s, double k, Polarization pol, IndexSlopes slopes = {})
+WideDelay textbookDelay(const TestStack& s, double k, Polarization pol, IndexSlopes slopes = {})
 {
-    using LC = std::complex<long double>;
-    const LC i(0, 1);
-    const long double n[2] = {s.nA, s.nB}, np[2] = {slopes.nA, slopes.nB};
-    const long double etaS = admittance(s.nS, normalIndex(s.nS, s.na, s.theta), pol);
-    const long double etaA = admittance(s.na, s.na * std::cos((long double)s.theta), pol);
-    LC B = 1, C = etaS, dB = 0, dC = 0;
+    using DD = DoubleDouble;
+    using DC = ComplexOf<DD>;
+    DD sinTheta, cosTheta;
+    sinCos(s.theta, &sinTheta, &cosTheta);
+    const DD tangential = DD(s.na) * sinTheta;
+    auto normal = [&](double n) { return sqrt(DD(n) * n - tangential * tangential); };
+    auto eta = [&](double n, const DD& q) { return pol == Polarization::TE ? q : DD(n) * n / q; };
+    const double n[2] = {s.nA, s.nB}, np[2] = {slopes.nA, slopes.nB};
+    const DD etaA = eta(s.na, DD(s.na) * cosTheta);
+    DC B = {1.0, 0.0}, C = {eta(s.nS, normal(s.nS)), 0.0}, dB = {}, dC = {};
     for (std::size_t j = s.d.size(); j-- > 0;) {
-        const long double q = normalIndex(n[j % 2], s.na, s.theta);
-        const long double eta = admittance(n[j % 2], q, pol);
-        const long double delta = k * q * s.d[j];
-        const long double deltaPrime = (q + np[j % 2] * n[j % 2] / q * k) * s.d[j];
-        const long double c = std::cos(delta), sn = std::sin(delta);
-        const LC nextDB = c * dB + i * (sn / eta) * dC + deltaPrime * (-sn * B + i * (c / eta) * C);
-        const LC nextDC = i * (eta * sn) * dB + c * dC + deltaPrime * (i * (eta * c) * B - sn * C);
-        const LC nextB = c * B + i * (sn / eta) * C;
-        const LC nextC = i * (eta * sn) * B + c * C;
+        const DD q = normal(n[j % 2]), e = eta(n[j % 2], q);
+        const DD deltaPrime = (q + DD(np[j % 2]) * n[j % 2] / q * k) * s.d[j];
+        DD sn, c;
+        sinCos(DD(k) * q * s.d[j], &sn, &c);
+        const DC nextDB = add(add(scale(c, dB), mulImaginary(sn / e, dC)),
+                              scale(deltaPrime, sub(mulImaginary(c / e, C), scale(sn, B))));
+        const DC nextDC = add(add(mulImaginary(e * sn, dB), scale(c, dC)),
+                              scale(deltaPrime, sub(mulImaginary(e * c, B), scale(sn, C))));
+        const DC nextB = add(scale(c, B), mulImaginary(sn / e, C));
+        const DC nextC = add(mulImaginary(e * sn, B), scale(c, C));
         B = nextB, C = nextC, dB = nextDB, dC = nextDC;
+        // Long reflecting stacks grow like (n_A/n_B)^(L/2): a common power of
+        // two (exact) keeps the squares of the quotients below in range.
+        if (std::fmax(std::fabs(B.re.hi), std::fabs(B.im.hi)) > 0x1p64) {
+            for (DC* x : {&B, &C, &dB, &dC}) *x = scale(DD(0x1p-64), *x);
+        }
     }
-    const LC r = (etaA * B - C) / (etaA * B + C);
-    const LC rPrime = 2 * etaA * (dB * C - B * dC) / ((etaA * B + C) * (etaA * B + C));
+    const DC den = add(scale(etaA, B), C);
+    const DC r = divide(sub(scale(etaA, B), C), den);
+    const DC rPrime = divide(scale(2.0 * etaA, sub(mul(dB, C), mul(B, dC))), mul(den, den));
     // arg(rho) = -arg(r) (+ pi in TM).
-    return {std::norm(r), -std::imag(rPrime / r) / SPEED_OF_LIGHT};
+    return {double(norm2(r)), -double(divide(rPrime, r).im) / SPEED_OF_LIGHT};
 }
 
 // Material dispersion of A, B and the substrate (dn/dk in um).
@@ -168,11 +182,16 @@ void forEachPhysicalKernel(std::size_t L, Polarization pol, Each each)
 // as accurate as the data allows (worst seen: 4e-11 relative; a 1-ulp change
 // of every thickness alone moves R by up to 2e-10). GD loses more on long,
 // strongly reflecting stacks: there e f' and f e' agree to about 6 digits and
-// their difference, which carries the phase slope, keeps only what is left
-// (worst seen: 2e-6 relative at 2000 layers up to 50 um, where 1 ulp of any
-// input moves GD by 1e-13; the same recurrence in long double is good to
-// 1e-9). The bounds leave a factor of 5 or more over what was seen.
-TEST(LongStackAccuracy, CompactProductAgainstLongDoubleTextbook)
+// their difference, which carries the phase slope, keeps only what is left.
+// Worst of all are 2000 layers up to 50 um at k = 0.168 rad/um, where R is 1
+// to many digits and GD is set by the last digits of the layer sines and
+// cosines: changing each of them at random by 1 ulp moves GD there by up to
+// 8e-5 relative (100 draws), so what any double evaluation gets depends on
+// its sine's roundings (seen: 2e-6 with glibc's and libmvec's, 5e-5 with
+// xsimd's), while 1 ulp of any one input moves GD by 1e-13 and the same
+// recurrence in long double is good to 1e-9. The bounds leave a factor of 5
+// or more over what was seen, or over that spread.
+TEST(LongStackAccuracy, CompactProductAgainstDoubleDoubleTextbook)
 {
     struct Case {
         std::size_t L;
@@ -182,7 +201,7 @@ TEST(LongStackAccuracy, CompactProductAgainstLongDoubleTextbook)
     const Case cases[] = {{20, false, 5e-10, 5e-10},  {20, true, 5e-10, 5e-10},
                           {200, false, 5e-10, 1e-10}, {200, true, 5e-10, 2e-8},
                           {800, false, 5e-10, 2e-8},  {2000, false, 5e-10, 1e-9},
-                          {2000, true, 5e-10, 1e-5},  {1999, true, 5e-10, 1e-5}};
+                          {2000, true, 5e-10, 5e-4},  {1999, true, 5e-10, 5e-4}};
     const std::vector<double> k = logGrid(0.1, 100, 121);
     Worst overallR, overallGD;
     for (const Case& c : cases) {
@@ -191,7 +210,7 @@ TEST(LongStackAccuracy, CompactProductAgainstLongDoubleTextbook)
             for (Polarization pol : BOTH) {
                 const TestStack s = longStack(c.L, theta, c.thick);
                 const std::vector<double> n = triples(s, k.size()), np = slopeTriples(k.size());
-                std::vector<LongDelay> ref;
+                std::vector<WideDelay> ref;
                 for (double kk : k) ref.push_back(textbookDelay(s, kk, pol, SLOPES));
                 forEachPhysicalKernel(c.L, pol, [&](Kernel kernel) {
                     const GridOutputs out = runGrid(kernel, s, k, n, np, pol);
@@ -201,8 +220,8 @@ TEST(LongStackAccuracy, CompactProductAgainstLongDoubleTextbook)
                                       "L=%zu, %s, %s kernel, theta=%.1f, %s, k=%.4g (R=%.9g, "
                                       "GD=%.5g fs)",
                                       c.L, c.thick ? "up to 50 um" : "quarter-wave", nameOf(kernel),
-                                      theta, polName(pol), k[i], double(ref[i].R),
-                                      double(ref[i].GD));
+                                      theta, polName(pol), k[i], ref[i].R,
+                                      ref[i].GD);
                         worstR.see(double(std::fabs(out.R[i] - ref[i].R) / ref[i].R), at);
                         if (hasDelay(kernel)) {
                             worstGD.see(double(std::fabs(out.GD[i] - ref[i].GD) /
@@ -219,9 +238,9 @@ TEST(LongStackAccuracy, CompactProductAgainstLongDoubleTextbook)
         overallR.see(worstR.error, worstR.where);
         overallGD.see(worstGD.error, worstGD.where);
     }
-    std::printf("compact product vs long double, worst relative error of R: %.2g at %s\n",
+    std::printf("compact product vs double-double, worst relative error of R: %.2g at %s\n",
                 overallR.error, overallR.where.c_str());
-    std::printf("compact product vs long double, worst relative error of GD: %.2g at %s\n",
+    std::printf("compact product vs double-double, worst relative error of GD: %.2g at %s\n",
                 overallGD.error, overallGD.where.c_str());
 }
 
