@@ -7,6 +7,10 @@
 #                       the core tests built again with AddressSanitizer and
 #                       UndefinedBehaviorSanitizer in build-sanitize/
 #   ./build.sh bench    build, then run the benchmarks and print a table
+#   ./build.sh cross    build, then build and test for other targets in
+#                       build-cross/: Clang on x86-64 (every test), aarch64
+#                       Linux (core tests under qemu-user), Windows x86-64
+#                       with MinGW-w64 (core tests under Wine)
 # Missing Debian packages are installed with apt-get when run as root;
 # otherwise the script names them and stops.
 set -euo pipefail
@@ -17,6 +21,10 @@ sanitize=${SANITIZE_DIR:-$root/build-sanitize}
 
 packages=(cmake g++ make libgtest-dev libbenchmark-dev octave octave-dev gnuplot-nox
           fonts-freefont-otf valgrind)
+cross=${CROSS_DIR:-$root/build-cross}
+cross_packages=(clang g++-aarch64-linux-gnu qemu-user-static g++-mingw-w64-x86-64-posix wine64
+                googletest libxsimd-dev)
+[ "${1:-}" = cross ] && packages+=("${cross_packages[@]}")
 
 install_missing() {
   local missing=()
@@ -54,6 +62,35 @@ sanitized_core_tests() {
     ctest --test-dir "$sanitize" --output-on-failure
 }
 
+# GoogleTest for a cross target, from the sources Debian's googletest package
+# installs, into that target's prefix beside a link to the (header-only)
+# xsimd headers; then the core and its tests for that target, run by ctest
+# through the toolchain's emulator.
+cross_core_tests() {
+  local name=$1 toolchain=$root/cmake/$2
+  local prefix=$cross/$name/prefix
+  mkdir -p "$prefix/include"
+  ln -sfn /usr/include/xsimd "$prefix/include/xsimd"
+  cmake -S /usr/src/googletest -B "$cross/$name/googletest" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DBUILD_GMOCK=OFF -DCMAKE_INSTALL_PREFIX="$prefix"
+  cmake --build "$cross/$name/googletest" -j "$(nproc)" --target install
+  cmake -S "$root" -B "$cross/$name/build" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCOAT_CROSS_PREFIX="$prefix" \
+    -DCOAT_OCTAVE=OFF -DCOAT_BENCHMARKS=OFF
+  cmake --build "$cross/$name/build" -j "$(nproc)"
+  ctest --test-dir "$cross/$name/build" --output-on-failure
+}
+
+cross_builds() {
+  # Clang on this machine: everything, modules and end-to-end tests included.
+  CC=clang CXX=clang++ cmake -S "$root" -B "$cross/clang" -DCMAKE_BUILD_TYPE=Release
+  cmake --build "$cross/clang" -j "$(nproc)"
+  ctest --test-dir "$cross/clang" --output-on-failure
+  cross_core_tests aarch64 toolchain-aarch64-linux-gnu.cmake
+  (export WINEPREFIX=$cross/wine WINEDEBUG=-all
+   cross_core_tests mingw toolchain-mingw-w64-x86_64.cmake)
+}
+
 octave_run() {
   (cd "$build" && octave-cli --no-history --norc --no-window-system --eval "$1")
 }
@@ -72,8 +109,11 @@ case "${1:-build}" in
   bench)
     "$root/bench/run.sh" "$build"
     ;;
+  cross)
+    cross_builds
+    ;;
   *)
-    echo "usage: $0 [build|demo|test|bench]" >&2
+    echo "usage: $0 [build|demo|test|bench|cross]" >&2
     exit 2
     ;;
 esac

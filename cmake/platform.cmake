@@ -11,7 +11,7 @@ else()
   set(COAT_ARCH other)
 endif()
 
-if(COAT_ARCH STREQUAL "x86_64" AND NOT DEFINED COAT_LIBMVEC)
+if(COAT_ARCH STREQUAL "x86_64" AND CMAKE_SYSTEM_NAME STREQUAL "Linux" AND NOT DEFINED COAT_LIBMVEC)
   check_library_exists(mvec _ZGVdN4v_sin "" COAT_HAVE_LIBMVEC)
 endif()
 option(COAT_LIBMVEC "Vector sin/cos from glibc's libmvec (x86-64 Linux)" ${COAT_HAVE_LIBMVEC})
