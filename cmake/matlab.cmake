@@ -8,6 +8,9 @@
 # macOS, __declspec(dllexport) on Windows), and DOCUMENTATION copies the help
 # text beside each module for `help <name>`.
 function(coat_matlab_module target name folder source help)
+  # The help text joins the target's sources, where a .m file would be taken
+  # for Objective-C.
+  set_source_files_properties(${help} PROPERTIES HEADER_FILE_ONLY TRUE)
   matlab_add_mex(NAME ${target} MODULE SRC ${source} ${PROJECT_SOURCE_DIR}/gateways/gateway.cpp
     OUTPUT_NAME ${name} DOCUMENTATION ${help} LINK_TO coatcore)
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR})
