@@ -14,7 +14,7 @@
 // its alignment fixed, so that code compiled for different instruction sets
 // agrees on where a lane vector may sit in memory.
 template <std::size_t N>
-struct RawLanes;  // GCC's vector of N doubles
+struct RawLanes;  // a GCC/Clang vector of N doubles
 template <>
 struct RawLanes<2> {
     typedef double type __attribute__((vector_size(16)));
