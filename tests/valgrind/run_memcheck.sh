@@ -17,11 +17,13 @@ status=${PIPESTATUS[0]}
 if [ "$status" -ne 0 ] && ! grep -qF -- "$marker" "$out" &&
    grep -q 'valgrind: Unrecognised instruction' "$out" &&
    grep -q 'terminating with default action of signal 4 (SIGILL)' "$out"; then
+  program=$(sed -n 's/^==[0-9]*== Command: \([^ ]*\).*/\1/p' "$out" | head -n 1)
+  program=${program##*/}
   bytes=$(sed -n 's/^vex [^:]*: unhandled instruction bytes: //p' "$out" | head -n 1)
   where=$(grep -A1 'valgrind: Unrecognised instruction' "$out" | sed -n 's/^==[0-9]*== *at 0x[0-9A-Fa-f]*: //p' | head -n 1)
-  echo "skipped: valgrind cannot start the host on this processor: it stopped at an" \
+  echo "skipped: valgrind cannot start ${program:-the program} on this processor: it stops at an" \
        "instruction it does not decode (${bytes:-bytes not shown}) in ${where:-an unnamed place}," \
-       "before any module was loaded"
+       "before any module is loaded"
   exit 77
 fi
 exit "$status"
