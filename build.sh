@@ -43,8 +43,9 @@ install_missing() {
 
 # stage NAME [--after STAGE] COMMAND...
 # Runs COMMAND (a function or program, under set -e) as the stage NAME and
-# records passed, failed, or skipped: when STAGE did not pass, or when
-# COMMAND exits with 77 after printing "skipped: <reason>".
+# records how long it took and whether it passed, failed, or was skipped:
+# when STAGE did not pass, or when COMMAND exits with 77 after printing
+# "skipped: <reason>".
 outcomes=()
 declare -A passed=()
 logs=$(mktemp -d)
@@ -60,17 +61,19 @@ stage() {
     shift 2
   fi
   printf '\n=== %s\n' "$name"
+  local start=$SECONDS
   set +e
   (set -e; "$@") 2>&1 | tee "$log"
   status=${PIPESTATUS[0]}
   set -e
+  local took="$((SECONDS - start)) s"
   if [ "$status" -eq 0 ]; then
     passed[$name]=1
-    outcomes+=("passed   $name")
+    outcomes+=("passed   $name ($took)")
   elif [ "$status" -eq 77 ]; then
-    outcomes+=("skipped  $name: $(sed -n 's/.*skipped: //p' "$log" | tail -n 1)")
+    outcomes+=("skipped  $name ($took): $(sed -n 's/.*skipped: //p' "$log" | tail -n 1)")
   else
-    outcomes+=("FAILED   $name (exit $status)")
+    outcomes+=("FAILED   $name (exit $status, $took)")
   fi
 }
 
