@@ -166,8 +166,7 @@ inline void forEachDerivativeLaneGroup(const StackGrid& grid, Polarization pol, 
 {
     forEachLaneGroup<V>(grid, pol, tau, exitMaterial,
                      [&](std::size_t first, std::size_t count, const InterfaceCoefficientsOf<V>& c) {
-                         // Zeroed first: filling a lane reads the rest of its vector.
-                         PhaseRateDerivativesOf<V> dc{};
+                         PhaseRateDerivativesOf<V> dc;
                          for (std::size_t l = 0; l < laneCountOf<V>; ++l) {
                              const std::size_t i = first + (l < count ? l : count - 1);
                              const double q[3] = {c.q[0][l], c.q[1][l], c.q[2][l]};
