@@ -7,6 +7,9 @@
 #                       the core tests built again with AddressSanitizer and
 #                       UndefinedBehaviorSanitizer in build-sanitize/
 #   ./build.sh bench    build, then run the benchmarks and print a table
+#   ./build.sh package [folder]
+#                       write the Octave package coatings-<version>.tar.gz
+#                       into folder (default build/), without building
 # Missing Debian packages are installed with apt-get when run as root;
 # otherwise the script names them and stops.
 set -euo pipefail
@@ -58,6 +61,9 @@ octave_run() {
   (cd "$build" && octave-cli --no-history --norc --no-window-system --eval "$1")
 }
 
+if [ "${1:-}" = package ]; then
+  exec "$root/package/make_package.sh" "${2:-$build}"
+fi
 install_missing
 compile
 case "${1:-build}" in
@@ -73,7 +79,7 @@ case "${1:-build}" in
     "$root/bench/run.sh" "$build"
     ;;
   *)
-    echo "usage: $0 [build|demo|test|bench]" >&2
+    echo "usage: $0 [build|demo|test|bench|package [folder]]" >&2
     exit 2
     ;;
 esac
