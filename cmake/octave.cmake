@@ -24,9 +24,9 @@ function(coat_octave_module target name folder source help)
     PREFIX "" SUFFIX ".mex" OUTPUT_NAME ${name}
     LIBRARY_OUTPUT_DIRECTORY ${folder}
     LINK_DEPENDS ${COAT_EXPORTS})
-  # The comment-only .m beside the module gives `help <name>`.
-  add_custom_command(TARGET ${target} POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${help} ${folder}/${name}.m)
+  # The comment-only .m beside the module gives `help <name>` and, with its
+  # test blocks, `test <name>`; copied again whenever it changes.
+  configure_file(${help} ${folder}/${name}.m COPYONLY)
 endfunction()
 
 foreach(module IN LISTS COAT_MODULES)

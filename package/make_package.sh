@@ -81,8 +81,10 @@ objects() { for f in "$@"; do printf ' %s' "${f%.cpp}.o"; done; }
 
 all: $(MODULES) $(LEGACY)
 
+# Files first: mkoctfile takes a file that follows a flag it does not know
+# for that flag's argument.
 %.o: %.cpp
-	$(MKOCTFILE) -c $(FLAGS) $< -o $@
+	$(MKOCTFILE) -c $< $(FLAGS) -o $@
 
 $(MODULES): %.mex: gateways/%.o $(OBJECTS)
 	$(MKOCTFILE) --mex -o $@ $^ $(EXPORTS) $(LIBS)
