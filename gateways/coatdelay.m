@@ -67,16 +67,16 @@
 %
 %   See also coatdelaygrad, coatdelay2, coatdisp, coatrefl2.
 
-%!shared k, d, N, Np, c  # A matched to the ambient, B to the substrate: only A/B reflects
-%! k = 2*pi ./ [0.7 0.8 0.9];  d = [0.3; 0.2];  c = 0.299792458;
-%! N = repmat ([1; 1.5; 1.5], 1, 3);  Np = repmat ([0.02; 0.01; 0], 1, 3);
-%!test  # the one reflection comes back after a round trip through A at its group index
-%! [R, GD] = coatdelay (k, d, 1, N, Np, 0, 'TE');
-%! assert (R, 0.04 * ones (1, 3), 1e-15);
-%! assert (GD, 2 * d(1) * (1 + k * Np(1)) / c, -1e-12);
-%!test  # one quarter-wave A layer, closed physically with A to substrate
+%!shared k, N, Np, c  # A matched to the ambient: only the last interface reflects
+%! k = 2*pi ./ [0.7 0.8 0.9];  c = 0.299792458;
+%! N = repmat ([1; 1.2; 1.5], 1, 3);  Np = repmat ([0.02; 0; 0], 1, 3);
+%!test  # one A layer, closed with A to substrate: R of that interface, GD of a round trip
+%! [R, GD] = coatdelay (k, 0.3, 1, N, Np, 0, 'TE');
+%! assert (R, ((1 - 1.5) / (1 + 1.5))^2 * ones (1, 3), 1e-15);
+%! assert (GD, 2 * 0.3 * (1 + k * 0.02) / c, -1e-12);
+%!test  # one quarter-wave A layer on the substrate
 %! [R, GD] = coatdelay (2*pi/0.8, 0.8/(4*2.3), 1, [2.3; 1.45; 1.52], zeros (3, 1), 0, 'TE');
 %! assert (R, ((1.52 - 2.3^2) / (1.52 + 2.3^2))^2, 1e-12);
-%!error <7 input arguments required> coatdelay (k, d, 1, N, Np, 0)
-%!error id=coatdelay:nargout R = coatdelay (k, d, 1, N, Np, 0, 'TE')
-%!error id=coatdelay:dimensions [R, GD] = coatdelay (k', d, 1, N, Np, 0, 'TE')
+%!error <7 input arguments required> coatdelay (k, 0.3, 1, N, Np, 0)
+%!error id=coatdelay:nargout R = coatdelay (k, 0.3, 1, N, Np, 0, 'TE')
+%!error id=coatdelay:dimensions [R, GD] = coatdelay (k', 0.3, 1, N, Np, 0, 'TE')
