@@ -17,6 +17,9 @@ function post_install(desc)
       movefile(help_file, folder);
     end
   end
-  mkdir(fullfile(folder, 'legacy'));
-  copyfile(fullfile('src', 'legacy', '*'), fullfile(folder, 'legacy'));
+  legacy = glob(fullfile('src', 'legacy', '*'));
+  if !isempty(legacy)
+    mkdir(fullfile(folder, 'legacy'));
+    copyfile(legacy, fullfile(folder, 'legacy'));
+  end
 end
