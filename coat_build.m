@@ -55,9 +55,9 @@ function out = coat_build(folder)
     end
     [~, name] = fileparts(builds{i});
     gateway = fullfile(root, [builds{i} '.cpp']);
-    if octave
+    if octave   % -s: without the debugging information mkoctfile adds
       mex(gateway, objects{:}, ['-I' root], flags{:}, api{:}, libraries{:}, ...
-          '-o', fullfile(folders{i}, [name '.' mexext()]));
+          '-s', '-o', fullfile(folders{i}, [name '.' mexext()]));
     else
       settings = matlab_settings(flags);
       mex(api{:}, ['-I' root], settings{:}, gateway, objects{:}, libraries{:}, ...

@@ -77,7 +77,8 @@ objects() { for f in "$@"; do printf ' %s' "${f%.cpp}.o"; done; }
   echo "ifeq (\$(shell uname -s),Linux)"
   echo "EXPORTS := -Wl,--version-script=gateways/exports.map"
   echo "endif"
-  echo "OBJECTS :=$(objects $core $gateway)"
+  echo "CORE :=$(objects $core)"
+  echo "GATEWAY :=$(objects $gateway)"
   echo "MODULES :=$(for m in $modules; do printf ' %s.mex' "$m"; done)"
   echo "LEGACY :=$(for m in $legacy; do printf ' legacy/%s.mex' "$m"; done)"
   cat <<'END'
@@ -89,11 +90,16 @@ all: $(MODULES) $(LEGACY)
 %.o: %.cpp
 	$(MKOCTFILE) -c $< $(FLAGS) -o $@
 
-$(MODULES): %.mex: gateways/%.o $(OBJECTS)
-	$(MKOCTFILE) --mex -o $@ $^ $(EXPORTS) $(LIBS)
+# The core as an archive, so that each module takes only what it calls;
+# the modules stripped of the debugging information mkoctfile adds.
+libcoatcore.a: $(CORE)
+	$(AR) rcs $@ $^
 
-$(LEGACY): legacy/%.mex: gateways/legacy/%.o $(OBJECTS)
-	$(MKOCTFILE) --mex -o $@ $^ $(EXPORTS) $(LIBS)
+$(MODULES): %.mex: gateways/%.o $(GATEWAY) libcoatcore.a
+	$(MKOCTFILE) --mex -s -o $@ $^ $(EXPORTS) $(LIBS)
+
+$(LEGACY): legacy/%.mex: gateways/legacy/%.o $(GATEWAY) libcoatcore.a
+	$(MKOCTFILE) --mex -s -o $@ $^ $(EXPORTS) $(LIBS)
 END
   # A core source's own flags.
   entries core | while read -r f flags; do
