@@ -25,12 +25,15 @@ function out = coat_build(folder)
   octave = exist('OCTAVE_VERSION', 'builtin') ~= 0;
   flags = [{'-std=c++17', '-O3', '-DNDEBUG', '-Wno-psabi'}, list.flags];
   libraries = strcat('-l', list.libraries);
+  % What linking a module needs besides: MATLAB's separate complex API
+  % (mxGetPr of a complex array is its real part); in Octave on ELF systems,
+  % the version script that exports mexFunction and mexVersion alone.
   if ~octave
-    api = {'-R2017b'};   % mxGetPr of a complex array is its real part
+    linking = {'-R2017b'};
   elseif isunix() && ~ismac()
-    api = {['-Wl,--version-script=' fullfile(root, 'gateways', 'exports.map')]};
+    linking = {['-Wl,--version-script=' fullfile(root, 'gateways', 'exports.map')]};
   else
-    api = {};
+    linking = {};
   end
 
   % The core and the shared gateway code, compiled once, each source with
@@ -46,7 +49,8 @@ function out = coat_build(folder)
   end
 
   % Each module: its gateway linked with those objects, its help beside it.
-  builds = [strcat('gateways/', list.modules); strcat('gateways/legacy/', list.legacy)];
+  builds = [cellfun(@(m) ['gateways/' m], list.modules, 'UniformOutput', false); ...
+            cellfun(@(m) ['gateways/legacy/' m], list.legacy, 'UniformOutput', false)];
   folders = [repmat({folder}, size(list.modules)); ...
              repmat({fullfile(folder, 'legacy')}, size(list.legacy))];
   for i = 1:numel(builds)
@@ -56,11 +60,11 @@ function out = coat_build(folder)
     [~, name] = fileparts(builds{i});
     gateway = fullfile(root, [builds{i} '.cpp']);
     if octave   % -s: without the debugging information mkoctfile adds
-      mex(gateway, objects{:}, ['-I' root], flags{:}, api{:}, libraries{:}, ...
+      mex(gateway, objects{:}, ['-I' root], flags{:}, linking{:}, libraries{:}, ...
           '-s', '-o', fullfile(folders{i}, [name '.' mexext()]));
     else
       settings = matlab_settings(flags);
-      mex(api{:}, ['-I' root], settings{:}, gateway, objects{:}, libraries{:}, ...
+      mex(linking{:}, ['-I' root], settings{:}, gateway, objects{:}, libraries{:}, ...
           '-output', name, '-outdir', folders{i});
     end
     copyfile(fullfile(root, [builds{i} '.m']), folders{i});
