@@ -56,6 +56,11 @@ function mods = modules(build)
             info('coatdisp2', delay(1:6), 3, true, false), ...
             info('coatdelaygrad', delay, 4, true, false)];
     assert(isempty(strfind(which('coatdelay'), 'legacy')), 'checked coatdelay not first on the path');
+    % Every module built beside them is swept (and so memory-checked in the
+    % sanitized build): a new one needs its line above.
+    built = {dir(fullfile(fileparts(which('coatdelay')), '*.mex')).name};
+    missing = setdiff(regexprep(built, '\.mex$', ''), {mods.name});
+    assert(isempty(missing), 'misuse sweep: no entry for %s', strjoin(missing, ', '));
   end
 end
 
