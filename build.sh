@@ -9,6 +9,9 @@
 #                       sweeps, end-to-end tests, leak checks) and the core
 #                       tests
 #   ./build.sh bench    build, then run the benchmarks and print a table
+#   ./build.sh package [folder]
+#                       write the Octave package coatings-<version>.tar.gz
+#                       into folder (default build/), without building
 #   ./build.sh cross    build and test for other targets in build-cross/:
 #                       Clang on x86-64 (every test), aarch64 Linux (core
 #                       tests under qemu-user, modules built), Windows x86-64
@@ -109,7 +112,7 @@ valgrind_memcheck() {
 # Everything again with AddressSanitizer and UBSan (cmake/sanitize.cmake), the
 # modules in build-sanitize/mex; never the shipped ones.
 compile_sanitized() {
-  cmake -S "$root" -B "$sanitize" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCOAT_SANITIZE=ON \
+  cmake -S "$root" -B "$sanitize" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCOAT_SANITIZE=ON -DCOAT_OCTAVE=ON \
     -DCOAT_BENCHMARKS=OFF
   cmake --build "$sanitize" -j "$(nproc)"
 }
@@ -151,6 +154,9 @@ octave_run() {
   (cd "$build" && octave-cli --no-history --norc --no-window-system --eval "$1")
 }
 
+if [ "${1:-}" = package ]; then
+  exec "$root/package/make_package.sh" "${2:-$build}"
+fi
 install_missing
 case "${1:-build}" in
   build)
@@ -169,7 +175,7 @@ case "${1:-build}" in
     # The modules in octave-cli with the ASan runtime preloaded; leaks are
     # checked inside each run. The core tests: the first report ends a run.
     stage "sanitized modules in Octave" --after "sanitized build (build-sanitize/)" \
-      ctest --test-dir "$sanitize" --output-on-failure -L octave
+      ctest --test-dir "$sanitize" --output-on-failure -L octave --no-tests=error
     stage "sanitized core tests" --after "sanitized build (build-sanitize/)" \
       env ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
       ctest --test-dir "$sanitize" --output-on-failure -LE octave
@@ -187,7 +193,7 @@ case "${1:-build}" in
     stage "Windows x86-64 under Wine (build-cross/mingw/)" windows_core_tests
     ;;
   *)
-    echo "usage: $0 [build|demo|test|bench|cross]" >&2
+    echo "usage: $0 [build|demo|test|bench|package [folder]|cross]" >&2
     exit 2
     ;;
 esac

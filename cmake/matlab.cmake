@@ -11,7 +11,7 @@ function(coat_matlab_module target name folder source help)
   # The help text joins the target's sources, where a .m file would be taken
   # for Objective-C.
   set_source_files_properties(${help} PROPERTIES HEADER_FILE_ONLY TRUE)
-  matlab_add_mex(NAME ${target} MODULE SRC ${source} ${PROJECT_SOURCE_DIR}/gateways/gateway.cpp
+  matlab_add_mex(NAME ${target} MODULE SRC ${source} ${COAT_GATEWAY_SOURCES}
     OUTPUT_NAME ${name} DOCUMENTATION ${help} LINK_TO coatcore)
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR})
   # A generator expression keeps multi-configuration generators (Visual
@@ -22,9 +22,12 @@ function(coat_matlab_module target name folder source help)
 endfunction()
 
 foreach(module IN LISTS COAT_MODULES)
+foreach(module IN LISTS COAT_MODULES)
   coat_matlab_module(${module}_matlab ${module} ${PROJECT_BINARY_DIR}/matlab
     ${PROJECT_SOURCE_DIR}/gateways/${module}.cpp ${PROJECT_SOURCE_DIR}/gateways/${module}.m)
 endforeach()
-coat_matlab_module(coatdelay_legacy_matlab coatdelay ${PROJECT_BINARY_DIR}/matlab/legacy
-  ${PROJECT_SOURCE_DIR}/gateways/legacy/coatdelay.cpp
-  ${PROJECT_SOURCE_DIR}/gateways/legacy/coatdelay.m)
+foreach(module IN LISTS COAT_LEGACY_MODULES)
+  coat_matlab_module(${module}_legacy_matlab ${module} ${PROJECT_BINARY_DIR}/matlab/legacy
+    ${PROJECT_SOURCE_DIR}/gateways/legacy/${module}.cpp
+    ${PROJECT_SOURCE_DIR}/gateways/legacy/${module}.m)
+endforeach()
