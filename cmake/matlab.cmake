@@ -22,7 +22,6 @@ function(coat_matlab_module target name folder source help)
 endfunction()
 
 foreach(module IN LISTS COAT_MODULES)
-foreach(module IN LISTS COAT_MODULES)
   coat_matlab_module(${module}_matlab ${module} ${PROJECT_BINARY_DIR}/matlab
     ${PROJECT_SOURCE_DIR}/gateways/${module}.cpp ${PROJECT_SOURCE_DIR}/gateways/${module}.m)
 endforeach()
