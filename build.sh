@@ -27,11 +27,11 @@ root=$(pwd)
 build=${BUILD_DIR:-$root/build}
 sanitize=${SANITIZE_DIR:-$root/build-sanitize}
 
-packages=(cmake g++ make libgtest-dev libbenchmark-dev octave octave-dev gnuplot-nox
+packages=(cmake g++ make libgtest-dev libbenchmark-dev libxsimd-dev octave octave-dev gnuplot-nox
           fonts-freefont-otf valgrind)
 cross=${CROSS_DIR:-$root/build-cross}
 cross_packages=(clang g++-aarch64-linux-gnu qemu-user-static g++-mingw-w64-x86-64-posix wine64
-                googletest libxsimd-dev)
+                googletest)
 [ "${1:-}" = cross ] && packages+=("${cross_packages[@]}")
 
 install_missing() {

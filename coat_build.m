@@ -1,8 +1,23 @@
-function out = coat_build(folder)
+function out = coat_build(folder, varargin)
 %COAT_BUILD Build every coatings module with mex, from MATLAB or GNU Octave.
 %   coat_build            builds into the folder build-mex beside this file
 %   coat_build(folder)    builds into folder
+%   coat_build(folder, 'xsimd', include)
+%                         takes xsimd's headers from the folder include
+%                         (the one holding xsimd/xsimd.hpp)
+%   coat_build(folder, 'libmvec', false)
+%                         takes the sine and cosine from xsimd on x86-64
+%                         Linux too
 %   folder = coat_build(...) also returns the folder
+%
+%   Runs from a clone of the repository or from the unpacked Octave package
+%   (coatings-<version>.tar.gz, whose sources are in src/).
+%
+%   The vector sine and cosine come from glibc's libmvec on x86-64 Linux and
+%   from xsimd, a header-only library, everywhere else (Windows, macOS,
+%   aarch64). xsimd is looked for in the folder given, then in the copy the
+%   package carries, then where package managers put it (Homebrew, MacPorts,
+%   conda, MSYS2, /usr/include, /usr/local/include).
 %
 %   Needs a C++17 compiler set up for mex (in MATLAB: mex -setup C++; GCC or
 %   Clang, on Windows MinGW-w64); in Octave, mex calls mkoctfile. CMake is
@@ -17,13 +32,30 @@ function out = coat_build(folder)
 %
 %   Tested in GNU Octave. Not tested in MATLAB: no MATLAB can be installed on
 %   the machines this project is built and tested on.
-  root = fileparts(mfilename('fullpath'));
-  if nargin < 1
-    folder = fullfile(root, 'build-mex');
+  here = fileparts(mfilename('fullpath'));
+  if nargin < 1 || isempty(folder)
+    folder = fullfile(here, 'build-mex');
   end
-  list = read_sources(fullfile(root, 'sources.txt'));
+  options = struct('xsimd', '', 'libmvec', []);
+  for i = 1:2:numel(varargin)
+    if ~isfield(options, varargin{i}) || i == numel(varargin)
+      error('coat_build:option', ...
+            'coat_build: options are ''xsimd'', FOLDER and ''libmvec'', true or false');
+    end
+    options.(varargin{i}) = varargin{i + 1};
+  end
+  % The sources: beside this file in the repository, in src/ in the package.
+  root = here;
+  if ~exist(fullfile(root, 'sources.txt'), 'file')
+    root = fullfile(here, 'src');
+  end
   octave = exist('OCTAVE_VERSION', 'builtin') ~= 0;
+  [conditions, mvec] = target_conditions(octave, options.libmvec);
+  list = read_sources(fullfile(root, 'sources.txt'), conditions);
   flags = [{'-std=c++17', '-O3', '-DNDEBUG', '-Wno-psabi'}, list.flags];
+  if ~mvec
+    flags{end + 1} = ['-I' find_xsimd(options.xsimd, root)];
+  end
   libraries = strcat('-l', list.libraries);
   % What linking a module needs besides: MATLAB's separate complex API
   % (mxGetPr of a complex array is its real part); in Octave on ELF systems,
@@ -105,14 +137,79 @@ function settings = matlab_settings(flags)
   settings = {['CXXFLAGS=$CXXFLAGS ' strjoin(flags, ' ')], 'CXXOPTIMFLAGS=-O3 -DNDEBUG'};
 end
 
-% The entries of sources.txt: each line a kind and its fields.
-function list = read_sources(file)
+% The conditions of sources.txt this machine meets: its processor, and
+% where the vector sine and cosine come from (mvec true: glibc's libmvec,
+% on x86-64 Linux unless libmvec is false; else xsimd).
+function [conditions, mvec] = target_conditions(octave, libmvec)
+  if octave
+    machine = computer();   % x86_64-pc-linux-gnu, aarch64-apple-darwin...
+    arch = strtok(machine, '-');
+    linux = ~isempty(strfind(machine, 'linux')) && isempty(strfind(machine, 'musl'));
+  else
+    machine = computer('arch');   % glnxa64, maci64, maca64, win64
+    arch = 'x86_64';
+    if strcmp(machine, 'maca64')
+      arch = 'aarch64';
+    end
+    linux = strcmp(machine, 'glnxa64');
+  end
+  if strcmp(arch, 'arm64')
+    arch = 'aarch64';
+  end
+  mvec = strcmp(arch, 'x86_64') && linux;
+  if ~isempty(libmvec)
+    mvec = mvec && logical(libmvec);
+  end
+  if mvec
+    conditions = {'mvec', arch};
+  else
+    conditions = {'xsimd', arch};
+  end
+end
+
+% The folder holding xsimd/xsimd.hpp: the one given, the package's copy, or
+% a package manager's.
+function include = find_xsimd(given, root)
+  if ~isempty(given)
+    candidates = {given};
+  else
+    candidates = {root, '/opt/homebrew/include', '/usr/local/include', ...
+                  '/opt/local/include', '/usr/include'};
+    conda = getenv('CONDA_PREFIX');
+    if ~isempty(conda)
+      candidates = [candidates, {fullfile(conda, 'include'), fullfile(conda, 'Library', 'include')}];
+    end
+    if ispc()
+      candidates = [candidates, {'C:\msys64\ucrt64\include', 'C:\msys64\mingw64\include'}];
+    end
+  end
+  for i = 1:numel(candidates)
+    if exist(fullfile(candidates{i}, 'xsimd', 'xsimd.hpp'), 'file')
+      include = candidates{i};
+      return;
+    end
+  end
+  error('coat_build:xsimd', ['coat_build: xsimd''s headers (xsimd/xsimd.hpp), which give the ' ...
+        'sine and cosine on this platform, are not in %s. Run coat_build from the unpacked ' ...
+        'Octave package coatings-<version>.tar.gz, which carries them; or install xsimd ' ...
+        '(Homebrew, conda, MSYS2: xsimd; Debian, Ubuntu: libxsimd-dev); or pass the folder ' ...
+        'holding xsimd/xsimd.hpp: coat_build(folder, ''xsimd'', include)'], ...
+        strjoin(candidates, ', '));
+end
+
+% The entries of sources.txt that hold for this target (kind:a,b holds when
+% a and b are both among conditions): each line a kind and its fields.
+function list = read_sources(file, conditions)
   list = struct('flags', {{}}, 'libraries', {{}}, 'sources', {cell(0, 2)}, ...
                 'modules', {cell(0, 1)}, 'legacy', {cell(0, 1)});
   lines = regexp(fileread(file), '\r?\n', 'split');
   for i = 1:numel(lines)
     fields = regexp(strtrim(lines{i}), '\s+', 'split');
-    switch fields{1}
+    [kind, rest] = strtok(fields{1}, ':');
+    if ~isempty(rest) && ~all(ismember(strsplit(rest(2:end), ','), conditions))
+      continue;
+    end
+    switch kind
       case 'flags'
         list.flags = [list.flags, fields(2:end)];
       case 'library'

@@ -1,13 +1,23 @@
 # Reads sources.txt, the one list of what the modules are built from, into
 # COAT_VERSION, COAT_FLAGS, COAT_LIBRARIES, COAT_CORE_SOURCES,
 # COAT_GATEWAY_SOURCES, COAT_MODULES and COAT_LEGACY_MODULES. A core source's
-# own flags become its COMPILE_OPTIONS.
+# own flags become its COMPILE_OPTIONS. An entry whose kind carries conditions
+# (kind:a,b) is taken only when every one is among COAT_CONDITIONS
+# (cmake/platform.cmake).
 set(COAT_SOURCES_FILE ${PROJECT_SOURCE_DIR}/sources.txt)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${COAT_SOURCES_FILE})
 file(STRINGS ${COAT_SOURCES_FILE} coat_entries REGEX "^[a-z]")
 foreach(entry IN LISTS coat_entries)
   string(REGEX REPLACE "[ \t]+" ";" fields "${entry}")
   list(POP_FRONT fields kind first)
+  if(kind MATCHES "^([a-z]+):(.+)$")
+    set(kind ${CMAKE_MATCH_1})
+    string(REPLACE "," ";" conditions "${CMAKE_MATCH_2}")
+    list(REMOVE_ITEM conditions ${COAT_CONDITIONS})
+    if(conditions)
+      continue()
+    endif()
+  endif()
   if(kind STREQUAL "version")
     set(COAT_VERSION ${first})
   elseif(kind STREQUAL "flags")

@@ -4,14 +4,34 @@
 #   package/make_package.sh [folder]
 # Users install it with `pkg install coatings-<version>.tar.gz` and
 # `pkg load coatings`; pkg install runs make in src/ with MKOCTFILE set.
-# Needs no CMake build: only bash, awk, tar and gzip.
+# MATLAB users run the coat_build.m at its top, which builds from src/ too.
+# Needs no CMake build: only bash, awk, tar, gzip, and xsimd's headers, which
+# the package carries for the targets without glibc's libmvec (Windows, macOS,
+# aarch64): those of the folder XSIMD_INCLUDE_DIR, by default /usr/include
+# (Debian: libxsimd-dev).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 mkdir -p "${1:-$root/build}"
 out=$(cd "${1:-$root/build}" && pwd)
 
-# The fields of every sources.txt entry of one kind, an entry a line.
-entries() { awk -v kind="$1" '$1 == kind { $1 = ""; sub(/^ +/, ""); print }' "$root/sources.txt"; }
+# The fields of every sources.txt entry of one kind, an entry a line; with
+# -a, every entry of that kind whatever its conditions, the conditions (or
+# "-") first.
+entries() {
+  local all=0
+  [ "$1" != -a ] || { all=1; shift; }
+  awk -v kind="$1" -v all=$all '{ k = $1; c = "-"; i = index(k, ":")
+      if (i) { c = substr(k, i + 1); k = substr(k, 1, i - 1) }
+      if (k != kind || (c != "-" && !all)) next
+      $1 = ""; sub(/^ +/, ""); print (all ? c " " : "") $0 }' "$root/sources.txt"
+}
+xsimd=${XSIMD_INCLUDE_DIR:-/usr/include}/xsimd
+if [ ! -f "$xsimd/xsimd.hpp" ]; then
+  echo "xsimd's headers not found in $xsimd (Debian: apt-get install libxsimd-dev; or set" \
+       "XSIMD_INCLUDE_DIR to the folder holding xsimd/xsimd.hpp)" >&2
+  exit 1
+fi
+xsimd_licence=${XSIMD_LICENCE:-/usr/share/doc/libxsimd-dev/copyright}
 version=$(entries version)
 name=coatings-$version
 stage=$(mktemp -d)
@@ -35,8 +55,16 @@ Categories: Optics
 Depends: octave (>= 7.1.0)
 License: BSD-3-Clause
 END
-cp "$root/LICENSE" "$top/COPYING"
-cp "$root/package/post_install.m" "$top/"
+# The modules compiled on targets without libmvec contain xsimd's code: its
+# licence goes with theirs.
+{
+  cat "$root/LICENSE"
+  printf '\n\nsrc/xsimd holds the headers of xsimd (https://github.com/xtensor-stack/xsimd),\n'
+  printf 'used for the sine and cosine on targets without glibc'"'"'s libmvec, under\n'
+  printf 'these terms:\n\n'
+  cat "$xsimd_licence"
+} > "$top/COPYING"
+cp "$root/package/post_install.m" "$root/coat_build.m" "$top/"
 
 # The function index: categories in their order in sources.txt, each
 # followed by its functions.
@@ -51,7 +79,8 @@ cp "$root/package/post_install.m" "$top/"
 for m in $(entries module | cut -d' ' -f1); do cp "$root/gateways/$m.m" "$top/inst/"; done
 for e in $(entries example | cut -d' ' -f1); do cp "$root/examples/$e.m" "$top/inst/"; done
 
-# src/: every source in its folder, every header, and the Makefile. The
+# src/: every source in its folder, every header, sources.txt and the
+# module's help files for coat_build.m, xsimd's headers, and the Makefile. The
 # first-generation builds and their help files go to src/legacy, which
 # post_install.m places beside the installed modules.
 copy_src() { mkdir -p "$top/src/$(dirname "$1")"; cp "$root/$1" "$top/src/$1"; }
@@ -59,9 +88,13 @@ core=$(entries core | cut -d' ' -f1)
 gateway=$(entries gateway)
 modules=$(entries module | cut -d' ' -f1)
 legacy=$(entries legacy)
-for f in $core $gateway gateways/exports.map; do copy_src "$f"; done
-for m in $modules; do copy_src "gateways/$m.cpp"; done
-for m in $legacy; do copy_src "gateways/legacy/$m.cpp"; cp "$root/gateways/legacy/$m.m" "$top/src/legacy/"; done
+for f in $(entries -a core | cut -d' ' -f2) $gateway gateways/exports.map sources.txt; do copy_src "$f"; done
+for m in $modules; do copy_src "gateways/$m.cpp"; copy_src "gateways/$m.m"; done
+for m in $legacy; do
+  copy_src "gateways/legacy/$m.cpp"; copy_src "gateways/legacy/$m.m"
+  cp "$root/gateways/legacy/$m.m" "$top/src/legacy/"
+done
+cp -r "$xsimd" "$top/src/xsimd"
 (cd "$root" && find . -name '*.h' -not -path './build*' -not -path './tests/*' \
    -not -path './bench/*' -not -path './.git/*') | while read -r h; do copy_src "${h#./}"; done
 
@@ -78,6 +111,28 @@ objects() { for f in "$@"; do printf ' %s' "${f%.cpp}.o"; done; }
   echo "EXPORTS := -Wl,--version-script=gateways/exports.map"
   echo "endif"
   echo "CORE :=$(objects $core)"
+  cat <<'END'
+
+# The conditions of sources.txt the compiler's target meets: its processor,
+# and where the vector sines and cosines come from: glibc's libmvec on x86-64
+# Linux with glibc, xsimd (its headers in xsimd/) everywhere else.
+# COAT_LIBMVEC=OFF, in the environment or on make's command line, takes
+# xsimd there too.
+MACHINE := $(shell $(shell $(MKOCTFILE) -p CXX) -dumpmachine)
+ARCH := $(patsubst arm64,aarch64,$(firstword $(subst -, ,$(MACHINE))))
+ifndef COAT_LIBMVEC
+COAT_LIBMVEC := $(if $(and $(filter x86_64,$(ARCH)),$(findstring linux,$(MACHINE)),$(if $(findstring musl,$(MACHINE)),,yes)),ON,OFF)
+endif
+CONDITIONS := $(if $(filter ON,$(COAT_LIBMVEC)),mvec,xsimd) $(ARCH)
+END
+  # The entries that hold for some targets only.
+  when() { printf 'ifeq ($(words $(filter %s,$(CONDITIONS))),%d)\n' "${1//,/ }" "$(($(tr -cd , <<< "$1" | wc -c) + 1))"; }
+  entries -a core | while read -r c f flags; do
+    [ "$c" = - ] || printf '%s\nCORE +=%s\nendif\n' "$(when "$c")" "$(objects "$f")"
+  done
+  entries -a library | while read -r c libraries; do
+    [ "$c" = - ] || printf '%s\nLIBS +=%s\nendif\n' "$(when "$c")" "$(for l in $libraries; do printf ' -l%s' "$l"; done)"
+  done
   echo "GATEWAY :=$(objects $gateway)"
   echo "MODULES :=$(for m in $modules; do printf ' %s.mex' "$m"; done)"
   echo "LEGACY :=$(for m in $legacy; do printf ' legacy/%s.mex' "$m"; done)"
@@ -102,7 +157,7 @@ $(LEGACY): legacy/%.mex: gateways/legacy/%.o $(GATEWAY) libcoatcore.a
 	$(MKOCTFILE) --mex -s -o $@ $^ $(EXPORTS) $(LIBS)
 END
   # A core source's own flags.
-  entries core | while read -r f flags; do
+  entries -a core | while read -r c f flags; do
     [ -z "$flags" ] || printf '\n%s: FLAGS += %s\n' "${f%.cpp}.o" "$flags"
   done
 } > "$top/src/Makefile"
