@@ -8,7 +8,7 @@
 # Needs no CMake build: only bash, awk, tar, gzip, and xsimd's headers, which
 # the package carries for the targets without glibc's libmvec (Windows, macOS,
 # aarch64): those of the folder XSIMD_INCLUDE_DIR, by default /usr/include
-# (Debian: libxsimd-dev).
+# (Debian: libxsimd-dev), and the licence in the file XSIMD_LICENCE.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 mkdir -p "${1:-$root/build}"
@@ -32,6 +32,10 @@ if [ ! -f "$xsimd/xsimd.hpp" ]; then
   exit 1
 fi
 xsimd_licence=${XSIMD_LICENCE:-/usr/share/doc/libxsimd-dev/copyright}
+if [ ! -f "$xsimd_licence" ]; then
+  echo "xsimd's licence not found at $xsimd_licence (set XSIMD_LICENCE to its file)" >&2
+  exit 1
+fi
 version=$(entries version)
 name=coatings-$version
 stage=$(mktemp -d)
@@ -80,7 +84,7 @@ for m in $(entries module | cut -d' ' -f1); do cp "$root/gateways/$m.m" "$top/in
 for e in $(entries example | cut -d' ' -f1); do cp "$root/examples/$e.m" "$top/inst/"; done
 
 # src/: every source in its folder, every header, sources.txt and the
-# module's help files for coat_build.m, xsimd's headers, and the Makefile. The
+# modules' help files for coat_build.m, xsimd's headers, and the Makefile. The
 # first-generation builds and their help files go to src/legacy, which
 # post_install.m places beside the installed modules.
 copy_src() { mkdir -p "$top/src/$(dirname "$1")"; cp "$root/$1" "$top/src/$1"; }
