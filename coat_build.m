@@ -53,8 +53,9 @@ function out = coat_build(folder, varargin)
   [conditions, mvec] = target_conditions(octave, options.libmvec);
   list = read_sources(fullfile(root, 'sources.txt'), conditions);
   flags = [{'-std=c++17', '-O3', '-DNDEBUG', '-Wno-psabi'}, list.flags];
+  includes = {['-I' root]};
   if ~mvec
-    flags{end + 1} = ['-I' find_xsimd(options.xsimd, root)];
+    includes{end + 1} = ['-I' find_xsimd(options.xsimd, root)];
   end
   libraries = strcat('-l', list.libraries);
   % What linking a module needs besides: MATLAB's separate complex API
@@ -76,7 +77,7 @@ function out = coat_build(folder, varargin)
   objects = cell(1, size(list.sources, 1));
   for i = 1:numel(objects)
     source = list.sources{i, 1};
-    objects{i} = compile(octave, root, source, fullfile(objdir, fileparts(source)), ...
+    objects{i} = compile(octave, root, includes, source, fullfile(objdir, fileparts(source)), ...
                          [flags, list.sources{i, 2}]);
   end
 
@@ -92,11 +93,11 @@ function out = coat_build(folder, varargin)
     [~, name] = fileparts(builds{i});
     gateway = fullfile(root, [builds{i} '.cpp']);
     if octave   % -s: without the debugging information mkoctfile adds
-      mex(gateway, objects{:}, ['-I' root], flags{:}, linking{:}, libraries{:}, ...
+      mex(gateway, objects{:}, includes{:}, flags{:}, linking{:}, libraries{:}, ...
           '-s', '-o', fullfile(folders{i}, [name '.' mexext()]));
     else
       settings = matlab_settings(flags);
-      mex(linking{:}, ['-I' root], settings{:}, gateway, objects{:}, libraries{:}, ...
+      mex(linking{:}, includes{:}, settings{:}, gateway, objects{:}, libraries{:}, ...
           '-output', name, '-outdir', folders{i});
     end
     copyfile(fullfile(root, [builds{i} '.m']), folders{i});
@@ -108,8 +109,9 @@ function out = coat_build(folder, varargin)
   end
 end
 
-% Compiles root/source into objdir and returns the object file's name.
-function object = compile(octave, root, source, objdir, flags)
+% Compiles root/source, with the include folders includes, into objdir and
+% returns the object file's name.
+function object = compile(octave, root, includes, source, objdir, flags)
   if ~exist(objdir, 'dir')
     mkdir(objdir);
   end
@@ -118,7 +120,7 @@ function object = compile(octave, root, source, objdir, flags)
     % Files first: mkoctfile takes a file that follows a flag it does not
     % know for that flag's argument.
     object = fullfile(objdir, [name '.o']);
-    mex('-c', fullfile(root, source), ['-I' root], flags{:}, '-o', object);
+    mex('-c', fullfile(root, source), includes{:}, flags{:}, '-o', object);
   else
     extension = '.o';
     if ispc()
@@ -126,7 +128,7 @@ function object = compile(octave, root, source, objdir, flags)
     end
     object = fullfile(objdir, [name extension]);
     settings = matlab_settings(flags);
-    mex('-c', '-R2017b', ['-I' root], settings{:}, fullfile(root, source), '-outdir', objdir);
+    mex('-c', '-R2017b', includes{:}, settings{:}, fullfile(root, source), '-outdir', objdir);
   end
 end
 
