@@ -1,0 +1,122 @@
+#include "fulldispersion/full_dispersion.h"
+
+namespace {
+
+// The first `count` lanes of a per-layer value into column entries
+// out[j + L l], l = 0 .. count-1.
+template <class V>
+inline void storeColumn(double* out, std::size_t j, std::size_t L, std::size_t count, const V& v)
+{
+    for (std::size_t l = 0; l < count; ++l) out[j + L * l] = laneOf(v, l);
+}
+
+// Spectra alone: the forward walk, no table kept.
+template <class Trig, class V, int D>
+void spectrumGroups(const FullDispersionGrid& grid, Polarization pol,
+                    const FullDispersionOutputs& out)
+{
+    const std::size_t L = grid.stack.L;
+    const double* d = grid.stack.d;
+    forEachJetLaneGroup<V, D>(grid, pol, [&](std::size_t first, std::size_t count,
+                                             const InterfaceJetsOf<V, D>& jets) {
+        JetRowOf<V, D> row = {{constantJet<V, D>(V{} + 1.0), constantJet<V, D>(V{})},
+                              {constantJet<V, D>(V{}), constantJet<V, D>(V{})}};
+        forEachLayer(L, [&](std::size_t j, int slot, int material) {
+            const JetRowOf<V, D> inside = enterInterface(row, jets.halfRatio[slot]);
+            row = scaleRow(propagationJet<Trig>(scaleJet(d[j], jets.beta[material])), inside);
+        });
+        const JetRowOf<V, D> closing = enterInterface(row, jets.halfRatio[exitInterfaceOf(L)]);
+        const V s = closingScaleOf(coefficient(closing.a, 0));
+        const FullSpectrumOf<V> r =
+            spectrumOf<V, D>({scaleComplexJetBy(s, closing.a), scaleComplexJetBy(s, closing.b)});
+        if (out.R) storeLanes(out.R + first, count, r.R);
+        if (out.GD) storeLanes(out.GD + first, count, r.GD);
+        if (out.GDD) storeLanes(out.GDD + first, count, r.GDD);
+    });
+}
+
+// Spectra and gradients: forward sweep into the tables, then the backward
+// sweep meets them layer by layer.
+template <class Trig, class V, int D>
+void gradientGroups(const FullDispersionGrid& grid, Polarization pol,
+                    StackJetTablesOf<V, D>& t, const FullDispersionOutputs& out)
+{
+    const std::size_t L = grid.stack.L;
+    forEachJetLaneGroup<V, D>(grid, pol, [&](std::size_t first, std::size_t count,
+                                             const InterfaceJetsOf<V, D>& jets) {
+        forwardJetSweep<Trig>(t, jets, grid.stack.d);
+        const FullSpectrumOf<V> r = spectrumOf<V, D>(t.closing);
+        if (out.R) storeLanes(out.R + first, count, r.R);
+        if (out.GD) storeLanes(out.GD + first, count, r.GD);
+        if (out.GDD) storeLanes(out.GDD + first, count, r.GDD);
+        const ComplexJetOf<V, D> inverseE = inverse(t.closing.b);
+        const ComplexJetOf<V, D> inverseF = inverse(t.closing.a);
+        const std::size_t at = L * first;
+        backwardJetSweep(t, [&](std::size_t j, const JetRowOf<V, D>&, const JetRowOf<V, D>& H) {
+            const LayerDerivativesOf<V> g =
+                layerDerivatives(H, t.layers[j].inside, jets.beta[slotOfLayer(j).material],
+                                 inverseE, inverseF, r);
+            if (out.dR) storeColumn(out.dR + at, j, L, count, g.dR);
+            if (out.dGD) storeColumn(out.dGD + at, j, L, count, g.dGD);
+            if (out.dGDD) storeColumn(out.dGDD + at, j, L, count, g.dGDD);
+        });
+    });
+}
+
+template <class Trig, class V>
+void fullDispersionGroups(const FullDispersionGrid& grid, Polarization pol,
+                          const FullDispersionOutputs& out)
+{
+    const bool gradient = (out.dR || out.dGD || out.dGDD) && grid.stack.L > 0;
+    // The tables are obtained once for the call and reused by every group.
+    switch (jetOrderFor(out)) {
+    case 0:
+        if (!gradient) return spectrumGroups<Trig, V, 0>(grid, pol, out);
+        {
+            StackJetTablesOf<V, 0> t(grid.stack.L);
+            return gradientGroups<Trig>(grid, pol, t, out);
+        }
+    case 1:
+        if (!gradient) return spectrumGroups<Trig, V, 1>(grid, pol, out);
+        {
+            StackJetTablesOf<V, 1> t(grid.stack.L);
+            return gradientGroups<Trig>(grid, pol, t, out);
+        }
+    default:
+        if (!gradient) return spectrumGroups<Trig, V, 2>(grid, pol, out);
+        {
+            StackJetTablesOf<V, 2> t(grid.stack.L);
+            return gradientGroups<Trig>(grid, pol, t, out);
+        }
+    }
+}
+
+__attribute__((flatten)) void fullDispersionPortable(const FullDispersionGrid& grid,
+                                                     Polarization pol,
+                                                     const FullDispersionOutputs& out)
+{
+    fullDispersionGroups<ExactTrig, Lanes>(grid, pol, out);
+}
+__attribute__((target("avx2"), flatten)) void fullDispersionAvx2(const FullDispersionGrid& grid,
+                                                                 Polarization pol,
+                                                                 const FullDispersionOutputs& out)
+{
+    fullDispersionGroups<VectorTrig, Lanes>(grid, pol, out);
+}
+__attribute__((target("avx512f"), flatten)) void fullDispersionAvx512(
+    const FullDispersionGrid& grid, Polarization pol, const FullDispersionOutputs& out)
+{
+    fullDispersionGroups<VectorTrig, WideLanes>(grid, pol, out);
+}
+
+}  // namespace
+
+void fullDispersionOverGrid(const FullDispersionGrid& grid, Polarization pol,
+                            const FullDispersionOutputs& out, KernelPath path)
+{
+    switch (path) {
+    case KernelPath::Avx512: return fullDispersionAvx512(grid, pol, out);
+    case KernelPath::Avx2: return fullDispersionAvx2(grid, pol, out);
+    case KernelPath::Portable: return fullDispersionPortable(grid, pol, out);
+    }
+}
