@@ -12,6 +12,10 @@
 #   ./build.sh package [folder]
 #                       write the Octave package coatings-<version>.tar.gz
 #                       into folder (default build/), without building
+#   ./build.sh cross    build and test for other targets in build-cross/:
+#                       Clang on x86-64 (every test), aarch64 Linux (core
+#                       tests under qemu-user, modules built), Windows x86-64
+#                       with MinGW-w64 (core tests under Wine)
 # Each command runs as stages. A stage that fails does not stop the others
 # (only those that need it); the run ends with one line per stage and exits
 # non-zero if any failed.
@@ -25,6 +29,10 @@ sanitize=${SANITIZE_DIR:-$root/build-sanitize}
 
 packages=(cmake g++ make libgtest-dev libbenchmark-dev octave octave-dev gnuplot-nox
           fonts-freefont-otf valgrind)
+cross=${CROSS_DIR:-$root/build-cross}
+cross_packages=(clang g++-aarch64-linux-gnu qemu-user-static g++-mingw-w64-x86-64-posix wine64
+                googletest libxsimd-dev)
+[ "${1:-}" = cross ] && packages+=("${cross_packages[@]}")
 
 install_missing() {
   local missing=()
@@ -109,6 +117,39 @@ compile_sanitized() {
   cmake --build "$sanitize" -j "$(nproc)"
 }
 
+# GoogleTest for a cross target, from the sources Debian's googletest package
+# installs, into that target's prefix beside a link to the (header-only)
+# xsimd headers; then the core and its tests for that target, run by ctest
+# through the toolchain's emulator, and the Octave modules built (not run)
+# where the target links them as Linux does.
+cross_core_tests() {
+  local name=$1 toolchain=$root/cmake/$2 modules=$3
+  local prefix=$cross/$name/prefix
+  mkdir -p "$prefix/include"
+  ln -sfn /usr/include/xsimd "$prefix/include/xsimd"
+  cmake -S /usr/src/googletest -B "$cross/$name/googletest" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DBUILD_GMOCK=OFF -DCMAKE_INSTALL_PREFIX="$prefix"
+  cmake --build "$cross/$name/googletest" -j "$(nproc)" --target install
+  cmake -S "$root" -B "$cross/$name/build" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCOAT_CROSS_PREFIX="$prefix" \
+    -DCOAT_OCTAVE="$modules" -DCOAT_BENCHMARKS=OFF
+  cmake --build "$cross/$name/build" -j "$(nproc)"
+  ctest --test-dir "$cross/$name/build" --output-on-failure
+}
+
+# Clang on this machine: everything, modules and end-to-end tests included.
+clang_build() {
+  CC=clang CXX=clang++ cmake -S "$root" -B "$cross/clang" -DCMAKE_BUILD_TYPE=Release
+  cmake --build "$cross/clang" -j "$(nproc)"
+}
+
+# Windows modules would link against Windows Octave's import libraries: the
+# core and its tests alone, under Wine with a scratch prefix.
+windows_core_tests() {
+  export WINEPREFIX=$cross/wine WINEDEBUG=-all
+  cross_core_tests mingw toolchain-mingw-w64-x86_64.cmake OFF
+}
+
 octave_run() {
   (cd "$build" && octave-cli --no-history --norc --no-window-system --eval "$1")
 }
@@ -143,8 +184,16 @@ case "${1:-build}" in
     stage build compile
     stage bench --after build "$root/bench/run.sh" "$build"
     ;;
+  cross)
+    stage "Clang build (build-cross/clang/)" clang_build
+    stage "Clang tests" --after "Clang build (build-cross/clang/)" \
+      ctest --test-dir "$cross/clang" --output-on-failure
+    stage "aarch64 under qemu (build-cross/aarch64/)" \
+      cross_core_tests aarch64 toolchain-aarch64-linux-gnu.cmake ON
+    stage "Windows x86-64 under Wine (build-cross/mingw/)" windows_core_tests
+    ;;
   *)
-    echo "usage: $0 [build|demo|test|bench|package [folder]]" >&2
+    echo "usage: $0 [build|demo|test|bench|package [folder]|cross]" >&2
     exit 2
     ;;
 esac

@@ -67,22 +67,16 @@ bool kernelPathRuns(KernelPath path);
 // A short name for tables: "portable", "AVX2", "AVX-512", "NEON".
 const char* kernelPathName(KernelPath path);
 
-struct PortableVariant {
-    using Lanes = LanesOf<4>;
-    using Trig = ExactTrig;
+// A variant's lane type and sine/cosine; each variant a type of its own.
+template <std::size_t N, class SinCos>
+struct VariantOf {
+    using Lanes = LanesOf<N>;
+    using Trig = SinCos;
 };
-struct Avx2Variant {
-    using Lanes = LanesOf<4>;
-    using Trig = VectorTrig;
-};
-struct Avx512Variant {
-    using Lanes = LanesOf<8>;
-    using Trig = VectorTrig;
-};
-struct NeonVariant {
-    using Lanes = LanesOf<2>;
-    using Trig = VectorTrig;
-};
+struct PortableVariant : VariantOf<4, ExactTrig> {};
+struct Avx2Variant : VariantOf<4, VectorTrig> {};
+struct Avx512Variant : VariantOf<8, VectorTrig> {};
+struct NeonVariant : VariantOf<2, VectorTrig> {};
 
 // Kernel::run<Variant>(args...), compiled for the variant's instruction set.
 // Only the variants this build has are defined; withVariant reaches no other.

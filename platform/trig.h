@@ -3,7 +3,7 @@
 // the same tests pass everywhere with the same tolerances.
 //
 // ExactTrig: one value at a time. The C library's sincos where that is glibc
-// (within 1 ulp); elsewhere the vector library below on one lane, since some C
+// (within 1 ulp); elsewhere xsimd's vector routine on one lane, since some C
 // libraries (MinGW-w64's) reduce large arguments the x87 way and are off by
 // hundreds of ulp near 1e4 rad.
 //
@@ -17,7 +17,7 @@
 
 #include "stack/lanes.h"
 
-// Library sine and cosine of one value (platform/trig.cpp).
+// xsimd's sine and cosine of one value (platform/trig_xsimd.cpp).
 void librarySinCos(double x, double* s, double* c);
 
 // The vector routine of N lanes, in the unit compiled for its instruction set.

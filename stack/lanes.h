@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 
 #include "stack/complex.h"
 
@@ -14,7 +15,7 @@
 // its alignment fixed, so that code compiled for different instruction sets
 // agrees on where a lane vector may sit in memory.
 template <std::size_t N>
-struct RawLanes;  // GCC's vector of N doubles
+struct RawLanes;  // a GCC/Clang vector of N doubles
 template <>
 struct RawLanes<2> {
     typedef double type __attribute__((vector_size(16)));
@@ -34,7 +35,12 @@ struct alignas(8 * N) LanesOf {
     typename RawLanes<N>::type v;
 
     double operator[](std::size_t l) const { return v[l]; }
-    void set(std::size_t l, double x) { v[l] = x; }
+    // Lane l alone, written as bytes: GCC takes a subscripted store for a
+    // read of the whole vector, and would warn of lanes not yet filled.
+    void set(std::size_t l, double x)
+    {
+        std::memcpy(reinterpret_cast<char*>(&v) + l * sizeof x, &x, sizeof x);
+    }
 };
 
 #define LANES_OPERATOR(op)                                                                    \

@@ -1,8 +1,8 @@
 // Numerical robustness of the grid kernels at the edges of their use: stacks
 // of 2000 layers up to 50 um thick, wavenumbers over three decades, grazing
 // incidence, materials at the edge of propagation, and no reflection at all.
-// And the accuracy of the compact lossless product on long stacks, against a
-// long-double evaluation of the textbook characteristic matrices.
+// And the accuracy of the compact lossless product on long stacks, against
+// the textbook characteristic matrices in arithmetic wider than double.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,8 +10,10 @@
 #include <limits>
 #include <random>
 #include <string>
+#include <type_traits>
 #include <vector>
 
+#include "double_double.h"
 #include "fixtures.h"
 
 namespace {
@@ -85,37 +87,77 @@ const char* nameOf(Kernel kernel)
     return "?";
 }
 
-// R and GD of the physical stack in long double: the textbook matrices
-// M_j = [[cos, i sin/eta], [i eta sin, cos]] and their k-derivatives
-// delta_j' [[-sin, i cos/eta], [i eta cos, -sin]], with the admittances frozen
-// at k and delta_j' = (q + q' k) d_j, q' = n' n / q.
-struct LongDelay {
-    long double R, GD;
-};
-LongDelay textbookDelay(const TestStack& s, double k, Polarization pol, IndexSlopes slopes = {})
+// The reference's arithmetic: long double where it is wider than double
+// (80-bit on x86-64, 128-bit on aarch64 Linux), double-double (about 106
+// bits) where it is not (Apple silicon, MSVC).
+using WideReal = std::conditional_t<(std::numeric_limits<long double>::digits > 53), long double,
+                                    DoubleDouble>;
+inline void sinCos(long double x, long double* s, long double* c)
 {
-    using LC = std::complex<long double>;
-    const LC i(0, 1);
-    const long double n[2] = {s.nA, s.nB}, np[2] = {slopes.nA, slopes.nB};
-    const long double etaS = admittance(s.nS, normalIndex(s.nS, s.na, s.theta), pol);
-    const long double etaA = admittance(s.na, s.na * std::cos((long double)s.theta), pol);
-    LC B = 1, C = etaS, dB = 0, dC = 0;
-    for (std::size_t j = s.d.size(); j-- > 0;) {
-        const long double q = normalIndex(n[j % 2], s.na, s.theta);
-        const long double eta = admittance(n[j % 2], q, pol);
-        const long double delta = k * q * s.d[j];
-        const long double deltaPrime = (q + np[j % 2] * n[j % 2] / q * k) * s.d[j];
-        const long double c = std::cos(delta), sn = std::sin(delta);
-        const LC nextDB = c * dB + i * (sn / eta) * dC + deltaPrime * (-sn * B + i * (c / eta) * C);
-        const LC nextDC = i * (eta * sn) * dB + c * dC + deltaPrime * (i * (eta * c) * B - sn * C);
-        const LC nextB = c * B + i * (sn / eta) * C;
-        const LC nextC = i * (eta * sn) * B + c * C;
-        B = nextB, C = nextC, dB = nextDB, dC = nextDC;
+    *s = std::sin(x);
+    *c = std::cos(x);
+}
+inline double leading(long double x) { return double(x); }
+inline double leading(const DoubleDouble& x) { return x.hi; }
+
+// R and GD of the physical stack in the arithmetic Real, rounded to double at
+// the end: the textbook matrices M_j = [[cos, i sin/eta], [i eta sin, cos]]
+// and their k-derivatives delta_j' [[-sin, i cos/eta], [i eta cos, -sin]],
+// with the admittances frozen at k and delta_j' = (q + q' k) d_j,
+// q' = n' n / q.
+struct WideDelay {
+    double R, GD;
+};
+template <class Real = WideReal>
+WideDelay textbookDelay(const TestStack& s, double k, Polarization pol, IndexSlopes slopes = {})
+{
+    using std::sqrt;
+    using RC = ComplexOf<Real>;
+    Real sinTheta, cosTheta;
+    sinCos(Real(s.theta), &sinTheta, &cosTheta);
+    const Real tangential = Real(s.na) * sinTheta;
+    auto normal = [&](double n) { return sqrt(Real(n) * n - tangential * tangential); };
+    auto eta = [&](double n, const Real& q) {
+        return pol == Polarization::TE ? q : Real(n) * n / q;
+    };
+    const Real etaA = eta(s.na, Real(s.na) * cosTheta);
+    // Per material: normal index q, admittance, 1/admittance, delta'/d.
+    struct Material {
+        Real q, eta, inverseEta, rate;
+    } materials[2];
+    const double n[2] = {s.nA, s.nB}, np[2] = {slopes.nA, slopes.nB};
+    for (int x = 0; x < 2; ++x) {
+        const Real q = normal(n[x]), e = eta(n[x], q);
+        materials[x] = {q, e, Real(1.0) / e, q + Real(np[x]) * n[x] / q * k};
     }
-    const LC r = (etaA * B - C) / (etaA * B + C);
-    const LC rPrime = 2 * etaA * (dB * C - B * dC) / ((etaA * B + C) * (etaA * B + C));
+    RC B = {Real(1.0), Real(0.0)}, C = {eta(s.nS, normal(s.nS)), Real(0.0)};
+    RC dB = {Real(0.0), Real(0.0)}, dC = dB;
+    for (std::size_t j = s.d.size(); j-- > 0;) {
+        const Material& m = materials[j % 2];
+        const Real deltaPrime = m.rate * s.d[j];
+        Real sn, c;
+        sinCos(Real(k) * m.q * s.d[j], &sn, &c);
+        const Real snOverEta = sn * m.inverseEta, cOverEta = c * m.inverseEta;
+        const RC nextDB = add(add(scale(c, dB), mulImaginary(snOverEta, dC)),
+                              scale(deltaPrime, sub(mulImaginary(cOverEta, C), scale(sn, B))));
+        const RC nextDC = add(add(mulImaginary(m.eta * sn, dB), scale(c, dC)),
+                              scale(deltaPrime, sub(mulImaginary(m.eta * c, B), scale(sn, C))));
+        const RC nextB = add(scale(c, B), mulImaginary(snOverEta, C));
+        const RC nextC = add(mulImaginary(m.eta * sn, B), scale(c, C));
+        B = nextB, C = nextC, dB = nextDB, dC = nextDC;
+        // Long reflecting stacks grow like (n_A/n_B)^(L/2): a common power of
+        // two (exact) keeps the squares of the quotients below in the range
+        // of double-double.
+        if (std::fmax(std::fabs(leading(B.re)), std::fabs(leading(B.im))) > 0x1p64) {
+            for (RC* x : {&B, &C, &dB, &dC}) *x = scale(Real(0x1p-64), *x);
+        }
+    }
+    const RC den = add(scale(etaA, B), C);
+    const RC r = divide(sub(scale(etaA, B), C), den);
+    const RC rPrime =
+        divide(scale(Real(2.0) * etaA, sub(mul(dB, C), mul(B, dC))), mul(den, den));
     // arg(rho) = -arg(r) (+ pi in TM).
-    return {std::norm(r), -std::imag(rPrime / r) / SPEED_OF_LIGHT};
+    return {double(norm2(r)), -double(divide(rPrime, r).im) / SPEED_OF_LIGHT};
 }
 
 // Material dispersion of A, B and the substrate (dn/dk in um).
@@ -168,12 +210,36 @@ void forEachPhysicalKernel(std::size_t L, Polarization pol, Each each)
 // as accurate as the data allows (worst seen: 4e-11 relative; a 1-ulp change
 // of every thickness alone moves R by up to 2e-10). GD loses more on long,
 // strongly reflecting stacks: there e f' and f e' agree to about 6 digits and
-// their difference, which carries the phase slope, keeps only what is left
-// (worst seen: 2e-6 relative at 2000 layers up to 50 um, where 1 ulp of any
-// input moves GD by 1e-13; the same recurrence in long double is good to
-// 1e-9). The bounds leave a factor of 5 or more over what was seen.
-TEST(LongStackAccuracy, CompactProductAgainstLongDoubleTextbook)
+// their difference, which carries the phase slope, keeps only what is left.
+// Worst of all are 2000 layers up to 50 um at k = 0.168 rad/um, where R is 1
+// to many digits and GD is set by the last digits of the layer sines and
+// cosines: changing each of them at random by 1 ulp moves GD there by up to
+// 8e-5 relative (100 draws), so what any double evaluation gets depends on
+// its sine's roundings (seen: 2e-6 with glibc's and libmvec's, 5e-5 with
+// xsimd's), while 1 ulp of any one input moves GD by 1e-13 and the same
+// recurrence in long double is good to 1e-9. The bounds leave a factor of 5
+// or more over what was seen, or over that spread.
+TEST(LongStackAccuracy, CompactProductAgainstWideTextbook)
 {
+    const std::vector<double> k = logGrid(0.1, 100, 121);
+    std::printf("reference in %s\n", std::is_same<WideReal, long double>::value
+                                          ? "long double"
+                                          : "double-double (long double is no wider than double)");
+    // Where long double is wide enough, the double-double reference that other
+    // targets use is checked against it: 20 layers up to 50 um, phases to
+    // 1e4 rad, where long double's own phase rounding (5e-16 relative) is
+    // all that separates them (seen: 1e-14).
+    if (std::is_same<WideReal, long double>::value) {
+        const TestStack s = longStack(20, 0.7, true);
+        for (Polarization pol : BOTH)
+            for (double kk : k) {
+                const WideDelay wide = textbookDelay<long double>(s, kk, pol, SLOPES);
+                const WideDelay dd = textbookDelay<DoubleDouble>(s, kk, pol, SLOPES);
+                EXPECT_LT(relativeDifference(dd.R, wide.R), 1e-13) << kk;
+                EXPECT_LT(relativeDifference(dd.GD, wide.GD), 1e-13) << kk;
+            }
+    }
+
     struct Case {
         std::size_t L;
         bool thick;
@@ -182,8 +248,7 @@ TEST(LongStackAccuracy, CompactProductAgainstLongDoubleTextbook)
     const Case cases[] = {{20, false, 5e-10, 5e-10},  {20, true, 5e-10, 5e-10},
                           {200, false, 5e-10, 1e-10}, {200, true, 5e-10, 2e-8},
                           {800, false, 5e-10, 2e-8},  {2000, false, 5e-10, 1e-9},
-                          {2000, true, 5e-10, 1e-5},  {1999, true, 5e-10, 1e-5}};
-    const std::vector<double> k = logGrid(0.1, 100, 121);
+                          {2000, true, 5e-10, 5e-4},  {1999, true, 5e-10, 5e-4}};
     Worst overallR, overallGD;
     for (const Case& c : cases) {
         Worst worstR, worstGD;
@@ -191,7 +256,7 @@ TEST(LongStackAccuracy, CompactProductAgainstLongDoubleTextbook)
             for (Polarization pol : BOTH) {
                 const TestStack s = longStack(c.L, theta, c.thick);
                 const std::vector<double> n = triples(s, k.size()), np = slopeTriples(k.size());
-                std::vector<LongDelay> ref;
+                std::vector<WideDelay> ref;
                 for (double kk : k) ref.push_back(textbookDelay(s, kk, pol, SLOPES));
                 forEachPhysicalKernel(c.L, pol, [&](Kernel kernel) {
                     const GridOutputs out = runGrid(kernel, s, k, n, np, pol);
@@ -201,8 +266,8 @@ TEST(LongStackAccuracy, CompactProductAgainstLongDoubleTextbook)
                                       "L=%zu, %s, %s kernel, theta=%.1f, %s, k=%.4g (R=%.9g, "
                                       "GD=%.5g fs)",
                                       c.L, c.thick ? "up to 50 um" : "quarter-wave", nameOf(kernel),
-                                      theta, polName(pol), k[i], double(ref[i].R),
-                                      double(ref[i].GD));
+                                      theta, polName(pol), k[i], ref[i].R,
+                                      ref[i].GD);
                         worstR.see(double(std::fabs(out.R[i] - ref[i].R) / ref[i].R), at);
                         if (hasDelay(kernel)) {
                             worstGD.see(double(std::fabs(out.GD[i] - ref[i].GD) /
@@ -219,9 +284,9 @@ TEST(LongStackAccuracy, CompactProductAgainstLongDoubleTextbook)
         overallR.see(worstR.error, worstR.where);
         overallGD.see(worstGD.error, worstGD.where);
     }
-    std::printf("compact product vs long double, worst relative error of R: %.2g at %s\n",
+    std::printf("compact product vs wide reference, worst relative error of R: %.2g at %s\n",
                 overallR.error, overallR.where.c_str());
-    std::printf("compact product vs long double, worst relative error of GD: %.2g at %s\n",
+    std::printf("compact product vs wide reference, worst relative error of GD: %.2g at %s\n",
                 overallGD.error, overallGD.where.c_str());
 }
 
@@ -250,7 +315,10 @@ void expectFiniteAndBounded(const GridOutputs& out, Kernel kernel, const std::st
 
 // 2000 layers up to 50 um thick (phases up to 1e4 rad per layer), wavenumbers
 // from 0.1 to 100 rad/um, oblique and normal incidence, with material
-// dispersion: R, GD, GDD and the gradients are finite everywhere.
+// dispersion: R, GD, GDD and the gradients are finite everywhere, and R is
+// within the rounding allowed such stacks above 1 (the allowance of
+// LongReflectingStacksStayFinite; on this grid libmvec's sine gives up to
+// 1 + 5.7e-14, xsimd's on aarch64 1 + 1.6e-13).
 TEST(ThickStacks, EveryOutputFiniteFromFarInfraredToUltraviolet)
 {
     const std::vector<double> k = logGrid(0.1, 100, 61);
@@ -262,8 +330,9 @@ TEST(ThickStacks, EveryOutputFiniteFromFarInfraredToUltraviolet)
                     if (kernel == Kernel::Reflectance && pol == Polarization::TE) continue;
                     const GridOutputs out =
                         runGrid(kernel, s, k, triples(s, k.size()), slopeTriples(k.size()), pol);
-                    expectFiniteAndBounded(out, kernel,
-                                           std::string(nameOf(kernel)) + " L=" + std::to_string(L));
+                    expectFiniteAndBounded(
+                        out, kernel, std::string(nameOf(kernel)) + " L=" + std::to_string(L), true,
+                        5e-11);
                 }
             }
 }
