@@ -1,0 +1,120 @@
+#include "needle/needle.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+std::size_t locateNeedles(const double* d, std::size_t L, const double* z, std::size_t P,
+                          NeedleSite* sites)
+{
+    // Boundaries as the running sum that cumsum(d) gives, so that a depth
+    // taken from it falls exactly on a boundary.
+    std::vector<double> boundary(L + 1);
+    boundary[0] = 0;
+    for (std::size_t j = 0; j < L; ++j) boundary[j + 1] = boundary[j] + d[j];
+    const double total = boundary[L];
+    // A total summed in another order may exceed this one by its rounding.
+    const double slack = total * double(L) * std::ldexp(1.0, -52);
+    for (std::size_t p = 0; p < P; ++p) {
+        if (!(z[p] >= 0 && z[p] <= total + slack)) return p;  // NaN too
+        const double depth = std::fmin(z[p], total);
+        // The deepest layer whose front is at or above the depth.
+        const std::size_t j =
+            L < 2 ? 0
+                  : std::size_t(std::upper_bound(boundary.begin() + 1, boundary.begin() + L, depth) -
+                                (boundary.begin() + 1));
+        sites[p] = {j, depth - boundary[j], L ? boundary[j + 1] - depth : 0.0};
+    }
+    return P;
+}
+
+namespace {
+
+template <class Trig, class V, int D>
+void needleGroups(const FullDispersionGrid& grid, Polarization pol, const NeedleSite* sites,
+                  std::size_t P, StackJetTablesOf<V, D>& t, std::vector<NeedleLayerOf<V, D>>& n,
+                  const NeedleOutputs& out)
+{
+    forEachJetLaneGroup<V, D>(grid, pol, [&](std::size_t first, std::size_t count,
+                                             const InterfaceJetsOf<V, D>& jets) {
+        forwardJetSweep<Trig>(t, jets, grid.stack.d);
+        const NeedleClosingOf<V, D> closing = needleClosing(t.closing);
+        backwardJetSweep(t, [&](std::size_t j, const JetRowOf<V, D>& B, const JetRowOf<V, D>& H) {
+            n[j] = needleLayer(t.layers[j].inside, B, H, closing);
+        });
+        const NeedleFactorsOf<V, D> factors = needleFactors(jets);
+        for (std::size_t p = 0; p < P; ++p) {
+            const NeedleSite& site = sites[p];
+            const int x = slotOfLayer(site.layer).material;
+            const NeedleDerivativesOf<V> r = needleAt<Trig>(n[site.layer], site, jets.beta[x],
+                                                            factors.pim[x], factors.qim[x]);
+            for (std::size_t l = 0; l < count; ++l) {
+                const std::size_t at = p + P * (first + l);
+                if (out.nR) out.nR[at] = laneOf(r.nR, l);
+                if (out.nGD) out.nGD[at] = laneOf(r.nGD, l);
+                if (out.nGDD) out.nGDD[at] = laneOf(r.nGDD, l);
+            }
+        }
+    });
+}
+
+template <class Trig, class V, int D>
+void needleWithTables(const FullDispersionGrid& grid, Polarization pol, const NeedleSite* sites,
+                      std::size_t P, const NeedleOutputs& out)
+{
+    StackJetTablesOf<V, D> t(grid.stack.L);
+    std::vector<NeedleLayerOf<V, D>> n(grid.stack.L);
+    needleGroups<Trig>(grid, pol, sites, P, t, n, out);
+}
+
+template <class Trig, class V>
+void needleOrders(const FullDispersionGrid& grid, Polarization pol, const NeedleSite* sites,
+                  std::size_t P, const NeedleOutputs& out)
+{
+    if (out.nGDD) return needleWithTables<Trig, V, 2>(grid, pol, sites, P, out);
+    if (out.nGD) return needleWithTables<Trig, V, 1>(grid, pol, sites, P, out);
+    needleWithTables<Trig, V, 0>(grid, pol, sites, P, out);
+}
+
+__attribute__((flatten)) void needlePortable(const FullDispersionGrid& grid, Polarization pol,
+                                             const NeedleSite* sites, std::size_t P,
+                                             const NeedleOutputs& out)
+{
+    needleOrders<ExactTrig, Lanes>(grid, pol, sites, P, out);
+}
+__attribute__((target("avx2"), flatten)) void needleAvx2(const FullDispersionGrid& grid,
+                                                         Polarization pol,
+                                                         const NeedleSite* sites, std::size_t P,
+                                                         const NeedleOutputs& out)
+{
+    needleOrders<VectorTrig, Lanes>(grid, pol, sites, P, out);
+}
+__attribute__((target("avx512f"), flatten)) void needleAvx512(const FullDispersionGrid& grid,
+                                                              Polarization pol,
+                                                              const NeedleSite* sites,
+                                                              std::size_t P,
+                                                              const NeedleOutputs& out)
+{
+    needleOrders<VectorTrig, WideLanes>(grid, pol, sites, P, out);
+}
+
+}  // namespace
+
+void needleOverGrid(const FullDispersionGrid& grid, Polarization pol, const NeedleSite* sites,
+                    std::size_t P, const NeedleOutputs& out, KernelPath path)
+{
+    if (P == 0 || grid.stack.K == 0 || !(out.nR || out.nGD || out.nGDD)) return;
+    // No layers: one layer of A of zero thickness, which changes nothing, so
+    // that the needle at z = 0 is one of B behind it.
+    const double none = 0.0;
+    FullDispersionGrid g = grid;
+    if (g.stack.L == 0) {
+        g.stack.d = &none;
+        g.stack.L = 1;
+    }
+    switch (path) {
+    case KernelPath::Avx512: return needleAvx512(g, pol, sites, P, out);
+    case KernelPath::Avx2: return needleAvx2(g, pol, sites, P, out);
+    case KernelPath::Portable: return needlePortable(g, pol, sites, P, out);
+    }
+}
