@@ -12,6 +12,7 @@
 #include "delay/delay.h"
 #include "delay/layer_tables.h"
 #include "dispersion/dispersion.h"
+#include "fulldispersion/full_dispersion.h"
 #include "gradient/gradient.h"
 #include "workload.h"
 
@@ -145,6 +146,26 @@ void Coatdelaygrad(benchmark::State& state)
     reportPerLayer(state, w.L());
 }
 
+// Full dispersion: the outputs asked for set the work. Range 2: 0 for R, GD
+// and GDD alone, 1 for all six outputs.
+void Coatdispgrad(benchmark::State& state)
+{
+    const Workload w(state.range(0));
+    const KernelPath path = pathOf(state);
+    const bool gradients = state.range(2) != 0;
+    std::vector<double> R(K), GD(K), GDD(K), dR(K * w.L()), dGD(K * w.L()), dGDD(K * w.L());
+    const std::vector<double> nSecond(3 * K, 0.001);
+    const FullDispersionGrid grid = {w.grid, nSecond.data(), 3, 3, 3};
+    const FullDispersionOutputs out = {
+        R.data(),  GD.data(), GDD.data(), gradients ? dR.data() : nullptr,
+        gradients ? dGD.data() : nullptr, gradients ? dGDD.data() : nullptr};
+    for (auto _ : state) {
+        fullDispersionOverGrid(grid, Polarization::TE, out, path);
+        benchmark::ClobberMemory();
+    }
+    reportPerLayer(state, w.L());
+}
+
 #define FLOOR_LAYER_COUNTS ->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond)
 BENCHMARK(Floor_SinPlusCos)->ArgName("L") FLOOR_LAYER_COUNTS;
 BENCHMARK(Floor_SinCos)->ArgName("L") FLOOR_LAYER_COUNTS;
@@ -156,6 +177,10 @@ BENCHMARK(Coatdelay2) LAYER_COUNTS;
 BENCHMARK(CoatdelayChecked) LAYER_COUNTS;
 BENCHMARK(Coatdisp) LAYER_COUNTS;
 BENCHMARK(Coatdelaygrad) LAYER_COUNTS;
+BENCHMARK(Coatdispgrad)
+    ->ArgsProduct({{10, 100, 1000}, {0, 1, 2}, {0, 1}})
+    ->ArgNames({"L", "path", "gradients"})
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
