@@ -2,6 +2,7 @@
 # can be installed on the machines this project is built on.
 foreach(module IN LISTS COAT_MODULES)
   matlab_add_mex(NAME ${module}_matlab SRC gateways/${module}.cpp gateways/gateway.cpp
+    gateways/full_dispersion_inputs.cpp
     OUTPUT_NAME ${module} LINK_TO coatcore)
   target_include_directories(${module}_matlab PRIVATE ${PROJECT_SOURCE_DIR})
   set_target_properties(${module}_matlab PROPERTIES

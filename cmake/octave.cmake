@@ -11,7 +11,7 @@ endif()
 
 set(COAT_EXPORTS ${PROJECT_SOURCE_DIR}/gateways/exports.map)
 
-add_library(coatgateway OBJECT gateways/gateway.cpp)
+add_library(coatgateway OBJECT gateways/gateway.cpp gateways/full_dispersion_inputs.cpp)
 target_include_directories(coatgateway PUBLIC ${PROJECT_SOURCE_DIR} ${OCTAVE_INCLUDE_DIR})
 
 # coat_octave_module(<target> <output name> <folder> <gateway source> <help file>)

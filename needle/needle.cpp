@@ -4,8 +4,26 @@
 #include <cmath>
 #include <vector>
 
-std::size_t locateNeedles(const double* d, std::size_t L, const double* z, std::size_t P,
-                          NeedleSite* sites)
+namespace {
+
+// A total summed in another order may exceed the running sum by its
+// rounding: up to that much beyond it is the bottom of the stack.
+double depthSlack(double total, std::size_t L) { return total * double(L) * std::ldexp(1.0, -52); }
+
+}  // namespace
+
+std::size_t firstDepthOutside(const double* d, std::size_t L, const double* z, std::size_t P)
+{
+    double total = 0;
+    for (std::size_t j = 0; j < L; ++j) total += d[j];
+    const double slack = depthSlack(total, L);
+    for (std::size_t p = 0; p < P; ++p)
+        if (!(z[p] >= 0 && z[p] <= total + slack)) return p;  // NaN too
+    return P;
+}
+
+void locateNeedles(const double* d, std::size_t L, const double* z, std::size_t P,
+                   NeedleSite* sites)
 {
     // Boundaries as the running sum that cumsum(d) gives, so that a depth
     // taken from it falls exactly on a boundary.
@@ -13,10 +31,7 @@ std::size_t locateNeedles(const double* d, std::size_t L, const double* z, std::
     boundary[0] = 0;
     for (std::size_t j = 0; j < L; ++j) boundary[j + 1] = boundary[j] + d[j];
     const double total = boundary[L];
-    // A total summed in another order may exceed this one by its rounding.
-    const double slack = total * double(L) * std::ldexp(1.0, -52);
     for (std::size_t p = 0; p < P; ++p) {
-        if (!(z[p] >= 0 && z[p] <= total + slack)) return p;  // NaN too
         const double depth = std::fmin(z[p], total);
         // The deepest layer whose front is at or above the depth.
         const std::size_t j =
@@ -25,7 +40,6 @@ std::size_t locateNeedles(const double* d, std::size_t L, const double* z, std::
                                 (boundary.begin() + 1));
         sites[p] = {j, depth - boundary[j], L ? boundary[j + 1] - depth : 0.0};
     }
-    return P;
 }
 
 namespace {

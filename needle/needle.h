@@ -42,12 +42,15 @@ struct NeedleSite {
     double back;   // v
 };
 
-// Sites of the depths z[0..P-1] in a stack of L layers (L = 0 counts as one
-// layer of zero thickness). Returns P, or the index of the first depth that
-// is not in [0, sum(d)] (NaN included). A depth beyond sum(d) by no more than
-// the rounding of a sum of L terms is taken as sum(d).
-std::size_t locateNeedles(const double* d, std::size_t L, const double* z, std::size_t P,
-                          NeedleSite* sites);
+// The index of the first of the depths z[0..P-1] outside [0, sum(d)] (NaN
+// included), or P. A depth beyond sum(d) by no more than the rounding of a
+// sum of L terms counts as sum(d).
+std::size_t firstDepthOutside(const double* d, std::size_t L, const double* z, std::size_t P);
+
+// Sites of the depths z[0..P-1], all inside the stack, in a stack of L
+// layers (L = 0 counts as one layer of zero thickness).
+void locateNeedles(const double* d, std::size_t L, const double* z, std::size_t P,
+                   NeedleSite* sites);
 
 // The three outputs, P x K, element (p, i) at p + P i; any may be null.
 struct NeedleOutputs {

@@ -37,7 +37,8 @@ Spectra needles(const std::vector<double>& d, const std::vector<double>& z, doub
                 Polarization pol, KernelPath path = fastestKernelPath())
 {
     std::vector<NeedleSite> sites(z.size());
-    EXPECT_EQ(locateNeedles(d.data(), d.size(), z.data(), z.size(), sites.data()), z.size());
+    EXPECT_EQ(firstDepthOutside(d.data(), d.size(), z.data(), z.size()), z.size());
+    locateNeedles(d.data(), d.size(), z.data(), z.size(), sites.data());
     Spectra s = {std::vector<double>(z.size()), std::vector<double>(z.size()),
                  std::vector<double>(z.size())};
     needleOverGrid(gridOf(k, d, theta), pol, sites.data(), z.size(),
@@ -130,11 +131,12 @@ TEST(Needle, DepthRangeAndEmptyStack)
     const std::vector<double> d = {0.1, 0.2, 0.3};
     NeedleSite s[3];
     const double bad[3] = {0.1, 0.6 + 1e-9, 0.2};
-    EXPECT_EQ(locateNeedles(d.data(), 3, bad, 3, s), 1u);
+    EXPECT_EQ(firstDepthOutside(d.data(), 3, bad, 3), 1u);
     const double nan[2] = {0.0, NAN};
-    EXPECT_EQ(locateNeedles(d.data(), 3, nan, 2, s), 1u);
+    EXPECT_EQ(firstDepthOutside(d.data(), 3, nan, 2), 1u);
     const double ends[2] = {-0.0, std::nextafter(0.1 + 0.2 + 0.3, 1.0)};
-    ASSERT_EQ(locateNeedles(d.data(), 3, ends, 2, s), 2u);
+    ASSERT_EQ(firstDepthOutside(d.data(), 3, ends, 2), 2u);
+    locateNeedles(d.data(), 3, ends, 2, s);
     EXPECT_EQ(s[1].layer, 2u);
     EXPECT_EQ(s[1].back, 0.0);
     const double k = 8.0;
