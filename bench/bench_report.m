@@ -25,7 +25,7 @@ function print_core(core_json)
   row('floor: sincos', arrayfun(@(L) sprintf('Floor_SinCos/L:%d', L), Ls, 'UniformOutput', false));
   kernels = {'Coatrefl2', 'coatrefl2'; 'Coatdelay2', 'coatdelay2'; 'CoatdelayChecked', 'coatdelay (checked)'; ...
              'Coatdisp', 'coatdisp'; 'Coatdelaygrad', 'coatdelaygrad'};
-  paths = {2, ' [AVX-512]'; 1, ' [AVX2]'; 0, ' [portable]'};
+  paths = {2, ' [AVX-512]'; 1, ' [AVX2]'; 3, ' [NEON]'; 0, ' [portable]'};
   for p = 1:rows(paths)
     if !isKey(ns, sprintf('Coatrefl2/L:100/path:%d', paths{p, 1})), continue; end
     for m = 1:rows(kernels)

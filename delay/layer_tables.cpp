@@ -14,39 +14,21 @@ void bareSubstrateOverGrid(const StackGrid& grid, Polarization pol, double* R, d
 
 namespace {
 
-template <class Trig, class V>
-void tableDelayGroups(const StackGrid& grid, Polarization pol, LayerTablesOf<V>& t, double* R,
-                      double* GD)
-{
-    forEachDerivativeLaneGroup<V>(
-        grid, pol, tableWalkTau(grid), exitMaterialOf(grid.L),
-        [&](std::size_t first, std::size_t count, const auto& c, const auto& dc) {
-            const auto r = tableReflectionDerivative<Trig>(t, c, dc, grid.d);
-            const V Rv = reflectanceOf(r.rho);
-            storeLanes(R + first, count, Rv);
-            if (GD) storeLanes(GD + first, count, groupDelayStepwiseOf(r.rho, r.rhoPrime, Rv));
-        });
-}
-
-__attribute__((flatten)) void tableDelayPortable(const StackGrid& grid, Polarization pol,
-                                                 LayerTablesOf<Lanes>& t, double* R, double* GD)
-{
-    tableDelayGroups<ExactTrig>(grid, pol, t, R, GD);
-}
-__attribute__((target("avx2"), flatten)) void tableDelayAvx2(const StackGrid& grid,
-                                                             Polarization pol,
-                                                             LayerTablesOf<Lanes>& t, double* R,
-                                                             double* GD)
-{
-    tableDelayGroups<VectorTrig>(grid, pol, t, R, GD);
-}
-__attribute__((target("avx512f"), flatten)) void tableDelayAvx512(const StackGrid& grid,
-                                                                  Polarization pol,
-                                                                  LayerTablesOf<WideLanes>& t,
-                                                                  double* R, double* GD)
-{
-    tableDelayGroups<VectorTrig>(grid, pol, t, R, GD);
-}
+struct TableDelay {
+    template <class Variant, class V>
+    static void run(const StackGrid& grid, Polarization pol, LayerTablesOf<V>& t, double* R,
+                    double* GD)
+    {
+        forEachDerivativeLaneGroup<V>(
+            grid, pol, tableWalkTau(grid), exitMaterialOf(grid.L),
+            [&](std::size_t first, std::size_t count, const auto& c, const auto& dc) {
+                const auto r = tableReflectionDerivative<typename Variant::Trig>(t, c, dc, grid.d);
+                const V Rv = reflectanceOf(r.rho);
+                storeLanes(R + first, count, Rv);
+                if (GD) storeLanes(GD + first, count, groupDelayStepwiseOf(r.rho, r.rhoPrime, Rv));
+            });
+    }
+};
 
 }  // namespace
 
@@ -56,11 +38,8 @@ void tableDelayOverGrid(const StackGrid& grid, Polarization pol, double* R, doub
     if (grid.L == 0) return bareSubstrateOverGrid(grid, pol, R, GD);
     // The tables live in the caller's frame and reach the kernels by
     // reference; as locals of the flattened kernels they cost a tenth more.
-    if (path == KernelPath::Avx512) {
-        LayerTablesOf<WideLanes> t(grid.L);
-        return tableDelayAvx512(grid, pol, t, R, GD);
-    }
-    LayerTablesOf<Lanes> t(grid.L);
-    if (path == KernelPath::Avx2) return tableDelayAvx2(grid, pol, t, R, GD);
-    tableDelayPortable(grid, pol, t, R, GD);
+    withVariant(path, [&](auto variant) {
+        LayerTablesOf<typename decltype(variant)::Lanes> t(grid.L);
+        runKernel<TableDelay>(variant, grid, pol, t, R, GD);
+    });
 }

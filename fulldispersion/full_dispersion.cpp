@@ -63,50 +63,36 @@ void gradientGroups(const FullDispersionGrid& grid, Polarization pol,
     });
 }
 
-template <class Trig, class V>
-void fullDispersionGroups(const FullDispersionGrid& grid, Polarization pol,
-                          const FullDispersionOutputs& out)
-{
-    const bool gradient = (out.dR || out.dGD || out.dGDD) && grid.stack.L > 0;
-    // The tables are obtained once for the call and reused by every group.
-    switch (jetOrderFor(out)) {
-    case 0:
-        if (!gradient) return spectrumGroups<Trig, V, 0>(grid, pol, out);
-        {
-            StackJetTablesOf<V, 0> t(grid.stack.L);
-            return gradientGroups<Trig>(grid, pol, t, out);
-        }
-    case 1:
-        if (!gradient) return spectrumGroups<Trig, V, 1>(grid, pol, out);
-        {
-            StackJetTablesOf<V, 1> t(grid.stack.L);
-            return gradientGroups<Trig>(grid, pol, t, out);
-        }
-    default:
-        if (!gradient) return spectrumGroups<Trig, V, 2>(grid, pol, out);
-        {
-            StackJetTablesOf<V, 2> t(grid.stack.L);
-            return gradientGroups<Trig>(grid, pol, t, out);
-        }
+// The walks of order D, as the variants compile them.
+template <int D>
+struct Spectrum {
+    template <class Variant>
+    static void run(const FullDispersionGrid& grid, Polarization pol,
+                    const FullDispersionOutputs& out)
+    {
+        spectrumGroups<typename Variant::Trig, typename Variant::Lanes, D>(grid, pol, out);
     }
-}
+};
+template <int D>
+struct Gradient {
+    template <class Variant, class V>
+    static void run(const FullDispersionGrid& grid, Polarization pol, StackJetTablesOf<V, D>& t,
+                    const FullDispersionOutputs& out)
+    {
+        gradientGroups<typename Variant::Trig>(grid, pol, t, out);
+    }
+};
 
-__attribute__((flatten)) void fullDispersionPortable(const FullDispersionGrid& grid,
-                                                     Polarization pol,
-                                                     const FullDispersionOutputs& out)
+// With a gradient the tables of order D are obtained once for the call, here
+// outside the compiled variant, and reused by every group.
+template <int D, class Variant>
+void runOrder(Variant variant, const FullDispersionGrid& grid, Polarization pol,
+              const FullDispersionOutputs& out)
 {
-    fullDispersionGroups<ExactTrig, Lanes>(grid, pol, out);
-}
-__attribute__((target("avx2"), flatten)) void fullDispersionAvx2(const FullDispersionGrid& grid,
-                                                                 Polarization pol,
-                                                                 const FullDispersionOutputs& out)
-{
-    fullDispersionGroups<VectorTrig, Lanes>(grid, pol, out);
-}
-__attribute__((target("avx512f"), flatten)) void fullDispersionAvx512(
-    const FullDispersionGrid& grid, Polarization pol, const FullDispersionOutputs& out)
-{
-    fullDispersionGroups<VectorTrig, WideLanes>(grid, pol, out);
+    if (!(out.dR || out.dGD || out.dGDD) || grid.stack.L == 0)
+        return runKernel<Spectrum<D>>(variant, grid, pol, out);
+    StackJetTablesOf<typename Variant::Lanes, D> t(grid.stack.L);
+    runKernel<Gradient<D>>(variant, grid, pol, t, out);
 }
 
 }  // namespace
@@ -114,9 +100,11 @@ __attribute__((target("avx512f"), flatten)) void fullDispersionAvx512(
 void fullDispersionOverGrid(const FullDispersionGrid& grid, Polarization pol,
                             const FullDispersionOutputs& out, KernelPath path)
 {
-    switch (path) {
-    case KernelPath::Avx512: return fullDispersionAvx512(grid, pol, out);
-    case KernelPath::Avx2: return fullDispersionAvx2(grid, pol, out);
-    case KernelPath::Portable: return fullDispersionPortable(grid, pol, out);
-    }
+    withVariant(path, [&](auto variant) {
+        switch (jetOrderFor(out)) {
+        case 0: return runOrder<0>(variant, grid, pol, out);
+        case 1: return runOrder<1>(variant, grid, pol, out);
+        default: return runOrder<2>(variant, grid, pol, out);
+        }
+    });
 }

@@ -2,9 +2,9 @@
 %   [R, GD, GDD, dR, dGD, dGDD] = coatdispgrad(k, d, n_a, N, Np, Npp, theta, pol)
 %
 %   Inputs (real double arrays, except pol)
-%     k       K vacuum angular wavenumbers 2*pi/lambda in rad/um, any vector
-%             (row or column; K is its number of elements).
-%     d       L >= 0 layer thicknesses in um, any vector, each finite and
+%     k       1xK (or Kx1) vacuum angular wavenumbers 2*pi/lambda in rad/um;
+%             K is its number of elements.
+%     d       Lx1 (or 1xL) layer thicknesses in um, L >= 0, each finite and
 %             >= 0. Layer 1, next to the ambient, is material A; then B, A,
 %             B, ... alternate.
 %     n_a     ambient index, a scalar, without dispersion.

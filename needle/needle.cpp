@@ -72,44 +72,28 @@ void needleGroups(const FullDispersionGrid& grid, Polarization pol, const Needle
     });
 }
 
-template <class Trig, class V, int D>
-void needleWithTables(const FullDispersionGrid& grid, Polarization pol, const NeedleSite* sites,
-                      std::size_t P, const NeedleOutputs& out)
+// The walk of order D, as the variants compile it.
+template <int D>
+struct Needles {
+    template <class Variant, class V>
+    static void run(const FullDispersionGrid& grid, Polarization pol, const NeedleSite* sites,
+                    std::size_t P, StackJetTablesOf<V, D>& t,
+                    std::vector<NeedleLayerOf<V, D>>& n, const NeedleOutputs& out)
+    {
+        needleGroups<typename Variant::Trig>(grid, pol, sites, P, t, n, out);
+    }
+};
+
+// The tables of order D are obtained once for the call, outside the compiled
+// variant, and reused by every group.
+template <int D, class Variant>
+void runOrder(Variant variant, const FullDispersionGrid& grid, Polarization pol,
+              const NeedleSite* sites, std::size_t P, const NeedleOutputs& out)
 {
+    using V = typename Variant::Lanes;
     StackJetTablesOf<V, D> t(grid.stack.L);
     std::vector<NeedleLayerOf<V, D>> n(grid.stack.L);
-    needleGroups<Trig>(grid, pol, sites, P, t, n, out);
-}
-
-template <class Trig, class V>
-void needleOrders(const FullDispersionGrid& grid, Polarization pol, const NeedleSite* sites,
-                  std::size_t P, const NeedleOutputs& out)
-{
-    if (out.nGDD) return needleWithTables<Trig, V, 2>(grid, pol, sites, P, out);
-    if (out.nGD) return needleWithTables<Trig, V, 1>(grid, pol, sites, P, out);
-    needleWithTables<Trig, V, 0>(grid, pol, sites, P, out);
-}
-
-__attribute__((flatten)) void needlePortable(const FullDispersionGrid& grid, Polarization pol,
-                                             const NeedleSite* sites, std::size_t P,
-                                             const NeedleOutputs& out)
-{
-    needleOrders<ExactTrig, Lanes>(grid, pol, sites, P, out);
-}
-__attribute__((target("avx2"), flatten)) void needleAvx2(const FullDispersionGrid& grid,
-                                                         Polarization pol,
-                                                         const NeedleSite* sites, std::size_t P,
-                                                         const NeedleOutputs& out)
-{
-    needleOrders<VectorTrig, Lanes>(grid, pol, sites, P, out);
-}
-__attribute__((target("avx512f"), flatten)) void needleAvx512(const FullDispersionGrid& grid,
-                                                              Polarization pol,
-                                                              const NeedleSite* sites,
-                                                              std::size_t P,
-                                                              const NeedleOutputs& out)
-{
-    needleOrders<VectorTrig, WideLanes>(grid, pol, sites, P, out);
+    runKernel<Needles<D>>(variant, grid, pol, sites, P, t, n, out);
 }
 
 }  // namespace
@@ -126,9 +110,9 @@ void needleOverGrid(const FullDispersionGrid& grid, Polarization pol, const Need
         g.stack.d = &none;
         g.stack.L = 1;
     }
-    switch (path) {
-    case KernelPath::Avx512: return needleAvx512(g, pol, sites, P, out);
-    case KernelPath::Avx2: return needleAvx2(g, pol, sites, P, out);
-    case KernelPath::Portable: return needlePortable(g, pol, sites, P, out);
-    }
+    withVariant(path, [&](auto variant) {
+        if (out.nGDD) return runOrder<2>(variant, g, pol, sites, P, out);
+        if (out.nGD) return runOrder<1>(variant, g, pol, sites, P, out);
+        runOrder<0>(variant, g, pol, sites, P, out);
+    });
 }

@@ -47,46 +47,25 @@ Complex bareSubstrateReflection(double nS, double na, double tau, double cosThet
     return closeStack(identityRow(), 1 + m, 1 - m);
 }
 
-KernelPath fastestKernelPath()
-{
-    __builtin_cpu_init();
-    if (__builtin_cpu_supports("avx512f")) return KernelPath::Avx512;
-    return __builtin_cpu_supports("avx2") ? KernelPath::Avx2 : KernelPath::Portable;
-}
-
 namespace {
 
-template <class Trig, class V>
-void reflectanceGroups(const StackGrid& grid, double* R)
-{
-    forEachLaneGroup<V>(grid, Polarization::TM, tangentialIndexSquared(grid.na, grid.theta),
-                        MATERIAL_B, [&](std::size_t first, std::size_t count, const auto& c) {
-                            storeLanes(R + first, count,
-                                       reflectanceOf(stackReflectionOf<Trig>(c, grid.d, grid.L)));
-                        });
-}
-
-__attribute__((flatten)) void reflectancePortable(const StackGrid& grid, double* R)
-{
-    reflectanceGroups<ExactTrig, Lanes>(grid, R);
-}
-__attribute__((target("avx2"), flatten)) void reflectanceAvx2(const StackGrid& grid, double* R)
-{
-    reflectanceGroups<VectorTrig, Lanes>(grid, R);
-}
-__attribute__((target("avx512f"), flatten)) void reflectanceAvx512(const StackGrid& grid,
-                                                                   double* R)
-{
-    reflectanceGroups<VectorTrig, WideLanes>(grid, R);
-}
+struct Reflectance {
+    template <class Variant>
+    static void run(const StackGrid& grid, double* R)
+    {
+        using Trig = typename Variant::Trig;
+        forEachLaneGroup<typename Variant::Lanes>(
+            grid, Polarization::TM, tangentialIndexSquared(grid.na, grid.theta), MATERIAL_B,
+            [&](std::size_t first, std::size_t count, const auto& c) {
+                storeLanes(R + first, count,
+                           reflectanceOf(stackReflectionOf<Trig>(c, grid.d, grid.L)));
+            });
+    }
+};
 
 }  // namespace
 
 void reflectanceOverGrid(const StackGrid& grid, double* R, KernelPath path)
 {
-    switch (path) {
-    case KernelPath::Avx512: return reflectanceAvx512(grid, R);
-    case KernelPath::Avx2: return reflectanceAvx2(grid, R);
-    case KernelPath::Portable: return reflectancePortable(grid, R);
-    }
+    runKernel<Reflectance>(path, grid, R);
 }

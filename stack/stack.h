@@ -13,6 +13,7 @@
 
 #include <cstddef>
 
+#include "platform/dispatch.h"
 #include "stack/complex.h"
 #include "stack/lanes.h"
 

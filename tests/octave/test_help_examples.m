@@ -7,7 +7,8 @@
 %!          '[R, GD] = coatdelay(k, d, n_a, N, Nprime, theta, pol)', ...
 %!          '[R, GD, GDD] = coatdisp(k, d, n_a, N, Nprime, theta, pol)', ...
 %!          '[R, GD, GDD] = coatdisp2(k, d, n_a, N, Nprime, theta)', ...
-%!          '[R, GD, dR, dGD] = coatdelaygrad(k, d, n_a, N, Nprime, theta, pol)'};
+%!          '[R, GD, dR, dGD] = coatdelaygrad(k, d, n_a, N, Nprime, theta, pol)', ...
+%!          '[R, GD, GDD, dR, dGD, dGDD] = coatdispgrad(k, d, n_a, N, Np, Npp, theta, pol)'};
 %! for i = 1:numel(calls)
 %!   name = regexp(calls{i}, '(\w+)\(', 'tokens', 'once'){1};
 %!   txt = regexprep(help(name), '\s+', ' ');
@@ -22,7 +23,8 @@
 %! end
 
 %!test  # the examples of the main folder run and give full, finite results
-%! for name = {'coatrefl2', 'coatdelay2', 'coatdelay', 'coatdisp', 'coatdisp2', 'coatdelaygrad'}
+%! for name = {'coatrefl2', 'coatdelay2', 'coatdelay', 'coatdisp', 'coatdisp2', 'coatdelaygrad', ...
+%!             'coatdispgrad'}
 %!   clear R GD GDD dR dGD g k d;
 %!   eval(help_example(name{1}));
 %!   K = numel(k);  L = numel(d);
