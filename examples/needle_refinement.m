@@ -19,8 +19,8 @@
 % further fminunc runs from the same design, without insertions.
 %
 % Writes png (default needle_refinement.png): the needle function of the
-% starting design against depth, with the layer boundaries and the depth
-% chosen; the merit after each insertion beside thickness optimisation alone;
+% starting design against depth, with the layer boundaries, the depths that
+% are no candidates in grey, and the depth chosen; the merit after each insertion beside thickness optimisation alone;
 % and the GDD before and after. The design_gdd figures of the start go beside
 % it, with '_start' before the extension.
 %
@@ -53,7 +53,8 @@ function out = needle_refinement(png, K, insertions)
   for i = 1:max(insertions, 1)
     [z, needle, j, u, v] = needle_scan(d, k, N, Np, Npp, theta, pol, target, Rd, w);
     if i == 1
-      first = struct('z', z, 'needle', needle, 'boundaries', cumsum(d));
+      first = struct('z', z, 'needle', needle, 'boundaries', cumsum(d), ...
+                     'candidate', min(u, v) >= dmin);
     end
     if i > insertions, break; end
     % Candidates: the local minima of dm/dt below zero, most negative first,
@@ -108,7 +109,7 @@ function out = needle_refinement(png, K, insertions)
          worst, 100 * min(R), 1000 * min(d), time);
 
   plot_refinement(png, first, chosen, start, merits, merit_alone, k, GDD, target, ...
-                  start.tolerance);
+                  start.tolerance, dmin);
   out = struct('k', k, 'z', first.z, 'needle', first.needle, ...
                'boundaries', first.boundaries, 'chosen', chosen, 'd0', start.d, 'd', d, ...
                'merits', merits, 'rejected', rejected, 'merit_alone', merit_alone, ...
@@ -131,7 +132,7 @@ function [z, needle, j, u, v] = needle_scan(d, k, N, Np, Npp, theta, pol, target
   v = b(j + 1) - z;
 end
 
-function plot_refinement(png, first, chosen, start, merits, merit_alone, k, GDD, target, tol)
+function plot_refinement(png, first, chosen, start, merits, merit_alone, k, GDD, target, tol, dmin)
   blue = [0 0.35 0.75];  grey = [0.6 0.6 0.6];  orange = [1 0.6 0.2];  sand = [1 0.88 0.75];
   h = offscreen_figure();
   set(h, 'defaultaxesfontsize', 7, 'defaulttextfontsize', 7);
@@ -145,7 +146,10 @@ function plot_refinement(png, first, chosen, start, merits, merit_alone, k, GDD,
   for b = first.boundaries(1:end - 1)'
     plot([b b], lim, '-', 'color', [0.85 0.85 0.85]);
   end
-  plot(first.z, first.needle, '-', 'color', blue, 'linewidth', 1.2);
+  plot(first.z, first.needle, '-', 'color', grey, 'linewidth', 1);
+  shown = first.needle;
+  shown(!first.candidate) = NaN;
+  plot(first.z, shown, '-', 'color', blue, 'linewidth', 1.2);
   plot(first.z([1 end]), [0 0], '-', 'color', grey);
   if !isempty(chosen)
     [~, p] = min(abs(first.z - chosen(1)));
@@ -153,10 +157,10 @@ function plot_refinement(png, first, chosen, start, merits, merit_alone, k, GDD,
   end
   hold off;
   xlim(first.z([1 end]));  ylim(lim);  box on;
-  xlabel('depth z below the surface (um); grey lines: layer boundaries; clipped above');
-  ylabel('dm/dt (fs^4 per um)');
-  title(sprintf('Needle function of the merit, %d-layer start; triangle: first insertion', ...
-                numel(start.d)));
+  xlabel('depth z below the surface (um); vertical lines: layer boundaries; triangle: inserted');
+  ylabel('dm/dt (fs^4 per um), clipped above');
+  title(sprintf('Needle function of the %d-layer start (grey: a split piece < %g nm)', ...
+                numel(start.d), 1000 * dmin));
 
   axes('position', [0.12 0.41 0.83 0.20]);
   n = numel(merits);
