@@ -1,7 +1,8 @@
 // The layer walk over per-layer tables: one pass fills the layer factors of a
 // wavenumber, a second runs the product and keeps the stack row after every
-// layer (the derivative row only at the closing). Closing uses the exit interface of the last layer's
-// own material, so a stack ending in A is closed with A to substrate.
+// layer (the derivative row only at the closing). Closing uses the exit
+// interface of the last layer's own material, so a stack ending in A is
+// closed with A to substrate.
 //
 // The tables are sized once per call and rewritten by every wavenumber (or
 // lane group); the gradient walk adds its own rows beside them through the

@@ -10,28 +10,27 @@ inline void storeColumn(double* out, std::size_t j, std::size_t L, std::size_t c
     for (std::size_t l = 0; l < count; ++l) out[j + L * l] = laneOf(v, l);
 }
 
+template <class V>
+inline void storeSpectrum(const FullDispersionOutputs& out, std::size_t first, std::size_t count,
+                          const FullSpectrumOf<V>& r)
+{
+    if (out.R) storeLanes(out.R + first, count, r.R);
+    if (out.GD) storeLanes(out.GD + first, count, r.GD);
+    if (out.GDD) storeLanes(out.GDD + first, count, r.GDD);
+}
+
 // Spectra alone: the forward walk, no table kept.
 template <class Trig, class V, int D>
 void spectrumGroups(const FullDispersionGrid& grid, Polarization pol,
                     const FullDispersionOutputs& out)
 {
-    const std::size_t L = grid.stack.L;
-    const double* d = grid.stack.d;
     forEachJetLaneGroup<V, D>(grid, pol, [&](std::size_t first, std::size_t count,
                                              const InterfaceJetsOf<V, D>& jets) {
-        JetRowOf<V, D> row = {{constantJet<V, D>(V{} + 1.0), constantJet<V, D>(V{})},
-                              {constantJet<V, D>(V{}), constantJet<V, D>(V{})}};
-        forEachLayer(L, [&](std::size_t j, int slot, int material) {
-            const JetRowOf<V, D> inside = enterInterface(row, jets.halfRatio[slot]);
-            row = scaleRow(propagationJet<Trig>(scaleJet(d[j], jets.beta[material])), inside);
-        });
-        const JetRowOf<V, D> closing = enterInterface(row, jets.halfRatio[exitInterfaceOf(L)]);
-        const V s = closingScaleOf(coefficient(closing.a, 0));
-        const FullSpectrumOf<V> r =
-            spectrumOf<V, D>({scaleComplexJetBy(s, closing.a), scaleComplexJetBy(s, closing.b)});
-        if (out.R) storeLanes(out.R + first, count, r.R);
-        if (out.GD) storeLanes(out.GD + first, count, r.GD);
-        if (out.GDD) storeLanes(out.GDD + first, count, r.GDD);
+        const JetRowOf<V, D> closing = forwardJetWalk<Trig>(
+            jets, grid.stack.d, grid.stack.L,
+            [](std::size_t, const JetRowOf<V, D>&, const ComplexJetOf<V, D>&) {});
+        storeSpectrum(out, first, count,
+                      spectrumOf<V, D>(scaleJetRowBy(closingScaleOfJets(closing), closing)));
     });
 }
 
@@ -46,9 +45,7 @@ void gradientGroups(const FullDispersionGrid& grid, Polarization pol,
                                              const InterfaceJetsOf<V, D>& jets) {
         forwardJetSweep<Trig>(t, jets, grid.stack.d);
         const FullSpectrumOf<V> r = spectrumOf<V, D>(t.closing);
-        if (out.R) storeLanes(out.R + first, count, r.R);
-        if (out.GD) storeLanes(out.GD + first, count, r.GD);
-        if (out.GDD) storeLanes(out.GDD + first, count, r.GDD);
+        storeSpectrum(out, first, count, r);
         const ComplexJetOf<V, D> inverseE = inverse(t.closing.b);
         const ComplexJetOf<V, D> inverseF = inverse(t.closing.a);
         const std::size_t at = L * first;

@@ -197,6 +197,21 @@ inline JetRowOf<V, D> leaveInterface(const JetRowOf<V, D>& c, const JetOf<V, D>&
     return {add(u, v), sub(u, v)};
 }
 
+// Both entries times a real factor that does not depend on k.
+template <class V, int D>
+inline JetRowOf<V, D> scaleJetRowBy(const V& s, const JetRowOf<V, D>& x)
+{
+    return {scaleComplexJetBy(s, x.a), scaleComplexJetBy(s, x.b)};
+}
+
+// The first row of the identity, the product of no layers.
+template <class V, int D>
+inline JetRowOf<V, D> identityJetRow()
+{
+    const JetOf<V, D> zero = constantJet<V, D>(V{});
+    return {{constantJet<V, D>(V{} + 1.0), zero}, {zero, zero}};
+}
+
 // The row with the closing first row of an interface alone: (1/2 + mh, 1/2 - mh).
 template <class V, int D>
 inline JetRowOf<V, D> interfaceRow(const JetOf<V, D>& mh)
@@ -225,25 +240,46 @@ struct StackJetTablesOf {
     std::size_t layerCount() const { return layers.size(); }
 };
 
+// The product from the ambient through the exit interface, unscaled:
+// onLayer(j, G_j, E_j) sees every layer. Works for L = 0 (the ambient-to-
+// substrate interface alone).
+template <class Trig, class V, int D, class OnLayer>
+inline JetRowOf<V, D> forwardJetWalk(const InterfaceJetsOf<V, D>& jets, const double* d,
+                                     std::size_t L, OnLayer&& onLayer)
+{
+    JetRowOf<V, D> row = identityJetRow<V, D>();
+    forEachLayer(L, [&](std::size_t j, int slot, int material) {
+        const JetRowOf<V, D> inside = enterInterface(row, jets.halfRatio[slot]);
+        const ComplexJetOf<V, D> phase =
+            propagationJet<Trig>(scaleJet(d[j], jets.beta[material]));
+        onLayer(j, inside, phase);
+        row = scaleRow(phase, inside);
+    });
+    return enterInterface(row, jets.halfRatio[exitInterfaceOf(L)]);
+}
+
+// The power of two that brings the closing row's value of f into range.
+template <class V, int D>
+inline V closingScaleOfJets(const JetRowOf<V, D>& closing)
+{
+    return closingScaleOf(coefficient(closing.a, 0));
+}
+
 // Forward sweep: inside[j] and phase[j] of every layer, then the scaled
-// closing row. Works for L = 0 (the ambient-to-substrate interface alone).
+// closing row.
 template <class Trig, class V, int D>
 inline void forwardJetSweep(StackJetTablesOf<V, D>& t, const InterfaceJetsOf<V, D>& jets,
                             const double* d)
 {
-    const std::size_t L = t.layerCount();
     t.interfaces = jets;
-    JetRowOf<V, D> row = {{constantJet<V, D>(V{} + 1.0), constantJet<V, D>(V{})},
-                          {constantJet<V, D>(V{}), constantJet<V, D>(V{})}};
-    forEachLayer(L, [&](std::size_t j, int slot, int material) {
-        LayerJetsOf<V, D>& layer = t.layers[j];
-        layer.inside = enterInterface(row, jets.halfRatio[slot]);
-        layer.phase = propagationJet<Trig>(scaleJet(d[j], jets.beta[material]));
-        row = scaleRow(layer.phase, layer.inside);
-    });
-    const JetRowOf<V, D> closing = enterInterface(row, jets.halfRatio[exitInterfaceOf(L)]);
-    t.scale = closingScaleOf(coefficient(closing.a, 0));
-    t.closing = {scaleComplexJetBy(t.scale, closing.a), scaleComplexJetBy(t.scale, closing.b)};
+    const JetRowOf<V, D> closing = forwardJetWalk<Trig>(
+        jets, d, t.layerCount(),
+        [&](std::size_t j, const JetRowOf<V, D>& inside, const ComplexJetOf<V, D>& phase) {
+            t.layers[j].inside = inside;
+            t.layers[j].phase = phase;
+        });
+    t.scale = closingScaleOfJets(closing);
+    t.closing = scaleJetRowBy(t.scale, closing);
 }
 
 // Backward sweep from the exit interface to layer 0: onLayer(j, B_j, H_j) for
@@ -254,7 +290,7 @@ inline void backwardJetSweep(const StackJetTablesOf<V, D>& t, OnLayer&& onLayer)
 {
     const std::size_t L = t.layerCount();
     const JetRowOf<V, D> exitRow = interfaceRow(t.interfaces.halfRatio[exitInterfaceOf(L)]);
-    JetRowOf<V, D> B = {scaleComplexJetBy(t.scale, exitRow.a), scaleComplexJetBy(t.scale, exitRow.b)};
+    JetRowOf<V, D> B = scaleJetRowBy(t.scale, exitRow);
     for (std::size_t j = L; j-- > 0;) {
         const ComplexJetOf<V, D>& E = t.layers[j].phase;
         const JetRowOf<V, D> H = {mul(B.a, E), mul(B.b, conj(E))};

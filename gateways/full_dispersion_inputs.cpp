@@ -44,8 +44,10 @@ Polarization polarization(const Gateway& g)
                    mxGetClassName(a));
     const std::size_t n = mxGetNumberOfElements(a);
     const mxChar* c = mxGetChars(a);
-    auto upper = [&](std::size_t i) { const unsigned u = static_cast<unsigned>(c[i]);
-        return u < 128 ? std::toupper(int(u)) : 0; };
+    auto upper = [&](std::size_t i) {
+        const unsigned u = static_cast<unsigned>(c[i]);
+        return u < 128 ? std::toupper(int(u)) : 0;
+    };
     if (n == 1 && upper(0) == 'S') return Polarization::TE;
     if (n == 1 && upper(0) == 'P') return Polarization::TM;
     if (n == 2 && upper(0) == 'T' && upper(1) == 'E') return Polarization::TE;
