@@ -157,10 +157,10 @@ function plot_refinement(png, first, chosen, start, merits, merit_alone, k, GDD,
   end
   hold off;
   xlim(first.z([1 end]));  ylim(lim);  box on;
-  xlabel('depth z below the surface (um); vertical lines: layer boundaries; triangle: inserted');
-  ylabel('dm/dt (fs^4 per um), clipped above');
-  title(sprintf('Needle function of the %d-layer start (grey: a split piece < %g nm)', ...
-                numel(start.d), 1000 * dmin));
+  xlabel('depth z (um); vertical lines: layer boundaries; triangle: inserted');
+  ylabel('dm/dt (fs^4 per um)');
+  title(sprintf('Needle function of the start (grey: split piece < %g nm; clipped above)', ...
+                1000 * dmin));
 
   axes('position', [0.12 0.41 0.83 0.20]);
   n = numel(merits);

@@ -25,7 +25,8 @@
 %     nGD     PxK: dGD(i)/dt in fs per um.
 %     nGDD    PxK: dGDD(i)/dt in fs^2 per um.
 %   Row p is depth z(p), column i wavenumber k(i); R, GD and GDD are those of
-%   coatdispgrad (full dispersion, physical closing).
+%   coatdispgrad (full dispersion, physical closing; GD positive for a
+%   delayed reflection).
 %
 %   Which needle, where:
 %   - Inside a layer the needle is of the other material and splits it:
