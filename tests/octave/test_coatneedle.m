@@ -49,11 +49,6 @@
 %! [R0, GD0, GDD0] = coatdispgrad(c.k, [], c.na, c.N, c.Np, Npp, c.theta, 'TE');
 %! assert(nGDD0, (GDD - GDD0) / 1e-6, 1e-4 * max(abs(nGDD0)));
 
-%!test  # the help example runs and finds a depth that lowers its merit
-%! eval(help_example('coatneedle'));
-%! assert(size(needle), [numel(z) 1]);
-%! assert(slope < 0 && all(isfinite(needle)));
-
 %!error <Input 9 \(depths z\) must lie between 0 and sum\(d\) = 0.30000000000000004 um; element 2 is -0.001> coatneedle(7, [0.1; 0.2], 1, ones(3, 1), ones(3, 1), [], 0, 'TE', [0.1 -0.001])
 %!error id=coatneedle:depthOutOfRange coatneedle(7, [0.1; 0.2], 1, ones(3, 1), ones(3, 1), [], 0, 'TE', [0.3 0.30001])
 %!error id=coatneedle:depthOutOfRange coatneedle(7, [0.1; 0.2], 1, ones(3, 1), ones(3, 1), [], 0, 'TE', NaN)
