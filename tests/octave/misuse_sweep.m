@@ -63,6 +63,11 @@ function mods = modules(build)
             info('coatdispgrad', [delay(1:5), {'Npp'}, delay(6:7)], 6, false, false), ...
             info('coatneedle', [delay(1:5), {'Npp'}, delay(6:7), {'z'}], 3, false, false)];
     assert(isempty(strfind(which('coatdelay'), 'legacy')), 'checked coatdelay not first on the path');
+    % Every module built beside them is swept (and so memory-checked in the
+    % sanitized build): a new one needs its line above.
+    built = {dir(fullfile(fileparts(which('coatdelay')), '*.mex')).name};
+    missing = setdiff(regexprep(built, '\.mex$', ''), {mods.name});
+    assert(isempty(missing), 'misuse sweep: no entry for %s', strjoin(missing, ', '));
   end
 end
 

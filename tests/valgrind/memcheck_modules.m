@@ -2,8 +2,12 @@
 % call and once with an invalid one (the error leaves the module through the
 % host's error call), then the first-generation coatdelay the same way, for a
 % run under valgrind's memcheck. Errors out if a call does not behave as it
-% should, so that a module skipped by mistake cannot pass unseen.
+% should, so that a module skipped by mistake cannot pass unseen. Its first
+% line, printed before any module is loaded, tells run_memcheck.sh that
+% valgrind got Octave started.
 function memcheck_modules(mexdir, legacydir)
+  printf('memcheck driver: loading the modules\n');
+  fflush(stdout);
   addpath(mexdir);
   K = 5;  L = 7;
   k = linspace(6.5, 9.5, K);  d = 0.1 + 0.04 * sin(1:L)';

@@ -1,0 +1,26 @@
+# A build with AddressSanitizer and UndefinedBehaviorSanitizer (GCC or Clang):
+# every read and write checked, every undefined operation fatal. UBSan's
+# float-divide-by-zero stays off: IEEE division by zero is how NaN and Inf
+# reach their outputs.
+add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+add_link_options(-fsanitize=address,undefined)
+
+# A module built so can only run in a host whose first library is the ASan
+# runtime, so octave-cli starts with it preloaded (libubsan comes in as a
+# dependency of each module). The allocator is then replaced for the whole
+# process and Octave's own arrays get red zones too: a module reading past an
+# input array is caught. Recording a deep allocation stack for each of
+# Octave's many small allocations would make a run about 60 times slower; two
+# frames still name the module's. Leaks are looked for by the leak_check
+# helper while the modules are loaded, not at exit, where Octave's own would
+# drown them and the modules are gone.
+execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libasan.so
+  OUTPUT_VARIABLE COAT_ASAN_RUNTIME OUTPUT_STRIP_TRAILING_WHITESPACE)
+if(NOT IS_ABSOLUTE "${COAT_ASAN_RUNTIME}" OR NOT EXISTS "${COAT_ASAN_RUNTIME}")
+  message(FATAL_ERROR "the ASan runtime of ${CMAKE_CXX_COMPILER} was not found ('${COAT_ASAN_RUNTIME}')")
+endif()
+set(COAT_SANITIZED_HOST_ENV
+  "LD_PRELOAD=${COAT_ASAN_RUNTIME}"
+  "ASAN_OPTIONS=malloc_context_size=2:detect_leaks=1:leak_check_at_exit=0"
+  "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/sanitize/lsan.supp"
+  "UBSAN_OPTIONS=print_stacktrace=1")
