@@ -24,9 +24,10 @@
 //   w1 = conj(a)/e - conj(b)/f,  w2 = b/e - a/f,  (H_a, H_b) = (P E, T conj E),
 // so nGD = Im Y_1 / c and nGDD = 2 Im Y_2 / c^2 need only Re A_j,
 // Re(B_j - C_j) and Im(B_j + C_j). nR = 2 Re(conj(rho) drho) is formed the
-// same way from drho = -(de_0 + rho df_0) / f_0, so that it stays finite
-// where rho = 0. These six numbers per layer are filled during the backward
-// sweep; each depth then costs one phase jet and a few products.
+// same way from drho = -(de_0 + rho df_0) / f_0, so that it is 0, not NaN,
+// where rho = 0. These three jets and three numbers per layer are filled
+// during the backward sweep; each depth then costs one phase jet and a few
+// products.
 #pragma once
 
 #include <cstddef>
