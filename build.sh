@@ -9,6 +9,9 @@
 #                       sweeps, end-to-end tests, leak checks) and the core
 #                       tests
 #   ./build.sh bench    build, then run the benchmarks and print a table
+#   ./build.sh package [folder]
+#                       write the Octave package coatings-<version>.tar.gz
+#                       into folder (default build/), without building
 # Each command runs as stages. A stage that fails does not stop the others
 # (only those that need it); the run ends with one line per stage and exits
 # non-zero if any failed.
@@ -101,7 +104,7 @@ valgrind_memcheck() {
 # Everything again with AddressSanitizer and UBSan (cmake/sanitize.cmake), the
 # modules in build-sanitize/mex; never the shipped ones.
 compile_sanitized() {
-  cmake -S "$root" -B "$sanitize" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCOAT_SANITIZE=ON \
+  cmake -S "$root" -B "$sanitize" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCOAT_SANITIZE=ON -DCOAT_OCTAVE=ON \
     -DCOAT_BENCHMARKS=OFF
   cmake --build "$sanitize" -j "$(nproc)"
 }
@@ -110,6 +113,9 @@ octave_run() {
   (cd "$build" && octave-cli --no-history --norc --no-window-system --eval "$1")
 }
 
+if [ "${1:-}" = package ]; then
+  exec "$root/package/make_package.sh" "${2:-$build}"
+fi
 install_missing
 case "${1:-build}" in
   build)
@@ -128,7 +134,7 @@ case "${1:-build}" in
     # The modules in octave-cli with the ASan runtime preloaded; leaks are
     # checked inside each run. The core tests: the first report ends a run.
     stage "sanitized modules in Octave" --after "sanitized build (build-sanitize/)" \
-      ctest --test-dir "$sanitize" --output-on-failure -L octave
+      ctest --test-dir "$sanitize" --output-on-failure -L octave --no-tests=error
     stage "sanitized core tests" --after "sanitized build (build-sanitize/)" \
       env ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
       ctest --test-dir "$sanitize" --output-on-failure -LE octave
@@ -138,7 +144,7 @@ case "${1:-build}" in
     stage bench --after build "$root/bench/run.sh" "$build"
     ;;
   *)
-    echo "usage: $0 [build|demo|test|bench]" >&2
+    echo "usage: $0 [build|demo|test|bench|package [folder]]" >&2
     exit 2
     ;;
 esac

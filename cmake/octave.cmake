@@ -11,7 +11,7 @@ endif()
 
 set(COAT_EXPORTS ${PROJECT_SOURCE_DIR}/gateways/exports.map)
 
-add_library(coatgateway OBJECT gateways/gateway.cpp gateways/full_dispersion_inputs.cpp)
+add_library(coatgateway OBJECT ${COAT_GATEWAY_SOURCES})
 target_include_directories(coatgateway PUBLIC ${PROJECT_SOURCE_DIR} ${OCTAVE_INCLUDE_DIR})
 
 # coat_octave_module(<target> <output name> <folder> <gateway source> <help file>)
@@ -24,15 +24,17 @@ function(coat_octave_module target name folder source help)
     PREFIX "" SUFFIX ".mex" OUTPUT_NAME ${name}
     LIBRARY_OUTPUT_DIRECTORY ${folder}
     LINK_DEPENDS ${COAT_EXPORTS})
-  # The comment-only .m beside the module gives `help <name>`.
-  add_custom_command(TARGET ${target} POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${help} ${folder}/${name}.m)
+  # The comment-only .m beside the module gives `help <name>` and, with its
+  # test blocks, `test <name>`; copied again whenever it changes.
+  configure_file(${help} ${folder}/${name}.m COPYONLY)
 endfunction()
 
 foreach(module IN LISTS COAT_MODULES)
   coat_octave_module(${module} ${module} ${COAT_MEX_DIR}
     ${PROJECT_SOURCE_DIR}/gateways/${module}.cpp ${PROJECT_SOURCE_DIR}/gateways/${module}.m)
 endforeach()
-coat_octave_module(coatdelay_legacy coatdelay ${COAT_LEGACY_DIR}
-  ${PROJECT_SOURCE_DIR}/gateways/legacy/coatdelay.cpp
-  ${PROJECT_SOURCE_DIR}/gateways/legacy/coatdelay.m)
+foreach(module IN LISTS COAT_LEGACY_MODULES)
+  coat_octave_module(${module}_legacy ${module} ${COAT_LEGACY_DIR}
+    ${PROJECT_SOURCE_DIR}/gateways/legacy/${module}.cpp
+    ${PROJECT_SOURCE_DIR}/gateways/legacy/${module}.m)
+endforeach()

@@ -47,9 +47,12 @@
 %   Nprime with fewer than 3K elements (tripleTooShort), a pol that is not a
 %   character array (selectorNotChar).
 %
-%   Differences from the first-generation build (build/mex/legacy): that
-%   build counts the elements of k and d (rows or columns), closes every stack
-%   with B to substrate, and takes one or two outputs.
+%   Differences from the first-generation build: that build counts the
+%   elements of k and d (rows or columns), closes every stack with B to
+%   substrate, and takes one or two outputs. It has the same name and sits in
+%   the folder legacy beside this module (build/mex/legacy of the CMake build;
+%   the Octave package and coat_build place it alike). To call it instead:
+%     addpath(fullfile(fileparts(which('coatdelay')), 'legacy'))
 %
 %   NaN: where a material that takes part cannot propagate at this angle
 %   (n < n_a sin(theta)), R(i) and GD(i) are NaN for that wavenumber only;
@@ -63,3 +66,17 @@
 %     [R, GD] = coatdelay(k, d, 1, N, zeros(3, 101), 0, 'TE');
 %
 %   See also coatdelaygrad, coatdelay2, coatdisp, coatrefl2.
+
+%!shared k, N, Np, c  # A matched to the ambient: only the last interface reflects
+%! k = 2*pi ./ [0.7 0.8 0.9];  c = 0.299792458;
+%! N = repmat ([1; 1.2; 1.5], 1, 3);  Np = repmat ([0.02; 0; 0], 1, 3);
+%!test  # one A layer, closed with A to substrate: R of that interface, GD of a round trip
+%! [R, GD] = coatdelay (k, 0.3, 1, N, Np, 0, 'TE');
+%! assert (R, ((1 - 1.5) / (1 + 1.5))^2 * ones (1, 3), 1e-15);
+%! assert (GD, 2 * 0.3 * (1 + k * 0.02) / c, -1e-12);
+%!test  # one quarter-wave A layer on the substrate
+%! [R, GD] = coatdelay (2*pi/0.8, 0.8/(4*2.3), 1, [2.3; 1.45; 1.52], zeros (3, 1), 0, 'TE');
+%! assert (R, ((1.52 - 2.3^2) / (1.52 + 2.3^2))^2, 1e-12);
+%!error <7 input arguments required> coatdelay (k, 0.3, 1, N, Np, 0)
+%!error id=coatdelay:nargout R = coatdelay (k, 0.3, 1, N, Np, 0, 'TE')
+%!error id=coatdelay:dimensions [R, GD] = coatdelay (k', 0.3, 1, N, Np, 0, 'TE')

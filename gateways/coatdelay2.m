@@ -53,3 +53,13 @@
 %     [R, GD] = coatdelay2(k, d, 1, N, Np, 0, 'TE');
 %
 %   See also coatdelay, coatdisp, coatdelaygrad, coatrefl2.
+
+%!shared k, d, N, Np, c  # A matched to the ambient, B to the substrate: only A/B reflects
+%! k = 2*pi ./ [0.7 0.8 0.9];  d = [0.3; 0.2];  c = 0.299792458;
+%! N = repmat ([1; 1.5; 1.5], 1, 3);  Np = repmat ([0.02; 0.01; 0], 1, 3);
+%!test  # the one reflection comes back after a round trip through A at its group index
+%! [R, GD] = coatdelay2 (k, d, 1, N, Np, 0, 'TE');
+%! assert (R, 0.04 * ones (1, 3), 1e-15);
+%! assert (GD, 2 * d(1) * (1 + k * Np(1)) / c, -1e-12);
+%!error id=coatdelay2:tooManyOutputs [R, GD, GDD] = coatdelay2 (k, d, 1, N, Np, 0, 'TE')
+%!error id=coatdelay2:selectorNotChar coatdelay2 (k, d, 1, N, Np, 0, 1)

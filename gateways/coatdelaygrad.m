@@ -66,3 +66,14 @@
 %   dispersive mirror that way.
 %
 %   See also coatdelay, coatdelay2, coatdisp.
+
+%!shared k, d, N, Np, c  # A matched to the ambient, B to the substrate: only A/B reflects
+%! k = 2*pi ./ [0.7 0.8 0.9];  d = [0.3; 0.2];  c = 0.299792458;
+%! N = repmat ([1; 1.5; 1.5], 1, 3);  Np = repmat ([0.02; 0.01; 0], 1, 3);
+%!test  # only d(1) delays the one reflection, and R depends on neither thickness
+%! [R, GD, dR, dGD] = coatdelaygrad (k, d, 1, N, Np, 0, 'TE');
+%! assert (GD, 2 * d(1) * (1 + k * Np(1)) / c, -1e-12);
+%! assert (dGD, [2 * (1 + k * Np(1)) / c; zeros(1, 3)], 1e-12);
+%! assert (dR, zeros (2, 3), 1e-15);
+%!error id=coatdelaygrad:tooManyOutputs [a, b, e, f, g] = coatdelaygrad (k, d, 1, N, Np, 0, 'TE')
+%!error id=coatdelaygrad:emptyInput coatdelaygrad (k, d, [], N, Np, 0, 'TE')

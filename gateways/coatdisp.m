@@ -57,3 +57,14 @@
 %     [R, GD, GDD] = coatdisp(k, d, 1, N, zeros(3, 201), pi/4, 'TM');
 %
 %   See also coatdisp2, coatdelay2, coatdelaygrad, coatrefl2.
+
+%!shared k, d, N, Np, c  # A matched to the ambient, B to the substrate: only A/B reflects
+%! k = 2*pi ./ [0.7 0.8 0.9];  d = [0.3; 0.2];  c = 0.299792458;
+%! N = repmat ([1; 1.5; 1.5], 1, 3);  Np = repmat ([0.02; 0.01; 0], 1, 3);
+%!test  # a round trip through A; its index linear in k gives GDD = 4 d n'/c^2
+%! [R, GD, GDD] = coatdisp (k, d, 1, N, Np, 0, 'TM');
+%! assert (R, 0.04 * ones (1, 3), 1e-15);
+%! assert (GD, 2 * d(1) * (1 + k * Np(1)) / c, -1e-12);
+%! assert (GDD, 4 * d(1) * Np(1) / c^2 * ones (1, 3), -1e-12);
+%!error id=coatdisp:notEnoughInputs coatdisp (k, d, 1, N, Np, 0)
+%!error id=coatdisp:tripleTooShort coatdisp (k, d, 1, N, Np(:, 1:2), 0, 'TE')

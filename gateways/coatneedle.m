@@ -67,14 +67,27 @@
 %
 %   Example: where a needle would bring GDD closer to -50 fs^2
 %     k = 2*pi ./ linspace(0.75, 0.85, 51);
-%     [N, Np, Npp] = coating_indices(k);       % in examples/
+%     N = [2.3; 1.45; 1.52];  Np = [0.02; 0.004; 0.005];   % for every k
 %     d = repmat([0.087; 0.138], 10, 1);
 %     z = linspace(0, sum(d), 400)';
-%     [R, GD, GDD] = coatdispgrad(k, d, 1, N, Np, Npp, 0, 'TE');
-%     [nR, nGD, nGDD] = coatneedle(k, d, 1, N, Np, Npp, 0, 'TE', z);
+%     [R, GD, GDD] = coatdispgrad(k, d, 1, N, Np, [], 0, 'TE');
+%     [nR, nGD, nGDD] = coatneedle(k, d, 1, N, Np, [], 0, 'TE', z);
 %     e = GDD + 50;  m = sum(e .^ 2);  needle = 2 * nGDD * e';   % Px1
 %     [slope, p] = min(needle);    % a needle at z(p) lowers m if slope < 0
+%   (examples/coating_indices.m gives N, Np and Npp of real materials.)
 %
 %   examples/needle_refinement.m refines a GDD design by needle insertions.
 %
 %   See also coatdispgrad, coatdisp, coatdelaygrad.
+
+%!shared k, d, N, Np
+%! k = 2*pi ./ [0.7 0.8 0.9];  d = [0.1; 0.2; 0.15];
+%! N = [2.3; 1.45; 1.52];  Np = [0.02; 0.004; 0.005];
+%!test  # on a boundary the needle thickens the shallower layer: its thickness derivatives
+%! [R, GD, GDD, dR, dGD, dGDD] = coatdispgrad (k, d, 1, N, Np, [], 0.3, 'TM');
+%! [nR, nGD, nGDD] = coatneedle (k, d, 1, N, Np, [], 0.3, 'TM', cumsum (d)(1:2));
+%! assert (nR, dR(1:2, :), 1e-12 * max (abs (dR(:))));
+%! assert (nGD, dGD(1:2, :), 1e-10 * max (abs (dGD(:))));
+%! assert (nGDD, dGDD(1:2, :), 1e-9 * max (abs (dGDD(:))));
+%!error <Input 9 \(depths z\) must lie between 0 and sum\(d\) = 0.45000000000000007 um; element 2 is 0.46> coatneedle (k, d, 1, N, Np, [], 0, 'TE', [0 0.46])
+%!error id=coatneedle:depthOutOfRange coatneedle (k, d, 1, N, Np, [], 0, 'TE', -0.01)

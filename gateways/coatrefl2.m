@@ -43,3 +43,10 @@
 %     R = coatrefl2(k, d, 1, repmat([2.3; 1.45; 1.45], 1, 401), 0);
 %
 %   See also coatdelay2, coatdelay, coatdisp, coatdisp2, coatdelaygrad.
+
+%!test  # quarter-wave pairs at their design wavelength: R from the stack's admittance
+%! d = repmat ([0.8/(4*2.3); 0.8/(4*1.45)], 5, 1);
+%! Y = (2.3/1.45)^10 * 1.52;
+%! assert (coatrefl2 (2*pi/0.8, d, 1, [2.3; 1.45; 1.52], 0), ((1 - Y) / (1 + Y))^2, 1e-12);
+%!error id=coatrefl2:notEnoughInputs coatrefl2 (1, 1, 1, [1; 1; 1])
+%!error id=coatrefl2:tripleTooShort coatrefl2 (1, 1, 1, [1; 1], 0)

@@ -2,8 +2,12 @@
 %   [R, GD] = coatdelay(k, d, n_a, N, Nprime, theta, pol)
 %
 %   This is the first-generation build of coatdelay, kept for code written
-%   against it. The main folder holds the current, checked build with the same
-%   name; add one folder or the other to the path, not both.
+%   against it. It sits in the folder legacy beside the current, checked build
+%   of the same name (build/mex/legacy of the CMake build, and alike in the
+%   Octave package and in coat_build's folder). With the checked build on the
+%   path (after pkg load coatings, say), this one comes first after
+%     addpath(fullfile(fileparts(which('coatdelay')), 'legacy'))
+%   and rmpath of that folder returns to the checked build.
 %
 %   Differences from the checked build
 %     - K and L are the element counts of k and d: rows and columns both work.
@@ -48,10 +52,18 @@
 %   (emptyInput), N or Nprime with fewer than 3K elements (tripleTooShort), a
 %   pol that is not a character array (selectorNotChar).
 %
-%   Example, with build/mex/legacy on the path (a column k works here)
+%   Example, with the folder legacy on the path (a column k works here)
 %     k = 2*pi./linspace(0.7, 0.9, 201)';
 %     d = repmat([0.087; 0.138], 15, 1);
 %     N = repmat([2.3; 1.45; 1.52], 1, 201);
 %     [R, GD] = coatdelay(k, d, 1, N, zeros(3, 201), 0, 'TE');
 %
 %   See also coatdelay2, coatdisp, coatdelaygrad.
+
+%!test  # a column k; one A layer matched to the ambient, closed with B to substrate
+%! k = 2*pi ./ [0.7; 0.8; 0.9];  c = 0.299792458;
+%! N = repmat ([1; 1.2; 1.5], 1, 3);  Np = repmat ([0.02; 0; 0], 1, 3);
+%! [R, GD] = coatdelay (k, 0.3, 1, N, Np, 0, 'TE');
+%! assert (R, (0.3 / 2.7)^2 * ones (1, 3), 1e-15);
+%! assert (GD, 2 * 0.3 * (1 + k' * 0.02) / c, -1e-12);
+%!error id=coatdelay:tooManyOutputs [a, b, e] = coatdelay (1, 1, 1, ones (3, 1), zeros (3, 1), 0, 'TE')
