@@ -62,12 +62,25 @@
 %
 %   Example: a GDD merit over 750 to 850 nm and its exact gradient
 %     k = 2*pi ./ linspace(0.75, 0.85, 51);
-%     [N, Np, Npp] = coating_indices(k);       % in examples/
+%     N = [2.3; 1.45; 1.52];  Np = [0.02; 0.004; 0.005];  Npp = [0.004; 0.001; 0];
 %     d = repmat([0.087; 0.138], 10, 1);
 %     [R, GD, GDD, dR, dGD, dGDD] = coatdispgrad(k, d, 1, N, Np, Npp, 0, 'TE');
 %     e = GDD + 50;  m = sum(e .^ 2);  g = 2 * dGDD * e';   % Lx1
 %
+%   examples/coating_indices.m gives N, Np and Npp of real materials, and
 %   examples/design_gdd.m designs a dispersive mirror to a GDD target that
 %   way.
 %
 %   See also coatdisp, coatdelaygrad, coatdelay.
+
+%!shared k, d, N, Np, Npp, c  # A matched to the ambient, B to the substrate: only A/B reflects
+%! k = 2*pi ./ [0.7 0.8 0.9];  d = [0.3; 0.2];  c = 0.299792458;
+%! N = [1; 1.5; 1.5];  Np = [0; 0.01; 0.01];  Npp = [0; 0.002; 0.002];
+%!test  # R is that interface's, GD the round trip through A; only d(1) moves GD
+%! [R, GD, GDD, dR, dGD, dGDD] = coatdispgrad (k, d, 1, N, Np, Npp, 0, 'TE');
+%! assert (R, 0.04 * ones (1, 3), 1e-15);
+%! assert (GD, 2 * d(1) / c * ones (1, 3), -1e-12);
+%! assert ([GDD; dR; dGDD], zeros (5, 3), 1e-13);
+%! assert (dGD, [2 / c; 0] * ones (1, 3), 1e-13);
+%!error id=coatdispgrad:notEnoughInputs coatdispgrad (k, d, 1, N, Np, Npp, 0)
+%!error id=coatdispgrad:badSelector coatdispgrad (k, d, 1, N, Np, Npp, 0, 'TEM')

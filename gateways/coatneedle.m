@@ -74,8 +74,8 @@
 %     [nR, nGD, nGDD] = coatneedle(k, d, 1, N, Np, [], 0, 'TE', z);
 %     e = GDD + 50;  m = sum(e .^ 2);  needle = 2 * nGDD * e';   % Px1
 %     [slope, p] = min(needle);    % a needle at z(p) lowers m if slope < 0
-%   (examples/coating_indices.m gives N, Np and Npp of real materials.)
 %
+%   examples/coating_indices.m gives N, Np and Npp of real materials, and
 %   examples/needle_refinement.m refines a GDD design by needle insertions.
 %
 %   See also coatdispgrad, coatdisp, coatdelaygrad.
