@@ -312,6 +312,21 @@ inline void fillStackJetTables(StackJetTablesOf<V, D>& t, const InterfaceJetsOf<
     });
 }
 
+// Every table of every lane group in turn: perGroup(first, count, t) with t
+// filled for wavenumbers first .. first + count - 1 by both sweeps (the lanes
+// of a last, short group repeat its last wavenumber). `t` is sized once for
+// the call, with grid.stack.L layers.
+template <class Trig, class V, int D, class PerGroup>
+inline void forEachStackJetTableGroup(const FullDispersionGrid& grid, Polarization pol,
+                                      StackJetTablesOf<V, D>& t, PerGroup&& perGroup)
+{
+    forEachJetLaneGroup<V, D>(grid, pol, [&](std::size_t first, std::size_t count,
+                                             const InterfaceJetsOf<V, D>& jets) {
+        fillStackJetTables<Trig>(t, jets, grid.stack.d);
+        perGroup(first, count, static_cast<const StackJetTablesOf<V, D>&>(t));
+    });
+}
+
 // R, GD (fs) and GDD (fs^2) of a scaled closing row (f, e), from the log-
 // derivatives of e and f: arg rho = arg(-e) - arg f, so
 //   GD  = Im(e_1/e_0 - f_1/f_0) / c,

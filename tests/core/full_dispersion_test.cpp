@@ -160,13 +160,16 @@ TEST(FullDispersion, WithoutDispersionAgreesWithTheOtherModules)
 TEST(FullDispersion, TablesJoinToTheClosingRowAndLongStacksStayFinite)
 {
     const TestStack s = unevenStack(9, 0.3);
-    const double tau = tangentialIndexSquared(1.0, 0.3);
-    StackJetTablesOf<double, 2> t(s.d.size());
-    fillStackJetTables<ExactTrig>(
-        t,
-        interfaceJets<2>(GLASSES.n, GLASSES.np, GLASSES.npp, 1.0, tau, std::cos(0.3), 7.9,
-                         Polarization::TM),
-        s.d.data());
+    const double k = 7.9;
+    const FullDispersionGrid grid = {
+        {&k, 1, s.d.data(), s.d.size(), 1.0, GLASSES.n, GLASSES.np, 0.3}, GLASSES.npp, 3, 3, 3};
+    StackJetTablesOf<double, 2> tables(s.d.size());
+    std::size_t groups = 0;
+    forEachStackJetTableGroup<ExactTrig>(
+        grid, Polarization::TM, tables,
+        [&](std::size_t, std::size_t, const StackJetTablesOf<double, 2>&) { ++groups; });
+    ASSERT_EQ(groups, 1u);
+    const StackJetTablesOf<double, 2>& t = tables;
     for (std::size_t j = 0; j < s.d.size(); ++j) {
         const LayerJetsOf<double, 2>& layer = t.layers[j];
         const JetRowOf<double, 2> F = scaleRow(layer.phase, layer.inside);
