@@ -61,6 +61,21 @@ function print_core(core_json)
       end
     end
   end
+  print_needle(ns, paths);
+end
+
+% coatneedle at L = 100 with P = 100 depths against coatdispgrad with all six
+% outputs, and its growth from P = 100 to P = 1000 depths.
+function print_needle(ns, paths)
+  for p = 1:rows(paths)
+    n100 = sprintf('Coatneedle/L:100/path:%d/P:100', paths{p, 1});
+    n1000 = sprintf('Coatneedle/L:100/path:%d/P:1000', paths{p, 1});
+    all6 = sprintf('Coatdispgrad/L:100/path:%d/gradients:1', paths{p, 1});
+    if isKey(ns, n100) && isKey(ns, n1000) && isKey(ns, all6)
+      printf('coatneedle, L = 100, P = 100%s: %.2fx coatdispgrad (all six); P = 1000: %.2fx P = 100\n', ...
+             paths{p, 2}, ns(n100) / ns(all6), ns(n1000) / ns(n100));
+    end
+  end
 end
 
 function s = cell_of(ns, name, floor_ns)

@@ -14,6 +14,7 @@
 #include "dispersion/dispersion.h"
 #include "fulldispersion/full_dispersion.h"
 #include "gradient/gradient.h"
+#include "needle/needle.h"
 #include "workload.h"
 
 namespace {
@@ -166,6 +167,30 @@ void Coatdispgrad(benchmark::State& state)
     reportPerLayer(state, w.L());
 }
 
+// Needle derivatives, all three outputs, at P depths spread over the whole
+// stack (range 2), on the workload of Coatdispgrad.
+void Coatneedle(benchmark::State& state)
+{
+    const Workload w(state.range(0));
+    const KernelPath path = pathOf(state);
+    const std::size_t P = state.range(2);
+    const std::vector<double> nSecond(3 * K, 0.001);
+    const FullDispersionGrid grid = {w.grid, nSecond.data(), 3, 3, 3};
+    double total = 0;
+    for (double t : w.d) total += t;
+    std::vector<double> z(P);
+    for (std::size_t p = 0; p < P; ++p) z[p] = total * (double(p) + 0.5) / double(P);
+    std::vector<NeedleSite> sites(P);
+    locateNeedles(w.d.data(), w.L(), z.data(), P, sites.data());
+    std::vector<double> nR(P * K), nGD(P * K), nGDD(P * K);
+    for (auto _ : state) {
+        needleOverGrid(grid, Polarization::TE, sites.data(), P, {nR.data(), nGD.data(), nGDD.data()},
+                       path);
+        benchmark::ClobberMemory();
+    }
+    reportPerLayer(state, w.L());
+}
+
 #define FLOOR_LAYER_COUNTS ->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond)
 BENCHMARK(Floor_SinPlusCos)->ArgName("L") FLOOR_LAYER_COUNTS;
 BENCHMARK(Floor_SinCos)->ArgName("L") FLOOR_LAYER_COUNTS;
@@ -180,6 +205,10 @@ BENCHMARK(Coatdelaygrad) LAYER_COUNTS;
 BENCHMARK(Coatdispgrad)
     ->ArgsProduct({{10, 100, 1000}, {0, 1, 2, 3}, {0, 1}})
     ->ArgNames({"L", "path", "gradients"})
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(Coatneedle)
+    ->ArgsProduct({{100}, {0, 1, 2, 3}, {100, 1000}})
+    ->ArgNames({"L", "path", "P"})
     ->Unit(benchmark::kMicrosecond);
 
 }  // namespace

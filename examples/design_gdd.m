@@ -32,7 +32,8 @@
 % out has the fields lambda_nm, k (the band grid), target, tolerance, Rmin,
 % d0, d (um), R, GDD (over the band), merit0, merit, iterations, time (s),
 % converged, worst_gdd_error (fs^2), min_R, and frozen_gap, the largest
-% |coatdisp GDD - coatdispgrad GDD| over the band (fs^2).
+% |coatdisp GDD - coatdispgrad GDD| over the band (fs^2); merit_args, the
+% arguments of gdd_merit after x and k.
 function out = design_gdd(png, K)
   if nargin < 1, png = 'design_gdd.png'; end
   if nargin < 2, K = 101; end
@@ -56,7 +57,7 @@ function out = design_gdd(png, K)
   d0(1:2:end) = share .* centre / (2 * n800(1));
   d0(2:2:end) = (1 - share) .* centre / (2 * n800(2));
 
-  f = @(x) merit(x, k, N, Np, Npp, theta, pol, target, Rdesign, dmin, w);
+  f = @(x) gdd_merit(x, k, N, Np, Npp, theta, pol, target, Rdesign, dmin, w);
   options = optimset('GradObj', 'on', 'MaxIter', 4000, 'MaxFunEvals', 1e7, ...
                      'TolX', 1e-9, 'TolFun', 1e-9);
   merit0 = f(log(d0));
@@ -167,25 +168,9 @@ function out = design_gdd(png, K)
                'GDD', GDD, 'merit0', merit0, 'merit', merit1, ...
                'iterations', output.iterations, 'time', time, 'converged', converged, ...
                'worst_gdd_error', worst, 'min_R', min(R), 'frozen_gap', frozen_gap, ...
-               'png_frozen', png_frozen);
+               'png_frozen', png_frozen, ...
+               'merit_args', {{N, Np, Npp, theta, pol, target, Rdesign, dmin, w}});
   if worst > tolerance || min(R) < Rmin
     error('design_gdd: GDD off the target by %.3g fs^2, min R %.5f', worst, min(R));
-  end
-end
-
-% The merit and, when asked for, its exact gradient with respect to x = log(d).
-function [m, g] = merit(x, k, N, Np, Npp, theta, pol, target, Rmin, dmin, w)
-  d = exp(x);
-  if nargout < 2
-    [R, ~, GDD] = coatdispgrad(k, d, 1, N, Np, Npp, theta, pol);
-  else
-    [R, ~, GDD, dR, ~, dGDD] = coatdispgrad(k, d, 1, N, Np, Npp, theta, pol);
-  end
-  e = GDD - target;
-  short = max(0, Rmin - R);
-  thin = max(0, dmin - d);
-  m = mean(e .^ 2) + w * sum(short .^ 2) + w * sum(thin .^ 2);
-  if nargout > 1
-    g = d .* (2 * dGDD * e' / numel(k) - 2 * w * dR * short' - 2 * w * thin);
   end
 end

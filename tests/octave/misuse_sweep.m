@@ -43,10 +43,12 @@ function mods = modules(build)
   delay = {'k', 'd', 'na', 'N', 'Np', 'theta', 'pol'};
   % name, inputs by role, outputs at most, K and L from shapes (or element
   % counts), the checked coatdelay's fixed checks, LxK outputs from the third on
-  % (coatdispgrad checks strictly: any vector k and d, 3xK or 3x1 triples,
-  % real values, a thickness >= 0, theta in [0, pi/2), pol TE, TM, s or p)
+  % (coatdispgrad and coatneedle check strictly: any vector k and d, 3xK or
+  % 3x1 triples, real values, a thickness >= 0, theta in [0, pi/2), pol TE,
+  % TM, s or p, and coatneedle's depths z a vector in [0, sum(d)])
   info = @(name, roles, nout, shapes, checked) struct('name', name, 'roles', {roles}, ...
-    'nout', nout, 'shapes', shapes, 'checked', checked, 'strict', strcmp(name, 'coatdispgrad'), ...
+    'nout', nout, 'shapes', shapes, 'checked', checked, ...
+    'strict', any(strcmp(name, {'coatdispgrad', 'coatneedle'})), ...
     'spectra', spectra_of(name));
   if strcmp(build, 'legacy')
     mods = info('coatdelay', delay, 2, false, false);
@@ -58,7 +60,8 @@ function mods = modules(build)
             info('coatdisp', delay, 3, true, false), ...
             info('coatdisp2', delay(1:6), 3, true, false), ...
             info('coatdelaygrad', delay, 4, true, false), ...
-            info('coatdispgrad', [delay(1:5), {'Npp'}, delay(6:7)], 6, false, false)];
+            info('coatdispgrad', [delay(1:5), {'Npp'}, delay(6:7)], 6, false, false), ...
+            info('coatneedle', [delay(1:5), {'Npp'}, delay(6:7), {'z'}], 3, false, false)];
     assert(isempty(strfind(which('coatdelay'), 'legacy')), 'checked coatdelay not first on the path');
     % Every module built beside them is swept (and so memory-checked in the
     % sanitized build): a new one needs its line above.
@@ -68,11 +71,12 @@ function mods = modules(build)
   end
 end
 
-% How many 1xK outputs come before the LxK gradients.
+% How many 1xK outputs come before the LxK gradients (coatneedle: PxK only).
 function n = spectra_of(name)
   n = Inf;
   if strcmp(name, 'coatdelaygrad'), n = 2; end
   if strcmp(name, 'coatdispgrad'), n = 3; end
+  if strcmp(name, 'coatneedle'), n = 0; end
 end
 
 % A valid call over K wavenumbers and L layers.
@@ -87,6 +91,7 @@ function args = valid_args(m, K, L, pol)
   v.Npp = repmat([0.0042; 0.0009; -0.0007], 1, K);
   v.theta = 0.5;
   v.pol = pol;
+  v.z = sum(v.d) * [0; 0.4; 1];
   args = cellfun(@(r) v.(r), m.roles, 'UniformOutput', false);
 end
 
@@ -306,6 +311,7 @@ function e = expected(m, args, nout)
   end
   if m.strict
     e.inputs = find(strict_refusals(m.roles, args, e.K));
+    if any(strcmp(m.roles, 'z')), e.L = numel(role('z')); end   % rows: depths
     return;
   end
   bad = false(1, nreq);
@@ -353,6 +359,12 @@ function bad = strict_refusals(roles, args, K)
         bad(i) = not_triples(a);
       case 'Npp'
         bad(i) = !isempty(a) && not_triples(a);
+      case 'z'                      % roles put d before z
+        bad(i) = not_vector(a);
+        if !bad(i) && !bad(strcmp(roles, 'd'))
+          d = args{strcmp(roles, 'd')};
+          bad(i) = !all(a(:) >= 0 & a(:) <= sum(d(:)) * (1 + numel(d) * eps));
+        end
     end
   end
 end

@@ -19,7 +19,8 @@ function memcheck_modules(mexdir, legacydir)
            'coatdisp', delay, 3;
            'coatdisp2', delay(1:6), 3;
            'coatdelaygrad', delay, 4;
-           'coatdispgrad', [delay(1:5), {0.5 * Np}, delay(6:7)], 6};
+           'coatdispgrad', [delay(1:5), {0.5 * Np}, delay(6:7)], 6;
+           'coatneedle', [delay(1:5), {0.5 * Np}, delay(6:7), {[0; 0.3; sum(d)]}], 3};
   for c = 1:rows(calls)
     exercise(calls{c, :});
   end
