@@ -23,13 +23,16 @@ function print_core(core_json)
       ns(sprintf('Floor_SinPlusCos/L:%d', Ls(i)))), 1:3, 'UniformOutput', false), ' '));
   row('floor: sin + cos', arrayfun(@(L) sprintf('Floor_SinPlusCos/L:%d', L), Ls, 'UniformOutput', false));
   row('floor: sincos', arrayfun(@(L) sprintf('Floor_SinCos/L:%d', L), Ls, 'UniformOutput', false));
-  kernels = {'Coatrefl2', 'coatrefl2'; 'Coatdelay2', 'coatdelay2'; 'CoatdelayChecked', 'coatdelay (checked)'; ...
-             'Coatdisp', 'coatdisp'; 'Coatdelaygrad', 'coatdelaygrad'};
+  kernels = {'Coatrefl2', 'coatrefl2', ''; 'Coatdelay2', 'coatdelay2', ''; ...
+             'CoatdelayChecked', 'coatdelay (checked)', ''; 'Coatdisp', 'coatdisp', ''; ...
+             'Coatdelaygrad', 'coatdelaygrad', ''; 'Coatdispgrad', 'coatdispgrad R, GD, GDD', '/gradients:0'; ...
+             'Coatdispgrad', 'coatdispgrad, all six', '/gradients:1'};
   paths = {2, ' [AVX-512]'; 1, ' [AVX2]'; 3, ' [NEON]'; 0, ' [portable]'};
   for p = 1:rows(paths)
     if !isKey(ns, sprintf('Coatrefl2/L:100/path:%d', paths{p, 1})), continue; end
     for m = 1:rows(kernels)
-      names = arrayfun(@(L) sprintf('%s/L:%d/path:%d', kernels{m, 1}, L, paths{p, 1}), Ls, 'UniformOutput', false);
+      names = arrayfun(@(L) sprintf('%s/L:%d/path:%d%s', kernels{m, 1}, L, paths{p, 1}, kernels{m, 3}), ...
+                       Ls, 'UniformOutput', false);
       row([kernels{m, 2}, paths{p, 2}], names);
     end
   end
@@ -40,6 +43,37 @@ function print_core(core_json)
       if isKey(ns, g) && isKey(ns, c)
         printf('coatdelaygrad / coatdelay at L = %4d%s: %.2fx\n', L, paths{p, 2}, ns(g) / ns(c));
       end
+      f3 = sprintf('Coatdispgrad/L:%d/path:%d/gradients:0', L, paths{p, 1});
+      f6 = sprintf('Coatdispgrad/L:%d/path:%d/gradients:1', L, paths{p, 1});
+      d = sprintf('Coatdisp/L:%d/path:%d', L, paths{p, 1});
+      if isKey(ns, f3) && isKey(ns, f6) && isKey(ns, d)
+        printf('coatdispgrad / coatdisp at L = %4d%s: R, GD, GDD %.2fx, all six %.2fx\n', ...
+               L, paths{p, 2}, ns(f3) / ns(d), ns(f6) / ns(d));
+      end
+    end
+  end
+  printf('Kernel cost growth from L = 100 to L = 1000 (10x is linear)\n');
+  for p = 1:rows(paths)
+    for name = {'Coatdelaygrad/L:%d/path:%d', 'Coatdispgrad/L:%d/path:%d/gradients:1'}
+      a = sprintf(name{1}, 100, paths{p, 1});  b = sprintf(name{1}, 1000, paths{p, 1});
+      if isKey(ns, a) && isKey(ns, b)
+        printf('  %-40s %6.2fx\n', [strtok(name{1}, '/') paths{p, 2}], 10 * ns(b) / ns(a));
+      end
+    end
+  end
+  print_needle(ns, paths);
+end
+
+% coatneedle at L = 100 with P = 100 depths against coatdispgrad with all six
+% outputs, and its growth from P = 100 to P = 1000 depths.
+function print_needle(ns, paths)
+  for p = 1:rows(paths)
+    n100 = sprintf('Coatneedle/L:100/path:%d/P:100', paths{p, 1});
+    n1000 = sprintf('Coatneedle/L:100/path:%d/P:1000', paths{p, 1});
+    all6 = sprintf('Coatdispgrad/L:100/path:%d/gradients:1', paths{p, 1});
+    if isKey(ns, n100) && isKey(ns, n1000) && isKey(ns, all6)
+      printf('coatneedle, L = 100, P = 100%s: %.2fx coatdispgrad (all six); P = 1000: %.2fx P = 100\n', ...
+             paths{p, 2}, ns(n100) / ns(all6), ns(n1000) / ns(n100));
     end
   end
 end
@@ -81,6 +115,9 @@ function t = time_modules(c)
   t.coatdisp = timed(@() coatdisp(a{:}));
   t.coatdisp2 = timed(@() coatdisp2(a{1:6}));
   t.coatdelaygrad = timed(@() four_outputs(@coatdelaygrad, a));
+  full = [a(1:5), {0.05 * c.Np}, a(6:7)];
+  t.coatdispgrad3 = timed(@() three_outputs(@coatdispgrad, full));
+  t.coatdispgrad = timed(@() six_outputs(@coatdispgrad, full));
 end
 
 function print_end_to_end()
@@ -91,25 +128,30 @@ function print_end_to_end()
   t.octave_R = timed(@() octave_tmm(c.k, c.d, 1, c.N, 0.2, 'TE'));
   t.octave_RGD = timed(@() two_outputs(@octave_tmm, {c.k, c.d, 1, c.N, 0.2, 'TE'}));
   t.fd_gradient = timed(@() fd_gradient(a));
+  t.fd_full = timed(@() fd_full_gradient([a(1:5), {0.05 * c.Np}, a(6:7)]));
   per = @(s) 1e9 * s / (K * 100);
 
   printf('\nEnd to end in Octave, K = 1000, L = 100 (median wall time per call)\n');
   printf('%-44s %10s %14s\n', 'call', 'ms', 'ns/layer/wn');
   rowsOf = {'coatrefl2', 'coatdelay2', 'coatdelay', 'coatdisp', 'coatdisp2', 'coatdelaygrad', ...
-            'octave_R', 'octave_RGD', 'fd_gradient'};
+            'coatdispgrad3', 'coatdispgrad', 'octave_R', 'octave_RGD', 'fd_gradient', 'fd_full'};
   labels = {'coatrefl2', 'coatdelay2', 'coatdelay (checked)', 'coatdisp', 'coatdisp2', ...
-            'coatdelaygrad', 'Octave characteristic matrices: R', ...
-            'Octave characteristic matrices: R and GD', 'gradient by central differences of coatdelay'};
+            'coatdelaygrad', 'coatdispgrad: R, GD, GDD', 'coatdispgrad: all six', ...
+            'Octave characteristic matrices: R', ...
+            'Octave characteristic matrices: R and GD', 'gradient by central differences of coatdelay', ...
+            'gradients by central differences of coatdispgrad'};
   for i = 1:numel(rowsOf)
     printf('%-44s %10.3f %14.1f\n', labels{i}, 1e3 * t.(rowsOf{i}), per(t.(rowsOf{i})));
   end
   printf('coatrefl2 against Octave R:               %6.1fx faster\n', t.octave_R / t.coatrefl2);
   printf('coatdelay2 against Octave R and GD:       %6.1fx faster\n', t.octave_RGD / t.coatdelay2);
   printf('coatdelaygrad against central differences: %5.1fx faster\n', t.fd_gradient / t.coatdelaygrad);
+  printf('coatdispgrad against central differences:  %5.1fx faster\n', t.fd_full / t.coatdispgrad);
 
   big = time_modules(workload(1000, K));
   printf('\nCost growth from L = 100 to L = 1000 (10x is linear)\n');
-  for m = {'coatrefl2', 'coatdelay2', 'coatdelay', 'coatdisp', 'coatdisp2', 'coatdelaygrad'}
+  for m = {'coatrefl2', 'coatdelay2', 'coatdelay', 'coatdisp', 'coatdisp2', 'coatdelaygrad', ...
+           'coatdispgrad3', 'coatdispgrad'}
     printf('%-16s %6.2fx\n', m{1}, big.(m{1}) / t.(m{1}));
   end
 end
@@ -118,8 +160,30 @@ function two_outputs(f, a)
   [~, ~] = f(a{:});
 end
 
+function three_outputs(f, a)
+  [~, ~, ~] = f(a{:});
+end
+
 function four_outputs(f, a)
   [~, ~, ~, ~] = f(a{:});
+end
+
+function six_outputs(f, a)
+  [~, ~, ~, ~, ~, ~] = f(a{:});
+end
+
+% dR, dGD, dGDD by central differences of coatdispgrad's R, GD, GDD: 2L calls.
+function [dR, dGD, dGDD] = fd_full_gradient(a)
+  d = a{2};  L = numel(d);  h = 1e-6;
+  dR = zeros(L, numel(a{1}));  dGD = dR;  dGDD = dR;
+  for j = 1:L
+    up = a;  up{2}(j) += h;  down = a;  down{2}(j) -= h;
+    [Ru, GDu, GDDu] = coatdispgrad(up{:});
+    [Rd, GDd, GDDd] = coatdispgrad(down{:});
+    dR(j, :) = (Ru - Rd) / (2 * h);
+    dGD(j, :) = (GDu - GDd) / (2 * h);
+    dGDD(j, :) = (GDDu - GDDd) / (2 * h);
+  end
 end
 
 % dGD(j, :) by central differences of coatdelay in each thickness: 2L calls.

@@ -12,7 +12,9 @@
 #include "delay/delay.h"
 #include "delay/layer_tables.h"
 #include "dispersion/dispersion.h"
+#include "fulldispersion/full_dispersion.h"
 #include "gradient/gradient.h"
+#include "needle/needle.h"
 #include "workload.h"
 
 namespace {
@@ -145,6 +147,50 @@ void Coatdelaygrad(benchmark::State& state)
     reportPerLayer(state, w.L());
 }
 
+// Full dispersion: the outputs asked for set the work. Range 2: 0 for R, GD
+// and GDD alone, 1 for all six outputs.
+void Coatdispgrad(benchmark::State& state)
+{
+    const Workload w(state.range(0));
+    const KernelPath path = pathOf(state);
+    const bool gradients = state.range(2) != 0;
+    std::vector<double> R(K), GD(K), GDD(K), dR(K * w.L()), dGD(K * w.L()), dGDD(K * w.L());
+    const std::vector<double> nSecond(3 * K, 0.001);
+    const FullDispersionGrid grid = {w.grid, nSecond.data(), 3, 3, 3};
+    const FullDispersionOutputs out = {
+        R.data(),  GD.data(), GDD.data(), gradients ? dR.data() : nullptr,
+        gradients ? dGD.data() : nullptr, gradients ? dGDD.data() : nullptr};
+    for (auto _ : state) {
+        fullDispersionOverGrid(grid, Polarization::TE, out, path);
+        benchmark::ClobberMemory();
+    }
+    reportPerLayer(state, w.L());
+}
+
+// Needle derivatives, all three outputs, at P depths spread over the whole
+// stack (range 2), on the workload of Coatdispgrad.
+void Coatneedle(benchmark::State& state)
+{
+    const Workload w(state.range(0));
+    const KernelPath path = pathOf(state);
+    const std::size_t P = state.range(2);
+    const std::vector<double> nSecond(3 * K, 0.001);
+    const FullDispersionGrid grid = {w.grid, nSecond.data(), 3, 3, 3};
+    double total = 0;
+    for (double t : w.d) total += t;
+    std::vector<double> z(P);
+    for (std::size_t p = 0; p < P; ++p) z[p] = total * (double(p) + 0.5) / double(P);
+    std::vector<NeedleSite> sites(P);
+    locateNeedles(w.d.data(), w.L(), z.data(), P, sites.data());
+    std::vector<double> nR(P * K), nGD(P * K), nGDD(P * K);
+    for (auto _ : state) {
+        needleOverGrid(grid, Polarization::TE, sites.data(), P, {nR.data(), nGD.data(), nGDD.data()},
+                       path);
+        benchmark::ClobberMemory();
+    }
+    reportPerLayer(state, w.L());
+}
+
 #define FLOOR_LAYER_COUNTS ->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond)
 BENCHMARK(Floor_SinPlusCos)->ArgName("L") FLOOR_LAYER_COUNTS;
 BENCHMARK(Floor_SinCos)->ArgName("L") FLOOR_LAYER_COUNTS;
@@ -156,6 +202,14 @@ BENCHMARK(Coatdelay2) LAYER_COUNTS;
 BENCHMARK(CoatdelayChecked) LAYER_COUNTS;
 BENCHMARK(Coatdisp) LAYER_COUNTS;
 BENCHMARK(Coatdelaygrad) LAYER_COUNTS;
+BENCHMARK(Coatdispgrad)
+    ->ArgsProduct({{10, 100, 1000}, {0, 1, 2, 3}, {0, 1}})
+    ->ArgNames({"L", "path", "gradients"})
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(Coatneedle)
+    ->ArgsProduct({{100}, {0, 1, 2, 3}, {100, 1000}})
+    ->ArgNames({"L", "path", "P"})
+    ->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

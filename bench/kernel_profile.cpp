@@ -11,20 +11,23 @@
 #include "delay/delay.h"
 #include "delay/layer_tables.h"
 #include "dispersion/dispersion.h"
+#include "fulldispersion/full_dispersion.h"
 #include "gradient/gradient.h"
 #include "workload.h"
 
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s coatrefl2|coatdelay2|coatdelay|coatdisp|coatdelaygrad L\n",
+        std::fprintf(stderr,
+                     "usage: %s coatrefl2|coatdelay2|coatdelay|coatdisp|coatdelaygrad|coatdispgrad"
+                     " L\n",
                      argv[0]);
         return 2;
     }
     const char* module = argv[1];
     const bench::Workload w(std::strtoul(argv[2], nullptr, 10));
     const std::size_t K = bench::K, L = w.L();
-    std::vector<double> R(K), GD(K), GDD(K), dR(K * L), dGD(K * L);
+    std::vector<double> R(K), GD(K), GDD(K), dR(K * L), dGD(K * L), dGDD(K * L);
     if (!std::strcmp(module, "coatrefl2"))
         reflectanceOverGrid(w.grid, R.data());
     else if (!std::strcmp(module, "coatdelay2"))
@@ -35,6 +38,10 @@ int main(int argc, char** argv)
         dispersionOverGrid(w.grid, Polarization::TE, R.data(), GD.data(), GDD.data());
     else if (!std::strcmp(module, "coatdelaygrad"))
         gradientOverGrid(w.grid, Polarization::TE, R.data(), GD.data(), dR.data(), dGD.data());
+    else if (!std::strcmp(module, "coatdispgrad"))
+        fullDispersionOverGrid(
+            {w.grid, nullptr, 3, 3, 0}, Polarization::TE,
+            {R.data(), GD.data(), GDD.data(), dR.data(), dGD.data(), dGDD.data()});
     else
         return 2;
     std::printf("%s L=%zu R[0]=%.17g\n", module, L, R[0]);

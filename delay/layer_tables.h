@@ -1,7 +1,8 @@
 // The layer walk over per-layer tables: one pass fills the layer factors of a
-// wavenumber, a second runs the product and keeps the stack row and derivative
-// row after every layer. Closing uses the exit interface of the last layer's
-// own material, so a stack ending in A is closed with A to substrate.
+// wavenumber, a second runs the product and keeps the stack row after every
+// layer (the derivative row only at the closing). Closing uses the exit
+// interface of the last layer's own material, so a stack ending in A is
+// closed with A to substrate.
 //
 // The tables are sized once per call and rewritten by every wavenumber (or
 // lane group); the gradient walk adds its own rows beside them through the
@@ -27,12 +28,9 @@ struct LayerTablesOf {
     std::vector<V> slope;                      // imaginary part of sigma_j = -i delta'_j
     std::vector<InterfacePairOf<V>> pairs;     // slot in front of layer j; entry L: exit pair
     std::vector<RowOf<V>> rows;                // stack row after layer j; entry L: (f, e)
-    std::vector<RowOf<V>> derivativeRows;      // derivative row after layer j; entry L: (f', e')
+    RowOf<V> closingDerivative;                // (f', e'): the derivative rows are not kept
 
-    explicit LayerTablesOf(std::size_t L)
-        : propagation(L), slope(L), pairs(L + 1), rows(L + 1), derivativeRows(L + 1)
-    {
-    }
+    explicit LayerTablesOf(std::size_t L) : propagation(L), slope(L), pairs(L + 1), rows(L + 1) {}
     std::size_t layers() const { return propagation.size(); }
 };
 using LayerTables = LayerTablesOf<double>;  // one wavenumber at a time
@@ -91,11 +89,10 @@ inline void forwardSweep(LayerTablesOf<V>& t, OnLayer&& onLayer)
             deriv = addRows(mulImaginaryRow(t.slope[j], row), carried);
         }
         t.rows[j] = row;
-        t.derivativeRows[j] = deriv;
         onLayer(LayerStepRowsOf<V>{j, material, row, carried});
     });
     t.rows[L] = mixInterface(row, t.pairs[L].g, t.pairs[L].h);
-    t.derivativeRows[L] = mixInterface(deriv, t.pairs[L].g, t.pairs[L].h);
+    t.closingDerivative = mixInterface(deriv, t.pairs[L].g, t.pairs[L].h);
 }
 
 // rho and rho' of one wavenumber (or lane group) through the tables. L >= 1.
@@ -108,7 +105,7 @@ inline ReflectionDerivativeOf<V> tableReflectionDerivative(LayerTablesOf<V>& t,
     fillLayerTables<Trig>(t, c, dc, d);
     forwardSweep(t, [](const LayerStepRowsOf<V>&) {});
     const std::size_t L = t.layers();
-    return reflectionDerivativeOf(t.rows[L], t.derivativeRows[L]);
+    return reflectionDerivativeOf(t.rows[L], t.closingDerivative);
 }
 
 // Per-call set-up of the table walk: tau = (n_a sin theta)^2 once per call,

@@ -4,9 +4,9 @@
 // The full product is (substrate-side product behind layer j) x (ambient-side
 // product through layer j). Only layer j's propagation depends on d_j, so each
 // thickness derivative needs the two partial products that meet at layer j:
-// the forward sweep keeps the ambient-side rows (and their k- and mixed
-// derivatives), the backward sweep the substrate-side columns. Work per
-// wavenumber is linear in L.
+// the forward sweep keeps the ambient-side rows (and their mixed
+// derivatives), the backward sweep forms the substrate-side columns and meets
+// them with those rows as it goes. Work per wavenumber is linear in L.
 #pragma once
 
 #include <cstddef>
@@ -14,17 +14,14 @@
 
 #include "delay/layer_tables.h"
 
+// Only the mixed rows are kept per layer: the substrate-side columns are met
+// with the forward rows as the backward sweep forms them, so that a lane
+// group's tables stay small enough for the cache at a thousand layers.
 template <class V>
 struct GradientTablesOf {
-    std::vector<RowOf<V>> mixed;               // d/d(d_j) of the derivative row after layer j
-    std::vector<RowOf<V>> backward;            // entries 1..L: first column of the product
-                                               // from the exit interface to layer j's interface
-    std::vector<RowOf<V>> backwardDerivative;  // its k-derivative; entry L stays zero
+    std::vector<RowOf<V>> mixed;  // d/d(d_j) of the derivative row after layer j
 
-    explicit GradientTablesOf(std::size_t L)
-        : mixed(L), backward(L + 1), backwardDerivative(L + 1, zeroRow<V>())
-    {
-    }
+    explicit GradientTablesOf(std::size_t L) : mixed(L) {}
 };
 using GradientTables = GradientTablesOf<double>;
 
@@ -36,20 +33,20 @@ struct ReflectanceAndDelayOf {
 
 // Substrate-side columns C_j and their k-derivatives for j = L down to 1,
 // all times the closing rows' power-of-two scale, so that what they give
-// meets the scaled closing rows.
-template <class V>
-inline void backwardSweep(const LayerTablesOf<V>& t, GradientTablesOf<V>& gt, const V& rowScale)
+// meets the scaled closing rows: onColumn(j - 1, C_j, C'_j) for each, the
+// column behind layer j - 1 (C'_L is zero).
+template <class V, class OnColumn>
+inline void backwardSweep(const LayerTablesOf<V>& t, const V& rowScale, OnColumn&& onColumn)
 {
     const std::size_t L = t.layers();
     RowOf<V> C = {{rowScale * t.pairs[L].g, V{}}, {rowScale * t.pairs[L].h, V{}}};
-    gt.backward[L] = C;
+    onColumn(L - 1, C, zeroRow<V>());
     RowOf<V> u = scaleRow(t.propagation[L - 1], C);
     RowOf<V> du = mulImaginaryRow(t.slope[L - 1], u);
     for (std::size_t j = L - 1; j >= 1; --j) {
         C = mixInterface(u, t.pairs[j].g, t.pairs[j].h);
         const RowOf<V> dC = mixInterface(du, t.pairs[j].g, t.pairs[j].h);
-        gt.backward[j] = C;
-        gt.backwardDerivative[j] = dC;
+        onColumn(j - 1, C, dC);
         const ComplexOf<V> E = t.propagation[j - 1];
         u = scaleRow(E, C);
         du = addRows(scaleRow(E, dC), mulImaginaryRow(t.slope[j - 1], u));
@@ -74,8 +71,8 @@ struct LayerGradientOf {
 
 // R and GD of one wavenumber (or lane group) exactly as the table walk gives
 // them and, when `gradient` is set, the thickness gradients through
-// onLayer(j, const LayerGradientOf<V>&) for every layer j. `c` must have been
-// formed with the exit material of this L; L >= 1.
+// onLayer(j, const LayerGradientOf<V>&) for every layer j, the last first.
+// `c` must have been formed with the exit material of this L; L >= 1.
 template <class Trig = ExactTrig, class V, class OnLayer>
 inline ReflectanceAndDelayOf<V> delayWithGradient(LayerTablesOf<V>& t, GradientTablesOf<V>& gt,
                                                   const InterfaceCoefficientsOf<V>& c,
@@ -98,7 +95,7 @@ inline ReflectanceAndDelayOf<V> delayWithGradient(LayerTablesOf<V>& t, GradientT
     const std::size_t L = t.layers();
     const V rowScale = closingScaleOf(t.rows[L].a);  // 1 unless the rows have grown large
     const RowOf<V> closing = scaleRowBy(rowScale, t.rows[L]);
-    const RowOf<V> closingDerivative = scaleRowBy(rowScale, t.derivativeRows[L]);
+    const RowOf<V> closingDerivative = scaleRowBy(rowScale, t.closingDerivative);
     const ComplexOf<V> f = closing.a;
     const ComplexOf<V> fp = closingDerivative.a, ep = closingDerivative.b;
     const ReflectionDerivativeOf<V> r = reflectionDerivativeOfRescaled(closing, closingDerivative);
@@ -106,7 +103,6 @@ inline ReflectanceAndDelayOf<V> delayWithGradient(LayerTablesOf<V>& t, GradientT
     const ReflectanceAndDelayOf<V> out = {R, groupDelayStepwiseOf(r.rho, r.rhoPrime, R)};
     if (!gradient) return out;
 
-    backwardSweep(t, gt, rowScale);
     V absRho;
     for (std::size_t l = 0; l < sizeof(V) / sizeof(double); ++l)
         setLane(absRho, l, modulus(laneOf(r.rho, l)));
@@ -115,12 +111,12 @@ inline ReflectanceAndDelayOf<V> delayWithGradient(LayerTablesOf<V>& t, GradientT
     const V absRhoPrime = rhoBarRhoPrime.re / absRho;  // d|rho|/dk
     const V phasePrime = rhoBarRhoPrime.im / R;        // d(arg rho)/dk
     const ComplexOf<V> F = squareOf(f);
-    forEachLayer(L, [&](std::size_t j, int, int material) {
-        const V zeta = -c.beta[material];  // d(-i delta_j)/d(d_j) = i zeta
+    backwardSweep(t, rowScale, [&](std::size_t j, const RowOf<V>& C, const RowOf<V>& dC) {
+        const V zeta = -c.beta[slotOfLayer(j).material];  // d(-i delta_j)/d(d_j) = i zeta
         const ComplexOf<V> a = t.rows[j].a, b = t.rows[j].b;
         const ComplexOf<V> m1 = gt.mixed[j].a, m2 = gt.mixed[j].b;
-        const ComplexOf<V> cc = gt.backward[j + 1].a, tt = gt.backward[j + 1].b;
-        const ComplexOf<V> cp = gt.backwardDerivative[j + 1].a, tp = gt.backwardDerivative[j + 1].b;
+        const ComplexOf<V> cc = C.a, tt = C.b;
+        const ComplexOf<V> cp = dC.a, tp = dC.b;
 
         const ComplexOf<V> df = mulImaginary(zeta, meet(cc, a, tt, b));
         const ComplexOf<V> de = mulImaginary(zeta, meet(cc, b, tt, a));

@@ -71,10 +71,13 @@ Reference scalarReference(const GridCase& g, Polarization pol)
         const InterfaceCoefficients ce = interfaceCoefficients(
             n[0], n[1], n[2], g.s.na, tangentialIndexSquaredOfProduct(g.s.na, g.s.theta), cosTheta,
             g.k[i], pol, exitMaterialOf(L));
+        const std::size_t at = ref.dR.size();
+        ref.dR.resize(at + L);
+        ref.dGD.resize(at + L);
         delayWithGradient(t, gt, ce, phaseRateDerivatives(n, np, ce.q, g.k[i]), g.s.d.data(), true,
-                          [&](std::size_t, const LayerGradientOf<double>& lg) {
-                              ref.dR.push_back(lg.dR);
-                              ref.dGD.push_back(lg.dGD);
+                          [&](std::size_t j, const LayerGradientOf<double>& lg) {
+                              ref.dR[at + j] = lg.dR;
+                              ref.dGD[at + j] = lg.dGD;
                           });
     }
     return ref;

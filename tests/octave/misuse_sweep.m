@@ -43,8 +43,13 @@ function mods = modules(build)
   delay = {'k', 'd', 'na', 'N', 'Np', 'theta', 'pol'};
   % name, inputs by role, outputs at most, K and L from shapes (or element
   % counts), the checked coatdelay's fixed checks, LxK outputs from the third on
+  % (coatdispgrad and coatneedle check strictly: any vector k and d, 3xK or
+  % 3x1 triples, real values, a thickness >= 0, theta in [0, pi/2), pol TE,
+  % TM, s or p, and coatneedle's depths z a vector in [0, sum(d)])
   info = @(name, roles, nout, shapes, checked) struct('name', name, 'roles', {roles}, ...
-    'nout', nout, 'shapes', shapes, 'checked', checked, 'gradients', strcmp(name, 'coatdelaygrad'));
+    'nout', nout, 'shapes', shapes, 'checked', checked, ...
+    'strict', any(strcmp(name, {'coatdispgrad', 'coatneedle'})), ...
+    'spectra', spectra_of(name));
   if strcmp(build, 'legacy')
     mods = info('coatdelay', delay, 2, false, false);
     assert(!isempty(strfind(which('coatdelay'), 'legacy')), 'legacy coatdelay not first on the path');
@@ -54,7 +59,9 @@ function mods = modules(build)
             info('coatdelay', delay, 2, true, true), ...
             info('coatdisp', delay, 3, true, false), ...
             info('coatdisp2', delay(1:6), 3, true, false), ...
-            info('coatdelaygrad', delay, 4, true, false)];
+            info('coatdelaygrad', delay, 4, true, false), ...
+            info('coatdispgrad', [delay(1:5), {'Npp'}, delay(6:7)], 6, false, false), ...
+            info('coatneedle', [delay(1:5), {'Npp'}, delay(6:7), {'z'}], 3, false, false)];
     assert(isempty(strfind(which('coatdelay'), 'legacy')), 'checked coatdelay not first on the path');
     % Every module built beside them is swept (and so memory-checked in the
     % sanitized build): a new one needs its line above.
@@ -62,6 +69,14 @@ function mods = modules(build)
     missing = setdiff(regexprep(built, '\.mex$', ''), {mods.name});
     assert(isempty(missing), 'misuse sweep: no entry for %s', strjoin(missing, ', '));
   end
+end
+
+% How many 1xK outputs come before the LxK gradients (coatneedle: PxK only).
+function n = spectra_of(name)
+  n = Inf;
+  if strcmp(name, 'coatdelaygrad'), n = 2; end
+  if strcmp(name, 'coatdispgrad'), n = 3; end
+  if strcmp(name, 'coatneedle'), n = 0; end
 end
 
 % A valid call over K wavenumbers and L layers.
@@ -73,8 +88,10 @@ function args = valid_args(m, K, L, pol)
   v.na = 1;
   v.N = repmat([2.3; 1.45; 1.52], 1, K);
   v.Np = repmat([0.021; 0.0043; 0.0051], 1, K);
+  v.Npp = repmat([0.0042; 0.0009; -0.0007], 1, K);
   v.theta = 0.5;
   v.pol = pol;
+  v.z = sum(v.d) * [0; 0.4; 1];
   args = cellfun(@(r) v.(r), m.roles, 'UniformOutput', false);
 end
 
@@ -175,6 +192,7 @@ function S = sweep_selectors(S, m)
     [S, o] = run_case(S, m, args, outs, kind);
     if numel(o) >= 2
       tm = numel(s) >= 2 && s(1) == 'T' && s(2) == 'M';
+      if m.strict, tm = any(strcmpi(s(:)', {'TM', 'p'})); end
       want = ref.('TE');  if tm, want = ref.('TM'); end
       if !isequal(o(1:2), want)
         S = fail(S, m.name, kind, 'wrong polarization chosen', ...
@@ -227,7 +245,7 @@ function [S, outs] = run_case(S, m, args, nout, kind)
     else
       for o = 1:numel(outs)
         x = outs{o};
-        want = [1 e.K];  if m.gradients && o > 2, want = [e.L e.K]; end
+        want = [1 e.K];  if o > m.spectra, want = [e.L e.K]; end
         if !(isa(x, 'double') && isreal(x) && !issparse(x) && isequal(size(x), want))
           problem = sprintf('output %d is %s %s, %s expected', o, class(x), mat2str(size(x)), mat2str(want));
         end
@@ -279,6 +297,8 @@ function e = expected(m, args, nout)
     end
   elseif nin < nreq
     e.id = [m.name ':notEnoughInputs'];  return;
+  elseif m.strict && nin > nreq
+    e.id = [m.name ':tooManyInputs'];  return;
   elseif nout > m.nout
     e.id = [m.name ':tooManyOutputs'];  return;
   end
@@ -288,6 +308,11 @@ function e = expected(m, args, nout)
     e.K = columns_of(k);  e.L = rows(d);
   else
     e.K = numel(k);  e.L = numel(d);
+  end
+  if m.strict
+    e.inputs = find(strict_refusals(m.roles, args, e.K));
+    if any(strcmp(m.roles, 'z')), e.L = numel(role('z')); end   % rows: depths
+    return;
   end
   bad = false(1, nreq);
   for i = 1:nreq
@@ -308,6 +333,42 @@ function e = expected(m, args, nout)
   e.inputs = find(bad);
 end
 
+% The inputs a strictly checking module refuses, by role.
+function bad = strict_refusals(roles, args, K)
+  bad = false(1, numel(roles));
+  not_vector = @(a) ndims(a) > 2 || (rows(a) > 1 && columns(a) > 1);
+  not_triples = @(a) ndims(a) > 2 || rows(a) != 3 || (columns(a) != K && columns(a) != 1);
+  for i = 1:numel(roles)
+    a = args{i};
+    if strcmp(roles{i}, 'pol')
+      bad(i) = !ischar(a) || !any(strcmpi(a(:)', {'TE', 'TM', 's', 'p'}));
+      continue;
+    end
+    bad(i) = !isa(a, 'double') || issparse(a) || !isreal(a);
+    if bad(i), continue; end
+    switch roles{i}
+      case 'k'
+        bad(i) = not_vector(a);
+      case 'd'
+        bad(i) = not_vector(a) || !all(a(:) >= 0 & isfinite(a(:)));
+      case 'na'
+        bad(i) = numel(a) != 1;
+      case 'theta'
+        bad(i) = numel(a) != 1 || !(a >= 0 && a < pi / 2);
+      case {'N', 'Np'}
+        bad(i) = not_triples(a);
+      case 'Npp'
+        bad(i) = !isempty(a) && not_triples(a);
+      case 'z'                      % roles put d before z
+        bad(i) = not_vector(a);
+        if !bad(i) && !bad(strcmp(roles, 'd'))
+          d = args{strcmp(roles, 'd')};
+          bad(i) = !all(a(:) >= 0 & a(:) <= sum(d(:)) * (1 + numel(d) * eps));
+        end
+    end
+  end
+end
+
 function [outs, err] = invoke(name, args, nout)
   outs = {};  err = [];
   try
@@ -318,7 +379,7 @@ function [outs, err] = invoke(name, args, nout)
       [outs{:}] = feval(name, args{:});
     end
   catch caught
-    err = caught;
+    outs = {};  err = caught;
     return;
   end
   if nout == 0 && exist('ans', 'var')

@@ -13,12 +13,13 @@
 %! N = coating_indices(2*pi ./ lambda, {'TiO2'});
 %! assert(N, sqrt(5.913 + 0.2441 ./ (lambda.^2 - 0.0803)), 1e-13);
 
-%!test  # Nprime is dn/dk: central differences of N, positive (normal dispersion)
+%!test  # Nprime is dn/dk, Nsecond d2n/dk2: central differences of N and Nprime
 %! k = 2*pi ./ linspace(0.6, 1.1, 11);  h = 1e-4;
-%! [N, Np] = coating_indices(k);
-%! assert(size(N), [3 11]);  assert(size(Np), [3 11]);
-%! up = coating_indices(k + h);  down = coating_indices(k - h);
+%! [N, Np, Npp] = coating_indices(k);
+%! assert(size(N), [3 11]);  assert(size(Np), [3 11]);  assert(size(Npp), [3 11]);
+%! [up, upp] = coating_indices(k + h);  [down, downp] = coating_indices(k - h);
 %! assert(Np, (up - down) / (2 * h), 1e-8);
+%! assert(Npp, (upp - downp) / (2 * h), 1e-9);
 %! assert(all(Np(:) > 0));
 %! assert(N(2, :), N(3, :));                   % silica layers on fused silica
 

@@ -7,7 +7,9 @@
 %!          '[R, GD] = coatdelay(k, d, n_a, N, Nprime, theta, pol)', ...
 %!          '[R, GD, GDD] = coatdisp(k, d, n_a, N, Nprime, theta, pol)', ...
 %!          '[R, GD, GDD] = coatdisp2(k, d, n_a, N, Nprime, theta)', ...
-%!          '[R, GD, dR, dGD] = coatdelaygrad(k, d, n_a, N, Nprime, theta, pol)'};
+%!          '[R, GD, dR, dGD] = coatdelaygrad(k, d, n_a, N, Nprime, theta, pol)', ...
+%!          '[R, GD, GDD, dR, dGD, dGDD] = coatdispgrad(k, d, n_a, N, Np, Npp, theta, pol)', ...
+%!          '[nR, nGD, nGDD] = coatneedle(k, d, n_a, N, Np, Npp, theta, pol, z)'};
 %! for i = 1:numel(calls)
 %!   name = regexp(calls{i}, '(\w+)\(', 'tokens', 'once'){1};
 %!   txt = regexprep(help(name), '\s+', ' ');
@@ -22,8 +24,9 @@
 %! end
 
 %!test  # the examples of the main folder run and give full, finite results
-%! for name = {'coatrefl2', 'coatdelay2', 'coatdelay', 'coatdisp', 'coatdisp2', 'coatdelaygrad'}
-%!   clear R GD GDD dR dGD g k d;
+%! for name = {'coatrefl2', 'coatdelay2', 'coatdelay', 'coatdisp', 'coatdisp2', 'coatdelaygrad', ...
+%!             'coatdispgrad', 'coatneedle'}
+%!   clear R GD GDD dR dGD g k d needle;
 %!   eval(help_example(name{1}));
 %!   K = numel(k);  L = numel(d);
 %!   assert(isequal(size(R), [1 K]) && all(R >= 0 & R <= 1), 'R of %s', name{1});
@@ -36,6 +39,9 @@
 %!   if exist('dGD', 'var')
 %!     assert(isequal(size(dR), [L K]) && isequal(size(dGD), [L K]));
 %!     assert(isequal(size(g), [L 1]) && all(isfinite(g)));
+%!   end
+%!   if exist('needle', 'var')        # a needle function, and a depth where it is negative
+%!     assert(isequal(size(needle), [numel(z) 1]) && all(isfinite(needle)) && slope < 0);
 %!   end
 %! end
 

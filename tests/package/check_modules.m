@@ -63,7 +63,7 @@ end
 function outputs = example_outputs(module)
   eval(help_example(module));
   outputs = struct();
-  for name = {'R', 'GD', 'GDD', 'dR', 'dGD'}
+  for name = {'R', 'GD', 'GDD', 'dR', 'dGD', 'dGDD', 'nR', 'nGD', 'nGDD'}
     if exist(name{1}, 'var')
       outputs.(name{1}) = eval(name{1});
     end

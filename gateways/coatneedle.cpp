@@ -1,0 +1,38 @@
+// [nR, nGD, nGDD] = coatneedle(k, d, n_a, N, Np, Npp, theta, pol, z): exact
+// derivatives of the full-dispersion R, GD and GDD with respect to the
+// thickness of a thin layer of the other material inserted at each depth z,
+// at zero thickness. Inputs 1 to 8 as coatdispgrad; every input is checked
+// before any output is created.
+#include <vector>
+
+#include "gateways/full_dispersion_inputs.h"
+#include "needle/needle.h"
+
+void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
+{
+    const Gateway g = {"coatneedle", nlhs, plhs, nrhs, prhs};
+    requireInputCount(g, 9, "k, d, n_a, N, Np, Npp, theta, pol, z");
+    requireAtMostOutputs(g, 3);
+    const FullDispersionCall call = readFullDispersionInputs(g);
+    requireRealDouble(g, Z_IN);
+    const std::size_t P = vectorLength(g, Z_IN);
+    const double* z = mxGetPr(prhs[Z_IN]);
+    const double* d = call.grid.stack.d;
+    const std::size_t K = call.grid.stack.K, L = call.grid.stack.L;
+    const std::size_t bad = firstDepthOutside(d, L, z, P);
+    if (bad < P) {
+        double total = 0;
+        for (std::size_t j = 0; j < L; ++j) total += d[j];
+        raiseError(g, "depthOutOfRange",
+                   "Input 9 (depths z) must lie between 0 and sum(d) = %.17g um; element %zu "
+                   "is %g.",
+                   total, bad + 1, z[bad]);
+    }
+    runGuarded(g, [&] {
+        std::vector<NeedleSite> sites(P);
+        locateNeedles(d, L, z, P, sites.data());
+        const NeedleOutputs out = {createOutput(g, 0, P, K), createOutput(g, 1, P, K),
+                                   createOutput(g, 2, P, K)};
+        needleOverGrid(call.grid, call.pol, sites.data(), P, out);
+    });
+}
