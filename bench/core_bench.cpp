@@ -12,7 +12,7 @@
 #include "delay/delay.h"
 #include "delay/layer_tables.h"
 #include "dispersion/dispersion.h"
-#include "fulldispersion/full_dispersion.h"
+#include "engine/jet_engine.h"
 #include "gradient/gradient.h"
 #include "needle/needle.h"
 #include "workload.h"
@@ -116,7 +116,7 @@ void CoatdelayChecked(benchmark::State& state)
     const KernelPath path = pathOf(state);
     std::vector<double> R(K), GD(K);
     for (auto _ : state) {
-        tableDelayOverGrid(w.grid, Polarization::TE, R.data(), GD.data(), path);
+        physicalClosingDelayOverGrid(w.grid, Polarization::TE, R.data(), GD.data(), path);
         benchmark::ClobberMemory();
     }
     reportPerLayer(state, w.L());

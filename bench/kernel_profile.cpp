@@ -11,7 +11,7 @@
 #include "delay/delay.h"
 #include "delay/layer_tables.h"
 #include "dispersion/dispersion.h"
-#include "fulldispersion/full_dispersion.h"
+#include "engine/jet_engine.h"
 #include "gradient/gradient.h"
 #include "workload.h"
 
@@ -33,7 +33,7 @@ int main(int argc, char** argv)
     else if (!std::strcmp(module, "coatdelay2"))
         delayOverGrid(w.grid, Polarization::TE, R.data(), GD.data());
     else if (!std::strcmp(module, "coatdelay"))
-        tableDelayOverGrid(w.grid, Polarization::TE, R.data(), GD.data());
+        physicalClosingDelayOverGrid(w.grid, Polarization::TE, R.data(), GD.data());
     else if (!std::strcmp(module, "coatdisp"))
         dispersionOverGrid(w.grid, Polarization::TE, R.data(), GD.data(), GDD.data());
     else if (!std::strcmp(module, "coatdelaygrad"))

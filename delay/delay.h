@@ -11,10 +11,6 @@
 
 #include "stack/stack.h"
 
-// Speed of light in micrometres per femtosecond: with k in rad/um, a
-// derivative in k divided by c is a derivative in angular frequency, in fs.
-constexpr double SPEED_OF_LIGHT = 0.299792458;
-
 // Wavenumber derivatives of the normal indices and phase rates.
 template <class V>
 struct PhaseRateDerivativesOf {

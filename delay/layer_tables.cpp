@@ -2,7 +2,7 @@
 
 void bareSubstrateOverGrid(const StackGrid& grid, Polarization pol, double* R, double* GD)
 {
-    const double tau = tableWalkTau(grid);
+    const double tau = physicalClosingTau(grid);
     const double cosTheta = std::cos(grid.theta);
     const Complex zero = {0.0, 0.0};
     for (std::size_t i = 0; i < grid.K; ++i) {
@@ -20,7 +20,7 @@ struct TableDelay {
                     double* GD)
     {
         forEachDerivativeLaneGroup<V>(
-            grid, pol, tableWalkTau(grid), exitMaterialOf(grid.L),
+            grid, pol, physicalClosingTau(grid), exitMaterialOf(grid.L),
             [&](std::size_t first, std::size_t count, const auto& c, const auto& dc) {
                 const auto r = tableReflectionDerivative<typename Variant::Trig>(t, c, dc, grid.d);
                 const V Rv = reflectanceOf(r.rho);
@@ -32,7 +32,7 @@ struct TableDelay {
 
 }  // namespace
 
-void tableDelayOverGrid(const StackGrid& grid, Polarization pol, double* R, double* GD,
+void physicalClosingDelayOverGrid(const StackGrid& grid, Polarization pol, double* R, double* GD,
                         KernelPath path)
 {
     if (grid.L == 0) return bareSubstrateOverGrid(grid, pol, R, GD);

@@ -110,7 +110,7 @@ inline ReflectionDerivativeOf<V> tableReflectionDerivative(LayerTablesOf<V>& t,
 
 // Per-call set-up of the table walk: tau = (n_a sin theta)^2 once per call,
 // the exit slot evaluated with the last layer's material.
-inline double tableWalkTau(const StackGrid& grid)
+inline double physicalClosingTau(const StackGrid& grid)
 {
     return tangentialIndexSquaredOfProduct(grid.na, grid.theta);
 }
@@ -123,5 +123,5 @@ void bareSubstrateOverGrid(const StackGrid& grid, Polarization pol, double* R, d
 // obtained once for the call, sized from grid.L, and reused by every lane
 // group. With no layers the result is the bare substrate: the ambient-to-
 // substrate reflection and a group delay of zero.
-void tableDelayOverGrid(const StackGrid& grid, Polarization pol, double* R, double* GD,
+void physicalClosingDelayOverGrid(const StackGrid& grid, Polarization pol, double* R, double* GD,
                         KernelPath path = fastestKernelPath());

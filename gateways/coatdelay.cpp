@@ -18,6 +18,6 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     runGuarded(g, [&] {
         double* R = createOutput(g, 0, 1, grid.K);
         double* GD = createOutput(g, 1, 1, grid.K);
-        tableDelayOverGrid(grid, pol, R, GD);
+        physicalClosingDelayOverGrid(grid, pol, R, GD);
     });
 }

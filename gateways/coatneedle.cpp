@@ -14,8 +14,8 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     requireInputCount(g, 9, "k, d, n_a, N, Np, Npp, theta, pol, z");
     requireAtMostOutputs(g, 3);
     const FullDispersionCall call = readFullDispersionInputs(g);
-    requireRealDouble(g, Z_IN);
-    const std::size_t P = vectorLength(g, Z_IN);
+    requireRealInput(g, Z_IN);
+    const std::size_t P = vectorLength(g, Z_IN, FULL_DISPERSION_NAMES[Z_IN]);
     const double* z = mxGetPr(prhs[Z_IN]);
     const double* d = call.grid.stack.d;
     const std::size_t K = call.grid.stack.K, L = call.grid.stack.L;

@@ -6,23 +6,16 @@
 
 #include <cstddef>
 
-#include "fulldispersion/full_dispersion.h"
+#include "engine/jet_engine.h"
 #include "gateways/gateway.h"
 
 enum FullDispersionInput { K_IN, D_IN, NA_IN, N_IN, NP_IN, NPP_IN, THETA_IN, POL_IN, Z_IN };
 
-// Exactly `count` inputs, listed by `names` in the message.
-void requireInputCount(const Gateway& g, int count, const char* names);
+// Names of inputs in messages, as "wavenumbers k".
+extern const char* const FULL_DISPERSION_NAMES[];
 
-// A real, full double array.
-void requireRealDouble(const Gateway& g, int input);
-
-// The number of elements of a vector (row, column or empty); anything else
-// is an error.
-std::size_t vectorLength(const Gateway& g, int input);
-
-// Name of an input in messages, as "wavenumbers k".
-const char* inputName(int input);
+// A real, full double array ("absorbing layers are not modelled").
+void requireRealInput(const Gateway& g, int input);
 
 struct FullDispersionCall {
     FullDispersionGrid grid;

@@ -1,5 +1,6 @@
 #include "gateways/gateway.h"
 
+#include <cctype>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -33,16 +34,6 @@ void requireAtMostOutputs(const Gateway& g, int count)
                    count == 1 ? " is" : "s are", g.nlhs);
 }
 
-namespace {
-
-const char* const INPUT_NAMES_DELAY[] = {"wavenumber grid",    "thickness vector",
-                                         "ambient index",      "material triples",
-                                         "derivative triples", "angle of incidence",
-                                         "polarization selector"};
-const char* const INPUT_NAMES_REFLECTANCE[] = {"wavenumber grid", "thickness vector",
-                                               "ambient index", "material triples",
-                                               "angle of incidence"};
-
 void requireFullDouble(const Gateway& g, int input, const char* name)
 {
     const mxArray* a = g.prhs[input];
@@ -54,6 +45,68 @@ void requireFullDouble(const Gateway& g, int input, const char* name)
                    "Input %d (%s) must be a full double array; a sparse array was given.",
                    input + 1, name);
 }
+
+void requireRealDouble(const Gateway& g, int input, const char* name, const char* whyReal)
+{
+    requireFullDouble(g, input, name);
+    if (mxIsComplex(g.prhs[input]))
+        raiseError(g, "complexInput", "Input %d (%s) must be real; a complex array was given%s.",
+                   input + 1, name, whyReal);
+}
+
+void requireInputCount(const Gateway& g, int count, const char* names)
+{
+    if (g.nrhs != count)
+        raiseError(g, g.nrhs < count ? "notEnoughInputs" : "tooManyInputs",
+                   "%d inputs expected (%s); %d given.", count, names, g.nrhs);
+}
+
+namespace {
+
+bool isMatrix(const mxArray* a) { return mxGetNumberOfDimensions(a) == 2; }
+
+}  // namespace
+
+double readScalar(const Gateway& g, int input, const char* name)
+{
+    const mxArray* a = g.prhs[input];
+    if (mxGetNumberOfElements(a) != 1)
+        raiseError(g, "notScalar", "Input %d (%s) must be a scalar; %zu elements were given.",
+                   input + 1, name, mxGetNumberOfElements(a));
+    return mxGetScalar(a);
+}
+
+std::size_t vectorLength(const Gateway& g, int input, const char* name)
+{
+    const mxArray* a = g.prhs[input];
+    if (!isMatrix(a) || (mxGetM(a) > 1 && mxGetN(a) > 1))
+        raiseError(g, "badShape", "Input %d (%s) must be a vector; a %zux%zu%s array was given.",
+                   input + 1, name, mxGetM(a), mxGetN(a), isMatrix(a) ? "" : "x...");
+    return mxGetNumberOfElements(a);
+}
+
+std::size_t columnStride(const Gateway& g, int input, const char* name, std::size_t rows,
+                         std::size_t K)
+{
+    const mxArray* a = g.prhs[input];
+    const std::size_t m = mxGetM(a), n = mxGetN(a);
+    if (!isMatrix(a) || m != rows || (n != K && n != 1))
+        raiseError(g, "badShape",
+                   "Input %d (%s) must be %zux%zu (one column per wavenumber) or %zux1 (for "
+                   "all); a %zux%zu%s array was given.",
+                   input + 1, name, rows, K, rows, m, n, isMatrix(a) ? "" : "x...");
+    return n == K && K != 1 ? rows : 0;
+}
+
+namespace {
+
+const char* const INPUT_NAMES_DELAY[] = {"wavenumber grid",    "thickness vector",
+                                         "ambient index",      "material triples",
+                                         "derivative triples", "angle of incidence",
+                                         "polarization selector"};
+const char* const INPUT_NAMES_REFLECTANCE[] = {"wavenumber grid", "thickness vector",
+                                               "ambient index", "material triples",
+                                               "angle of incidence"};
 
 void requireNonEmpty(const Gateway& g, int input, const char* name)
 {
@@ -117,17 +170,36 @@ StackGrid readStackInputs(const Gateway& g, Counting counting, Derivatives deriv
     return s;
 }
 
-Polarization readSelector(const Gateway& g, int input)
+Polarization readSelector(const Gateway& g, int input, SelectorRule rule)
 {
     const mxArray* a = g.prhs[input];
-    if (!mxIsChar(a))
+    const bool strict = rule == SelectorRule::Strict;
+    if (!mxIsChar(a)) {
+        if (strict)
+            raiseError(g, "selectorNotChar",
+                       "Input %d (polarization pol) must be 'TE', 'TM', 's' or 'p'; a %s array "
+                       "was given.",
+                       input + 1, mxGetClassName(a));
         raiseError(g, "selectorNotChar",
                    "Input %d (polarization selector) must be a character array such as 'TE' "
                    "or 'TM'; a %s array was given.",
                    input + 1, mxGetClassName(a));
+    }
+    const std::size_t n = mxGetNumberOfElements(a);
     const mxChar* c = mxGetChars(a);
-    const bool tm = mxGetNumberOfElements(a) >= 2 && c[0] == 'T' && c[1] == 'M';
-    return tm ? Polarization::TM : Polarization::TE;
+    if (!strict) return n >= 2 && c[0] == 'T' && c[1] == 'M' ? Polarization::TM : Polarization::TE;
+    auto upper = [&](std::size_t i) {
+        const unsigned u = static_cast<unsigned>(c[i]);
+        return u < 128 ? std::toupper(int(u)) : 0;
+    };
+    if (n == 1 && upper(0) == 'S') return Polarization::TE;
+    if (n == 1 && upper(0) == 'P') return Polarization::TM;
+    if (n == 2 && upper(0) == 'T' && upper(1) == 'E') return Polarization::TE;
+    if (n == 2 && upper(0) == 'T' && upper(1) == 'M') return Polarization::TM;
+    raiseError(g, "badSelector",
+               "Input %d (polarization pol) must be 'TE', 'TM', 's' or 'p' (either case); "
+               "a %zu-character selector other than these was given.",
+               input + 1, n);
 }
 
 double* createOutput(const Gateway& g, int slot, std::size_t rows, std::size_t cols)

@@ -47,9 +47,32 @@ enum class Derivatives { Without, With };
 // accepted; their real part is read.
 StackGrid readStackInputs(const Gateway& g, Counting counting, Derivatives derivatives);
 
-// TM exactly when the first two characters are "TM"; anything else is TE.
-// Read in place at any length and shape; a non-character input is an error.
-Polarization readSelector(const Gateway& g, int input);
+// The checkers below name the input in their messages as "Input 3 (name)".
+
+// A full (non-sparse) double array; complex is accepted (its real part is
+// what the lax modules read).
+void requireFullDouble(const Gateway& g, int input, const char* name);
+// A full, real double array. `whyReal` ends the message for a complex one.
+void requireRealDouble(const Gateway& g, int input, const char* name, const char* whyReal);
+// Exactly `count` inputs, listed by `names` in the message.
+void requireInputCount(const Gateway& g, int count, const char* names);
+// A scalar (exactly one element).
+double readScalar(const Gateway& g, int input, const char* name);
+// The number of elements of a vector (row, column or empty); anything else
+// is an error.
+std::size_t vectorLength(const Gateway& g, int input, const char* name);
+// rows x K, or rows x 1 for every wavenumber: the stride between columns
+// (rows or 0).
+std::size_t columnStride(const Gateway& g, int input, const char* name, std::size_t rows,
+                         std::size_t K);
+
+// How a polarization selector is read.
+//   Lax:    TM exactly when the first two characters are "TM"; anything else
+//           (any length, 'p' included) is TE, as the first modules always did.
+//   Strict: 'TE' or 's', 'TM' or 'p', in either case; anything else is an error.
+// A non-character input is an error either way.
+enum class SelectorRule { Lax, Strict };
+Polarization readSelector(const Gateway& g, int input, SelectorRule rule = SelectorRule::Lax);
 
 // Creates output `slot` (0-based) as a real rows x cols double matrix when
 // the host gave that slot (it gives max(nlhs, 1)), and returns its data; null

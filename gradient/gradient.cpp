@@ -2,14 +2,14 @@
 
 namespace {
 
-struct Gradient {
+struct DelayGradient {
     template <class Variant, class V>
     static void run(const StackGrid& grid, Polarization pol, LayerTablesOf<V>& t,
                     GradientTablesOf<V>& gt, double* R, double* GD, double* dR, double* dGD)
     {
         const std::size_t L = grid.L;
         forEachDerivativeLaneGroup<V>(
-            grid, pol, tableWalkTau(grid), exitMaterialOf(L),
+            grid, pol, physicalClosingTau(grid), exitMaterialOf(L),
             [&](std::size_t first, std::size_t count, const auto& c, const auto& dc) {
                 const auto out = delayWithGradient<typename Variant::Trig>(
                     t, gt, c, dc, grid.d, dR || dGD,
@@ -38,6 +38,6 @@ void gradientOverGrid(const StackGrid& grid, Polarization pol, double* R, double
         using V = typename decltype(variant)::Lanes;
         LayerTablesOf<V> t(grid.L);
         GradientTablesOf<V> gt(gradientLayers);
-        runKernel<Gradient>(variant, grid, pol, t, gt, R, GD, dR, dGD);
+        runKernel<DelayGradient>(variant, grid, pol, t, gt, R, GD, dR, dGD);
     });
 }

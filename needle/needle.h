@@ -4,7 +4,7 @@
 //
 // A needle of material y inside layer j (material x), u behind the layer's
 // front and v in front of its back (u + v = d_j), turns the middle of
-// B_j diag(E_j) G_j (fulldispersion/full_dispersion.h) into
+// B_j diag(E_j) G_j (engine/jet_engine.h) into
 //   B_j diag(E_x(v)) M_yx diag(E_y(t)) M_xy diag(E_x(u)) G_j,
 // M_xy the interface from x into y, of ratio m, and M_yx the way back, of
 // ratio 1/m. M_yx M_xy = 1, so at t = 0 the stack is unchanged, and d/dt is
@@ -32,7 +32,7 @@
 
 #include <cstddef>
 
-#include "fulldispersion/full_dispersion.h"
+#include "engine/jet_engine.h"
 
 // Where a depth falls: the layer holding it (a depth on a boundary belongs
 // to the deeper layer, the bottom of the stack to the last layer) and its

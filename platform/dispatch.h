@@ -50,7 +50,7 @@
 #include <cstddef>
 
 #include "platform/trig.h"
-#include "stack/lanes.h"
+#include "numeric/lanes.h"
 
 enum class KernelPath {
     Portable,

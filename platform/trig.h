@@ -15,7 +15,7 @@
 #include <cmath>
 #include <cstddef>
 
-#include "stack/lanes.h"
+#include "numeric/lanes.h"
 
 // xsimd's sine and cosine of one value (platform/trig_xsimd.cpp).
 void librarySinCos(double x, double* s, double* c);

@@ -14,12 +14,11 @@
 #include <cstddef>
 
 #include "platform/dispatch.h"
-#include "stack/complex.h"
-#include "stack/lanes.h"
+#include "numeric/complex.h"
+#include "numeric/lanes.h"
+#include "geometry/geometry.h"
 
 enum Material { MATERIAL_A = 0, MATERIAL_B = 1, SUBSTRATE = 2 };
-
-enum class Polarization { TE, TM };
 
 // Interface slots: the four kinds of interface in the stack. The exit slot is
 // the one between the last layer and the substrate; most modules evaluate it
@@ -68,20 +67,6 @@ struct InterfaceCoefficientsOf {
 };
 using InterfaceCoefficients = InterfaceCoefficientsOf<double>;
 
-// Square of the tangential index, (n_a sin theta)^2, in the two roundings the
-// modules use: sin(theta) * (sin(theta) * n_a^2), and the square of the
-// product n_a sin(theta).
-inline double tangentialIndexSquared(double na, double theta)
-{
-    const double s = std::sin(theta);
-    return s * (s * (na * na));
-}
-inline double tangentialIndexSquaredOfProduct(double na, double theta)
-{
-    const double t = na * std::sin(theta);
-    return t * t;
-}
-
 // TM: ratio of the tilted admittances n^2/q of far side to incidence side;
 // TE: ratio of the admittances q of incidence side to far side.
 inline double admittanceRatio(double mu, double nu, Polarization pol)
@@ -123,7 +108,6 @@ struct RowOf {
     ComplexOf<V> a;
     ComplexOf<V> b;
 };
-using StackRow = RowOf<double>;
 
 template <class V = double>
 inline RowOf<V> identityRow()

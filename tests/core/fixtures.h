@@ -35,7 +35,7 @@ inline Outputs evaluate(Kernel kernel, const TestStack& s, double k, Polarizatio
         delayOverGrid(grid, pol, &out.R, &out.GD, path);
         break;
     case Kernel::Tables:
-        tableDelayOverGrid(grid, pol, &out.R, &out.GD, path);
+        physicalClosingDelayOverGrid(grid, pol, &out.R, &out.GD, path);
         break;
     case Kernel::Dispersion:
         dispersionOverGrid(grid, pol, &out.R, &out.GD, &out.GDD, path);

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "fixtures.h"
-#include "fulldispersion/full_dispersion.h"
+#include "engine/jet_engine.h"
 
 namespace {
 

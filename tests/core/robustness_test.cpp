@@ -42,7 +42,7 @@ GridOutputs runGrid(Kernel kernel, const TestStack& s, const std::vector<double>
         delayOverGrid(grid, pol, out.R.data(), out.GD.data());
         break;
     case Kernel::Tables:
-        tableDelayOverGrid(grid, pol, out.R.data(), out.GD.data());
+        physicalClosingDelayOverGrid(grid, pol, out.R.data(), out.GD.data());
         break;
     case Kernel::Dispersion:
         dispersionOverGrid(grid, pol, out.R.data(), out.GD.data(), out.GDD.data());

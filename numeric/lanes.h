@@ -9,26 +9,13 @@
 #include <cstddef>
 #include <cstring>
 
-#include "stack/complex.h"
+#include "numeric/complex.h"
+#include "numeric/raw_lanes.h"
 
 // N doubles with the arithmetic of each applied lane by lane. A struct with
 // its alignment fixed, so that code compiled for different instruction sets
-// agrees on where a lane vector may sit in memory.
-template <std::size_t N>
-struct RawLanes;  // a GCC/Clang vector of N doubles
-template <>
-struct RawLanes<2> {
-    typedef double type __attribute__((vector_size(16)));
-};
-template <>
-struct RawLanes<4> {
-    typedef double type __attribute__((vector_size(32)));
-};
-template <>
-struct RawLanes<8> {
-    typedef double type __attribute__((vector_size(64)));
-};
-
+// agrees on where a lane vector may sit in memory. The raw vector is the one
+// compiler-specific piece of the number types: numeric/raw_lanes.h.
 template <std::size_t N>
 struct alignas(8 * N) LanesOf {
     static constexpr std::size_t COUNT = N;

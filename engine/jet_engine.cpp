@@ -1,4 +1,4 @@
-#include "fulldispersion/full_dispersion.h"
+#include "engine/jet_engine.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 //
 // The coefficients are doubles or lanes of doubles, so one jet walk serves
 // one wavenumber or a lane group. A complex jet is ComplexOf<JetOf<V, D>>:
-// the complex helpers of stack/complex.h (add, mul, conj, ...) then apply to
+// the complex helpers of numeric/complex.h (add, mul, conj, ...) then apply to
 // it unchanged, and every product follows the Leibniz rule through the jet
 // product below. The order D is a template argument: the value alone (0), the
 // group delay (1), the dispersion (2) or higher share one code path.
@@ -13,7 +13,7 @@
 #include <cmath>
 #include <cstddef>
 
-#include "stack/complex.h"
+#include "numeric/complex.h"
 
 template <class V, int D>
 struct JetOf {

@@ -6,7 +6,7 @@
 // (h = k - k_i), in the layer phases AND in the interface coefficients
 // (through q = sqrt(n^2 - tau) and, in TM, n^2 / q); the ambient index and the
 // angle carry none. Each complex entry of the walk is a jet of order D in k
-// (fulldispersion/jet.h), so rho, rho' and rho'' are exact derivatives of the
+// (numeric/jet.h), so rho, rho' and rho'' are exact derivatives of the
 // reflection a spectrometer sees. The stack is closed physically: behind the
 // last layer with that layer's own interface to the substrate; with no layers
 // the ambient meets the substrate.
@@ -48,8 +48,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "delay/delay.h"
-#include "fulldispersion/jet.h"
+#include "numeric/jet.h"
 #include "stack/stack.h"
 
 template <class V, int D>
