@@ -12,7 +12,7 @@
 #include "delay/delay.h"
 #include "delay/layer_tables.h"
 #include "dispersion/dispersion.h"
-#include "engine/jet_engine.h"
+#include "engine/full_dispersion.h"
 #include "gradient/gradient.h"
 #include "needle/needle.h"
 #include "workload.h"
@@ -180,8 +180,8 @@ void Coatneedle(benchmark::State& state)
     for (double t : w.d) total += t;
     std::vector<double> z(P);
     for (std::size_t p = 0; p < P; ++p) z[p] = total * (double(p) + 0.5) / double(P);
-    std::vector<NeedleSite> sites(P);
-    locateNeedles(w.d.data(), w.L(), z.data(), P, sites.data());
+    std::vector<DepthSite> sites(P);
+    locateDepths(w.d.data(), w.L(), z.data(), P, sites.data());
     std::vector<double> nR(P * K), nGD(P * K), nGDD(P * K);
     for (auto _ : state) {
         needleOverGrid(grid, Polarization::TE, sites.data(), P, {nR.data(), nGD.data(), nGDD.data()},

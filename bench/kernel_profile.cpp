@@ -11,7 +11,7 @@
 #include "delay/delay.h"
 #include "delay/layer_tables.h"
 #include "dispersion/dispersion.h"
-#include "engine/jet_engine.h"
+#include "engine/full_dispersion.h"
 #include "gradient/gradient.h"
 #include "workload.h"
 

@@ -1,107 +1,191 @@
 #include "engine/jet_engine.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include "platform/dispatch.h"
+
+InterfacePlan planInterfaces(const LayeredStack& s)
+{
+    InterfacePlan plan;
+    const int ambient = int(s.M) + 1, substrate = int(s.M);
+    plan.interfaceOfLayer.resize(s.L + 1);
+    plan.thickness.assign(s.M, 0.0);
+    auto interfaceOf = [&](int near, int far) {
+        for (std::size_t f = 0; f < plan.near.size(); ++f)
+            if (plan.near[f] == near && plan.far[f] == far) return int(f);
+        plan.near.push_back(near);
+        plan.far.push_back(far);
+        for (const int x : {near, far})
+            if (std::find(plan.media.begin(), plan.media.end(), x) == plan.media.end())
+                plan.media.push_back(x);
+        return int(plan.near.size() - 1);
+    };
+    // Interfaces are found as the layers come; a stack has few distinct ones.
+    int previous = ambient;
+    for (std::size_t j = 0; j < s.L; ++j) {
+        plan.interfaceOfLayer[j] = interfaceOf(previous, s.material[j]);
+        plan.thickness[std::size_t(s.material[j])] += s.d[j];
+        previous = s.material[j];
+    }
+    plan.interfaceOfLayer[s.L] = interfaceOf(previous, substrate);
+
+    const double tau = tangentialIndexSquared(s.na, s.theta);
+    plan.lossless = true;
+    for (std::size_t i = 0; i < s.K && plan.lossless; ++i)
+        for (const int x : plan.media) {
+            if (x == ambient) continue;
+            const std::size_t m = std::size_t(x);
+            const double n = s.n.realAt(i, m);
+            if (s.n.imagAt(i, m) != 0 || s.nPrime.imagAt(i, m) != 0 ||
+                s.nSecond.imagAt(i, m) != 0 || n * n - tau <= 0) {
+                plan.lossless = false;
+                break;
+            }
+        }
+    return plan;
+}
+
 namespace {
 
-// The first `count` lanes of a per-layer value into column entries
-// out[j + L l], l = 0 .. count-1.
-template <class V>
-inline void storeColumn(double* out, std::size_t j, std::size_t L, std::size_t count, const V& v)
-{
-    for (std::size_t l = 0; l < count; ++l) out[j + L * l] = laneOf(v, l);
-}
+// What the lanes of a group give: the first `count` into their places.
+struct GroupWriter {
+    const ResponseRequest& request;
+    std::size_t L, first, count;
 
-template <class V>
-inline void storeSpectrum(const FullDispersionOutputs& out, std::size_t first, std::size_t count,
-                          const FullSpectrumOf<V>& r)
-{
-    if (out.R) storeLanes(out.R + first, count, r.R);
-    if (out.GD) storeLanes(out.GD + first, count, r.GD);
-    if (out.GDD) storeLanes(out.GDD + first, count, r.GDD);
-}
-
-// Spectra alone: the forward walk, no table kept.
-template <class Trig, class V, int D>
-void spectrumGroups(const FullDispersionGrid& grid, Polarization pol,
-                    const FullDispersionOutputs& out)
-{
-    forEachJetLaneGroup<V, D>(grid, pol, [&](std::size_t first, std::size_t count,
-                                             const InterfaceJetsOf<V, D>& jets) {
-        const JetRowOf<V, D> closing = forwardJetWalk<Trig>(
-            jets, grid.stack.d, grid.stack.L,
-            [](std::size_t, const JetRowOf<V, D>&, const ComplexJetOf<V, D>&) {});
-        storeSpectrum(out, first, count,
-                      spectrumOf<V, D>(scaleJetRowBy(closingScaleOfJets(closing), closing)));
-    });
-}
-
-// Spectra and gradients: forward sweep into the tables, then the backward
-// sweep meets them layer by layer.
-template <class Trig, class V, int D>
-void gradientGroups(const FullDispersionGrid& grid, Polarization pol,
-                    StackJetTablesOf<V, D>& t, const FullDispersionOutputs& out)
-{
-    const std::size_t L = grid.stack.L;
-    forEachJetLaneGroup<V, D>(grid, pol, [&](std::size_t first, std::size_t count,
-                                             const InterfaceJetsOf<V, D>& jets) {
-        forwardJetSweep<Trig>(t, jets, grid.stack.d);
-        const FullSpectrumOf<V> r = spectrumOf<V, D>(t.closing);
-        storeSpectrum(out, first, count, r);
-        const ComplexJetOf<V, D> inverseE = inverse(t.closing.b);
-        const ComplexJetOf<V, D> inverseF = inverse(t.closing.a);
-        const std::size_t at = L * first;
-        backwardJetSweep(t, [&](std::size_t j, const JetRowOf<V, D>&, const JetRowOf<V, D>& H) {
-            const LayerDerivativesOf<V> g =
-                layerDerivatives(H, t.layers[j].inside, jets.beta[slotOfLayer(j).material],
-                                 inverseE, inverseF, r);
-            if (out.dR) storeColumn(out.dR + at, j, L, count, g.dR);
-            if (out.dGD) storeColumn(out.dGD + at, j, L, count, g.dGD);
-            if (out.dGDD) storeColumn(out.dGDD + at, j, L, count, g.dGDD);
-        });
-    });
-}
-
-// The walks of order D, as the variants compile them.
-template <int D>
-struct Spectrum {
-    template <class Variant>
-    static void run(const FullDispersionGrid& grid, Polarization pol,
-                    const FullDispersionOutputs& out)
+    template <class V>
+    void values(const ComplexOf<V>& r, const ComplexOf<V>& t, const V* value) const
     {
-        spectrumGroups<typename Variant::Trig, typename Variant::Lanes, D>(grid, pol, out);
+        for (std::size_t l = 0; l < count; ++l) {
+            const std::size_t i = first + l;
+            if (request.r[0]) request.r[0][i] = laneOf(r.re, l);
+            if (request.r[1]) request.r[1][i] = laneOf(r.im, l);
+            if (request.t[0]) request.t[0][i] = laneOf(t.re, l);
+            if (request.t[1]) request.t[1][i] = laneOf(t.im, l);
+            for (int q = 0; q < QUANTITY_COUNT; ++q)
+                if (request.value[q]) request.value[q][i] = laneOf(value[q], l);
+        }
+    }
+
+    // Layer j's derivatives: into the gradients, and weighted into g (a zero
+    // weight adds nothing, not even a NaN).
+    template <class V>
+    void layer(std::size_t j, const V* d) const
+    {
+        for (int q = 0; q < QUANTITY_COUNT; ++q) {
+            if (request.gradient[q])
+                for (std::size_t l = 0; l < count; ++l)
+                    request.gradient[q][j + L * (first + l)] = laneOf(d[q], l);
+            if (request.g && request.weight[q])
+                for (std::size_t l = 0; l < count; ++l) {
+                    const double w = request.weight[q][request.weightStride[q] * (first + l)];
+                    if (w != 0) request.g[j] += w * laneOf(d[q], l);
+                }
+        }
     }
 };
-template <int D>
-struct Gradient {
+
+struct Wanted {
+    bool gradient[QUANTITY_COUNT];  // in a gradient or the weighted one
+    bool transmission, gradients;
+};
+
+template <class Trig, class V, int D, bool Lossless>
+void responseGroups(const LayeredStack& s, const InterfacePlan& plan, const Wanted& wanted,
+                    MediaJetsOf<V, D, Lossless>& jets, SweepTablesOf<V, D>& t,
+                    const ResponseRequest& request)
+{
+    constexpr std::size_t lanes = laneCountOf<V>;
+    for (std::size_t first = 0; first < s.K; first += lanes) {
+        const std::size_t count = s.K - first < lanes ? s.K - first : lanes;
+        fillMediaJets(jets, s, plan, first, count);
+        const GroupWriter out = {request, s.L, first, count};
+        AmplitudesOf<V, D> w;
+        if (wanted.gradients)
+            w = sweepIntoTables<Trig>(t, jets, s, plan);
+        else
+            w = sweepFromSubstrate<Trig>(jets, s, plan,
+                                         [](std::size_t, const ComplexJetOf<V, D>&,
+                                            const ComplexJetOf<V, D>&, const AmplitudesOf<V, D>&) {});
+        const ClosingOf<V, D> c = closingOf<Trig>(w, jets, wanted.transmission);
+        out.values(c.r, c.t, c.value);
+        if (!wanted.gradients) continue;
+        const AmplitudesOf<V, D> starts[2] = {c.startR, c.startT};
+        sweepFromAmbient(starts, t, jets, s, plan, wanted.transmission ? 2 : 1,
+                         [&](std::size_t j, const AmplitudesOf<V, D>(&mu)[2]) {
+                             V d[QUANTITY_COUNT];
+                             layerDerivatives(c, mu[0], wanted.transmission ? &mu[1] : nullptr,
+                                              t.layers[j].u,
+                                              jets.beta[std::size_t(s.material[j])],
+                                              wanted.gradient, d);
+                             out.layer(j, d);
+                         });
+    }
+}
+
+// The walk of order D and kind Lossless, as the variants compile it.
+template <int D, bool Lossless>
+struct Response {
     template <class Variant, class V>
-    static void run(const FullDispersionGrid& grid, Polarization pol, StackJetTablesOf<V, D>& t,
-                    const FullDispersionOutputs& out)
+    static void run(const LayeredStack& s, const InterfacePlan& plan, const Wanted& wanted,
+                    MediaJetsOf<V, D, Lossless>& jets, SweepTablesOf<V, D>& t,
+                    const ResponseRequest& request)
     {
-        gradientGroups<typename Variant::Trig>(grid, pol, t, out);
+        responseGroups<typename Variant::Trig>(s, plan, wanted, jets, t, request);
     }
 };
 
-// With a gradient the tables of order D are obtained once for the call, here
-// outside the compiled variant, and reused by every group.
-template <int D, class Variant>
-void runOrder(Variant variant, const FullDispersionGrid& grid, Polarization pol,
-              const FullDispersionOutputs& out)
+// The jets and tables of order D are obtained once for the call, here outside
+// the compiled variant, and reused by every group.
+template <int D, bool Lossless, class Variant>
+void runWalk(Variant variant, const LayeredStack& s, const InterfacePlan& plan,
+             const Wanted& wanted, const ResponseRequest& request)
 {
-    if (!(out.dR || out.dGD || out.dGDD) || grid.stack.L == 0)
-        return runKernel<Spectrum<D>>(variant, grid, pol, out);
-    StackJetTablesOf<typename Variant::Lanes, D> t(grid.stack.L);
-    runKernel<Gradient<D>>(variant, grid, pol, t, out);
+    using V = typename Variant::Lanes;
+    MediaJetsOf<V, D, Lossless> jets(s.M, plan.near.size());
+    SweepTablesOf<V, D> t(wanted.gradients ? s.L : 0, false);
+    runKernel<Response<D, Lossless>>(variant, s, plan, wanted, jets, t, request);
+}
+
+template <bool Lossless, class Variant>
+void runOrder(int order, Variant variant, const LayeredStack& s, const InterfacePlan& plan,
+              const Wanted& wanted, const ResponseRequest& request)
+{
+    switch (order) {
+    case 0: return runWalk<0, Lossless>(variant, s, plan, wanted, request);
+    case 1: return runWalk<1, Lossless>(variant, s, plan, wanted, request);
+    case 2: return runWalk<2, Lossless>(variant, s, plan, wanted, request);
+    default: return runWalk<3, Lossless>(variant, s, plan, wanted, request);
+    }
 }
 
 }  // namespace
 
-void fullDispersionOverGrid(const FullDispersionGrid& grid, Polarization pol,
-                            const FullDispersionOutputs& out, KernelPath path)
+void responseOverGrid(const LayeredStack& s, const ResponseRequest& request, WalkChoice walk,
+                      KernelPath path)
 {
-    withVariant(path, [&](auto variant) {
-        switch (jetOrderFor(out)) {
-        case 0: return runOrder<0>(variant, grid, pol, out);
-        case 1: return runOrder<1>(variant, grid, pol, out);
-        default: return runOrder<2>(variant, grid, pol, out);
+    if (s.K == 0) return;
+    Wanted wanted = {};
+    int order = 0;
+    wanted.transmission = request.t[0] || request.t[1];
+    for (int q = 0; q < QUANTITY_COUNT; ++q) {
+        const bool weighted = request.g && request.weight[q];
+        wanted.gradient[q] = request.gradient[q] || weighted;
+        if (request.value[q] || wanted.gradient[q]) {
+            order = std::max(order, jetOrderOf(q));
+            wanted.transmission = wanted.transmission || needsTransmission(q);
         }
+        wanted.gradients = wanted.gradients || wanted.gradient[q];
+    }
+    if (request.g)
+        for (std::size_t j = 0; j < s.L; ++j) request.g[j] = 0;
+    if (s.L == 0) wanted.gradients = false;
+    const InterfacePlan plan = planInterfaces(s);
+    const bool lossless = walk == WalkChoice::Lossless || plan.lossless;
+    withVariant(path, [&](auto variant) {
+        if (lossless)
+            runOrder<true>(order, variant, s, plan, wanted, request);
+        else
+            runOrder<false>(order, variant, s, plan, wanted, request);
     });
 }

@@ -1,436 +1,433 @@
-// Reflection of the physical stack with full dispersion, and its exact
-// thickness gradients, from wavenumber jets carried through a forward and a
-// backward sweep.
+// The jet engine: reflection and transmission of any layered stack with full
+// dispersion, and their exact thickness gradients, from wavenumber jets
+// carried through one sweep from the substrate to the ambient and, for
+// gradients, one back.
 //
-// Every index follows n(k) = n + n' h + n'' h^2 / 2 about each wavenumber
-// (h = k - k_i), in the layer phases AND in the interface coefficients
-// (through q = sqrt(n^2 - tau) and, in TM, n^2 / q); the ambient index and the
-// angle carry none. Each complex entry of the walk is a jet of order D in k
-// (numeric/jet.h), so rho, rho' and rho'' are exact derivatives of the
-// reflection a spectrometer sees. The stack is closed physically: behind the
-// last layer with that layer's own interface to the substrate; with no layers
-// the ambient meets the substrate.
+// Fields go as exp(-i omega t). In a medium of index n the normal index is
+// q = sqrt(n^2 - tau), tau = (n_a sin theta)^2, on the branch Im q >= 0 (a
+// wave that decays or leaves), so absorbing, evanescent and metallic layers
+// and substrates are all modelled. The tangential field (TE: E; TM: H) is
+// U e^(i beta z) + W e^(-i beta z) in a layer, beta = k q, with the
+// admittance Y = q (TE) or q / n^2 (TM) relating the other tangential
+// component to U - W. Every index follows n(k) = n + n' h + n'' h^2 / 2 about
+// each wavenumber (h = k - k_i), in the phases and in every admittance; the
+// ambient and the angle carry none. Each complex quantity is a jet in k
+// (numeric/jet.h), so r' and r'' are exact derivatives.
 //
-// Matrices, in the compact lossless form of stack/stack.h (a first row (a, b)
-// stands for [[a, b], [conj b, conj a]]; this holds for jets too, since it
-// holds at every real k):
-//   interface into layer j:  M_j = (1/2) [[1 + m, 1 - m], [1 - m, 1 + m]],
-//                             m the admittance ratio of that interface;
-//   phase of layer j:        diag(E_j, conj E_j), E_j = exp(-i delta_j(k)),
-//                             delta_j = beta(k) d_j, beta = q(k) k;
-//   whole stack:             M_exit E_(L-1) M_(L-1) ... E_0 M_0, first row (f, e);
-//   rho = -e / f.
+// Matrices acting on the amplitudes (U, W):
+//   interface into a medium of admittance Y_far from one of Y_near:
+//     D(m) = (1/2) [[1 + m, 1 - m], [1 - m, 1 + m]],  m = Y_far / Y_near,
+//     giving the near side's amplitudes from the far side's;
+//   layer j: diag(e^(-i beta d), e^(i beta d)) = e^(-i beta d) S_j,
+//     S_j = diag(1, E_j),  E_j = e^(2 i beta_j d_j),  |E_j| <= 1.
+// The stack maps the substrate's (t, 0) to the ambient's (1, r):
+//   w = D_0 S_0 D_1 S_1 ... S_(L-1) D_exit (1, 0)^T,
+//   r = w_2 / w_1,  t = e^(i Phi) / w_1,  Phi = sum over layers of beta_j d_j,
+// the dropped factors e^(-i beta d) returning in t alone. Carrying S_j
+// rather than the full layer matrix keeps every step bounded: a thick metal
+// or evanescent layer makes E_j small, never anything large.
 //
-// Per-layer tables, for every layer j (0-based, layer 0 next to the ambient):
-//   inside[j]  G_j: first row of M_j E_(j-1) M_(j-1) ... E_0 M_0, the product
-//              from the ambient up to just inside layer j (after its entrance
-//              interface, before its phase). G_0 = first row of M_0.
-//   phase[j]   E_j.
-//   behind[j]  B_j: first row of M_exit E_(L-1) M_(L-1) ... E_(j+1) M_(j+1), the
-//              product from just inside layer j (after its phase, before its
-//              exit interface) to the substrate, times the closing scale s.
-//              B_(L-1) = s times the first row of M_exit.
-// so that for every j the scaled closing row is
-//   s (f, e) = join(B_j, E_j G_j),  join((p, t), (a, b)) = (p a + t conj b, p b + t conj a),
-// the first row of [[p, t], [conj t, conj p]] [[a, b], [conj b, conj a]]. The
-// closing scale s is the power of two that brings f's value into range (1
-// unless the rows have grown past 2^64); rho, its k-derivatives and every
-// ratio taken below are unchanged by it.
+// The sweep from the substrate (w^(L) = D_exit (1, 0)^T, then
+// w^(j) = D_j S_j w^(j+1)) keeps, per layer j,
+//   E_j and u_j = E_j w_2^(j+1)   (the tables of a gradient),
+//   w^(j+1)                       (also, for needles and fields).
+// The thickness derivative of w is A_j (0, 2 i beta_j u_j)^T, with
+// A_j = D_0 S_0 ... S_(j-1) D_j the product from the ambient to layer j, so
+// with the adjoint rows mu_j = c A_j, carried from the ambient to the
+// substrate (mu_0 = c D_0, mu_(j+1) = mu_j S_j D_(j+1)),
+//   dr/dd_j = 2 i beta_j (mu_j)_2 u_j,          c = (-r / w_1, 1 / w_1),
+//   d log t/dd_j = i beta_j - 2 i beta_j (nu_j)_2 u_j,   c = (1 / w_1, 0),
+// each a jet in k: finite where r = 0, and for a layer of zero thickness.
 //
-// A layer of another material inserted inside layer j, at distance z behind
-// its front, changes only the middle of B_j diag(E_j) G_j:
-//   B_j diag(E_j(d_j - z)) M_back diag(E_needle) M_front diag(E_j(z)) G_j,
-// with E(x) = exp(-i beta x) of the layer's material (propagationJet of the
-// jet beta x) and the interface jets below; everything outside layer j is in
-// the tables.
+// Lossless stacks (every index real and every medium propagating at the
+// angle) take the same walk with real admittance ratios and phases, which
+// costs about half: the engine's compact form.
 #pragma once
 
 #include <cstddef>
+#include <type_traits>
 #include <vector>
 
+#include "geometry/layered_stack.h"
 #include "numeric/jet.h"
-#include "stack/stack.h"
+#include "numeric/lanes.h"
+#include "platform/dispatch.h"
 
+// A pair of amplitudes (U, W), or an adjoint row: two complex jets.
 template <class V, int D>
-using ComplexJetOf = ComplexOf<JetOf<V, D>>;
-template <class V, int D>
-using JetRowOf = RowOf<JetOf<V, D>>;
-
-// The interfaces a physical stack or one with a layer inserted may hold. The
-// first three are numbered as the slots of stack/stack.h, so that the slot
-// forEachLayer gives for layer j names its entrance interface.
-enum InterfaceKind {
-    AMBIENT_TO_A = SLOT_AMBIENT_A,
-    A_TO_B = SLOT_A_B,
-    B_TO_A = SLOT_B_A,
-    A_TO_SUBSTRATE,
-    B_TO_SUBSTRATE,
-    AMBIENT_TO_SUBSTRATE,
-    INTERFACE_KINDS
+struct AmplitudesOf {
+    ComplexJetOf<V, D> u, w;
 };
 
-// The interface behind the last of L layers.
-inline int exitInterfaceOf(std::size_t L)
+// Real (lossless) or complex admittances, ratios and phase rates.
+template <class V, int D, bool Lossless>
+using MediumJetOf = std::conditional_t<Lossless, JetOf<V, D>, ComplexJetOf<V, D>>;
+
+// D(m) x for a column x, and x^T D(m) for a row (D is symmetric):
+// (p + s, p - s), p = (x_1 + x_2) / 2, s = m (x_1 - x_2) / 2.
+template <class V, int D, class M>
+inline AmplitudesOf<V, D> throughInterface(const AmplitudesOf<V, D>& x, const M& halfM)
 {
-    if (L == 0) return AMBIENT_TO_SUBSTRATE;
-    return L % 2 ? A_TO_SUBSTRATE : B_TO_SUBSTRATE;
+    const ComplexJetOf<V, D> p = 0.5 * (x.u + x.w);
+    const ComplexJetOf<V, D> s = halfM * (x.u - x.w);
+    return {p + s, p - s};
 }
 
-// Everything one wavenumber (or lane group) needs before the sweeps.
-template <class V, int D>
-struct InterfaceJetsOf {
-    JetOf<V, D> halfRatio[INTERFACE_KINDS];  // m / 2 of each interface
-    JetOf<V, D> beta[2];                     // phase rates q k of A and B, per unit thickness
+// The interfaces a call meets, numbered once per call: for each layer j the
+// one in front of it, then the exit; each a pair of media (near, far), with
+// the ambient as medium M + 1.
+struct InterfacePlan {
+    std::vector<int> near, far;        // per distinct interface
+    std::vector<int> interfaceOfLayer; // L + 1 entries: layers, then the exit
+    std::vector<int> media;            // the media any interface touches
+    std::vector<double> thickness;     // total thickness of each material (for Phi)
+    bool lossless;                     // every index real, every medium propagating
 };
-using InterfaceJets2 = InterfaceJetsOf<double, 2>;
 
-// Index jets of one material: n, n' and n''/2 (n'' may be absent: zero).
-template <int D>
-inline JetOf<double, D> indexJet(double n, double nPrime, double nSecond)
+// Numbers the interfaces of the stack and decides whether the lossless walk
+// holds for every wavenumber: every index of a medium taking part real, with
+// n^2 > tau (NaN counts as lossless: it reaches its wavenumber either way).
+InterfacePlan planInterfaces(const LayeredStack& s);
+
+// Everything one lane group needs before the sweeps: per medium (M + 2 slots,
+// filled for the media of the plan) the phase rate beta = k q and the
+// admittance, and per interface m/2.
+template <class V, int D, bool Lossless>
+struct MediaJetsOf {
+    using Medium = MediumJetOf<V, D, Lossless>;
+    std::vector<Medium> beta, admittance, halfRatio;
+    Medium phaseSum;  // Phi = sum over materials of beta x thickness
+    V ambientAdmittance, substrateAdmittanceRe;
+
+    MediaJetsOf(std::size_t M, std::size_t interfaces)
+        : beta(M + 2), admittance(M + 2), halfRatio(interfaces)
+    {
+    }
+};
+
+// A real jet as a medium's jet of either kind.
+template <bool Lossless, class V, int D>
+inline MediumJetOf<V, D, Lossless> asMedium(const JetOf<V, D>& x)
 {
-    JetOf<double, D> j = constantJet<double, D>(n);
-    if constexpr (D >= 1) j.c[1] = nPrime;
-    if constexpr (D >= 2) j.c[2] = nSecond / 2;
+    if constexpr (Lossless)
+        return x;
+    else
+        return {x, constantJet<V, D>(V{})};
+}
+
+// Index jet of medium x at wavenumber i: n + n' h + (n''/2) h^2, real part or
+// complex.
+template <int D>
+inline JetOf<double, D> realIndexJet(const LayeredStack& s, std::size_t i, std::size_t x)
+{
+    JetOf<double, D> j = constantJet<double, D>(s.n.realAt(i, x));
+    if constexpr (D >= 1) j.c[1] = s.nPrime.realAt(i, x);
+    if constexpr (D >= 2) j.c[2] = s.nSecond.realAt(i, x) / 2;
     return j;
 }
-
-// The jets of one wavenumber from the index triples (n_A, n_B, n_S), their
-// k-derivatives and second derivatives (nSecond may be null: zero).
-// TE: m = q_in / q_far; TM: m = (q_in / q_far) (n_far / n_in)^2. A material
-// with n^2 < tau gives NaN jets, and NaN reaches that wavenumber only.
 template <int D>
-inline InterfaceJetsOf<double, D> interfaceJets(const double n[3], const double nPrime[3],
-                                                const double* nSecond, double na, double tau,
-                                                double cosTheta, double k, Polarization pol)
+inline ComplexJetOf<double, D> complexIndexJet(const LayeredStack& s, std::size_t i, std::size_t x)
 {
-    JetOf<double, D> index[4], normal[4];  // A, B, substrate, ambient
-    for (int x = 0; x < 3; ++x) {
-        index[x] = indexJet<D>(n[x], nPrime[x], nSecond ? nSecond[x] : 0.0);
-        normal[x] = squareRoot(index[x] * index[x] - constantJet<double, D>(tau));
-    }
-    index[3] = constantJet<double, D>(na);
-    normal[3] = constantJet<double, D>(na * cosTheta);
-    const int ambient = 3;
-    const int sides[INTERFACE_KINDS][2] = {
-        {ambient, MATERIAL_A},   {MATERIAL_A, MATERIAL_B}, {MATERIAL_B, MATERIAL_A},
-        {MATERIAL_A, SUBSTRATE}, {MATERIAL_B, SUBSTRATE},  {ambient, SUBSTRATE}};
-    InterfaceJetsOf<double, D> jets;
-    for (int s = 0; s < INTERFACE_KINDS; ++s) {
-        const int in = sides[s][0], far = sides[s][1];
-        JetOf<double, D> m = normal[in] / normal[far];
-        if (pol == Polarization::TM) {
-            const JetOf<double, D> nu = index[far] / index[in];
-            m = m * (nu * nu);
-        }
-        jets.halfRatio[s] = scaleJet(0.5, m);
-    }
-    const JetOf<double, D> kJet = variableJet<double, D>(k);
-    for (int x = 0; x < 2; ++x) jets.beta[x] = normal[x] * kJet;
-    return jets;
+    JetOf<double, D> im = constantJet<double, D>(s.n.imagAt(i, x));
+    if constexpr (D >= 1) im.c[1] = s.nPrime.imagAt(i, x);
+    if constexpr (D >= 2) im.c[2] = s.nSecond.imagAt(i, x) / 2;
+    return {realIndexJet<D>(s, i, x), im};
 }
 
 template <class V, int D>
-inline void setLane(JetOf<V, D>& j, std::size_t l, const JetOf<double, D>& s)
+inline void setLane(JetOf<V, D>& j, std::size_t l, const JetOf<double, D>& x)
 {
-    for (int n = 0; n <= D; ++n) setLane(j.c[n], l, s.c[n]);
+    for (int n = 0; n <= D; ++n) setLane(j.c[n], l, x.c[n]);
 }
 template <class V, int D>
-inline void setLane(InterfaceJetsOf<V, D>& j, std::size_t l, const InterfaceJetsOf<double, D>& s)
+inline void setLane(ComplexJetOf<V, D>& j, std::size_t l, const ComplexJetOf<double, D>& x)
 {
-    for (int x = 0; x < INTERFACE_KINDS; ++x) setLane(j.halfRatio[x], l, s.halfRatio[x]);
-    for (int x = 0; x < 2; ++x) setLane(j.beta[x], l, s.beta[x]);
+    setLane(j.re, l, x.re);
+    setLane(j.im, l, x.im);
 }
 
-// The inputs of one call. Each of n, nPrime, nSecond holds a triple per
-// wavenumber (stride 3) or one triple for all (stride 0); nSecond may be null
-// (zero second derivatives).
-struct FullDispersionGrid {
-    StackGrid stack;  // its n and nPrime are read with the strides below
-    const double* nSecond;
-    std::size_t nStride, nPrimeStride, nSecondStride;
-};
-
-// Runs perGroup(first, count, jets) for consecutive groups of as many
-// wavenumbers as V carries; the lanes of a last, short group repeat its last
-// wavenumber, and their results are dropped.
-template <class V, int D, class PerGroup>
-inline void forEachJetLaneGroup(const FullDispersionGrid& grid, Polarization pol,
-                                PerGroup&& perGroup)
+// Fills the media jets of the lanes of one group: lane l holds wavenumber
+// first + min(l, count - 1) (a short last group repeats its last wavenumber).
+// The lossless walk takes q = sqrt(n^2 - tau) real (NaN beyond the critical
+// angle); the other the decaying root. Then beta = q k and Y = q or q / n^2.
+template <class V, int D, bool Lossless>
+inline void fillMediaJets(MediaJetsOf<V, D, Lossless>& jets, const LayeredStack& s,
+                          const InterfacePlan& plan, std::size_t first, std::size_t count)
 {
+    using Medium = MediumJetOf<V, D, Lossless>;
     constexpr std::size_t lanes = laneCountOf<V>;
-    const StackGrid& s = grid.stack;
     const double tau = tangentialIndexSquared(s.na, s.theta);
-    const double cosTheta = std::cos(s.theta);
-    for (std::size_t first = 0; first < s.K; first += lanes) {
-        const std::size_t count = s.K - first < lanes ? s.K - first : lanes;
-        InterfaceJetsOf<V, D> jets;
+    const double ambientY =
+        s.pol == Polarization::TM ? s.na * std::cos(s.theta) / (s.na * s.na) : s.na * std::cos(s.theta);
+    V kLanes{};
+    for (std::size_t l = 0; l < lanes; ++l) setLane(kLanes, l, s.k[first + (l < count ? l : count - 1)]);
+    jets.ambientAdmittance = V{} + ambientY;
+    const JetOf<V, D> kJet = variableJet<V, D>(kLanes);
+    for (const int x : plan.media) {
+        if (x == int(s.M) + 1) {
+            jets.admittance[x] = asMedium<Lossless>(constantJet<V, D>(V{} + ambientY));
+            continue;
+        }
+        Medium index;
         for (std::size_t l = 0; l < lanes; ++l) {
             const std::size_t i = first + (l < count ? l : count - 1);
-            setLane(jets, l,
-                    interfaceJets<D>(s.n + grid.nStride * i, s.nPrime + grid.nPrimeStride * i,
-                                     grid.nSecond ? grid.nSecond + grid.nSecondStride * i : nullptr,
-                                     s.na, tau, cosTheta, s.k[i], pol));
+            if constexpr (Lossless)
+                setLane(index, l, realIndexJet<D>(s, i, std::size_t(x)));
+            else
+                setLane(index, l, complexIndexJet<D>(s, i, std::size_t(x)));
         }
-        perGroup(first, count, jets);
+        const Medium square = index * index;
+        Medium q;
+        if constexpr (Lossless)
+            q = sqrt(square - constantJet<V, D>(V{} + tau));
+        else
+            q = decayingRoot(square - asMedium<false>(constantJet<V, D>(V{} + tau)));
+        jets.beta[x] = q * kJet;
+        jets.admittance[x] = s.pol == Polarization::TM ? q / square : q;
     }
+    for (std::size_t f = 0; f < plan.near.size(); ++f)
+        jets.halfRatio[f] = 0.5 * (jets.admittance[plan.far[f]] / jets.admittance[plan.near[f]]);
+    Medium phi{};
+    for (std::size_t x = 0; x < s.M; ++x)
+        if (plan.thickness[x] != 0) phi = phi + plan.thickness[x] * jets.beta[x];
+    jets.phaseSum = phi;
+    const Medium& ys = jets.admittance[s.M];
+    if constexpr (Lossless)
+        jets.substrateAdmittanceRe = ys.c[0];
+    else
+        jets.substrateAdmittanceRe = ys.re.c[0];
 }
 
-// The interface step M S of a row S = (a, b), with mh = m/2:
-// (u + v, conj(u - v)), u = (a + conj b)/2, v = mh (a - conj b).
+// A medium's jet as a complex jet.
 template <class V, int D>
-inline JetRowOf<V, D> enterInterface(const JetRowOf<V, D>& s, const JetOf<V, D>& mh)
+inline ComplexJetOf<V, D> asComplexJet(const JetOf<V, D>& x)
 {
-    const ComplexJetOf<V, D> cb = conj(s.b);
-    const ComplexJetOf<V, D> u = scaleComplexJetBy(0.5, add(s.a, cb));
-    const ComplexJetOf<V, D> v = scaleComplexJet(mh, sub(s.a, cb));
-    return {add(u, v), conj(sub(u, v))};
+    return {x, constantJet<V, D>(V{})};
 }
-
-// The first row of C M for a row C = (p, t) of a substrate-side product:
-// (u + v, u - v), u = (p + t)/2, v = mh (p - t).
 template <class V, int D>
-inline JetRowOf<V, D> leaveInterface(const JetRowOf<V, D>& c, const JetOf<V, D>& mh)
+inline const ComplexJetOf<V, D>& asComplexJet(const ComplexJetOf<V, D>& x)
 {
-    const ComplexJetOf<V, D> u = scaleComplexJetBy(0.5, add(c.a, c.b));
-    const ComplexJetOf<V, D> v = scaleComplexJet(mh, sub(c.a, c.b));
-    return {add(u, v), sub(u, v)};
+    return x;
 }
 
-// Both entries times a real factor that does not depend on k.
-template <class V, int D>
-inline JetRowOf<V, D> scaleJetRowBy(const V& s, const JetRowOf<V, D>& x)
-{
-    return {scaleComplexJetBy(s, x.a), scaleComplexJetBy(s, x.b)};
-}
-
-// The first row of the identity, the product of no layers.
-template <class V, int D>
-inline JetRowOf<V, D> identityJetRow()
-{
-    const JetOf<V, D> zero = constantJet<V, D>(V{});
-    return {{constantJet<V, D>(V{} + 1.0), zero}, {zero, zero}};
-}
-
-// The row with the closing first row of an interface alone: (1/2 + mh, 1/2 - mh).
-template <class V, int D>
-inline JetRowOf<V, D> interfaceRow(const JetOf<V, D>& mh)
-{
-    const JetOf<V, D> half = constantJet<V, D>(V{} + 0.5);
-    const JetOf<V, D> zero = constantJet<V, D>(V{});
-    return {{half + mh, zero}, {half - mh, zero}};
-}
-
-template <class V, int D>
-struct LayerJetsOf {
-    JetRowOf<V, D> inside;      // G_j
-    ComplexJetOf<V, D> phase;   // E_j
-    JetRowOf<V, D> behind;      // B_j (scaled); filled only when asked for
-};
-
-// The tables of one lane group: sized once per call, rewritten by every group.
-template <class V, int D>
-struct StackJetTablesOf {
-    std::vector<LayerJetsOf<V, D>> layers;
-    InterfaceJetsOf<V, D> interfaces;
-    JetRowOf<V, D> closing;  // s (f, e)
-    V scale;                 // s
-
-    explicit StackJetTablesOf(std::size_t L) : layers(L) {}
-    std::size_t layerCount() const { return layers.size(); }
-};
-
-// The product from the ambient through the exit interface, unscaled:
-// onLayer(j, G_j, E_j) sees every layer. Works for L = 0 (the ambient-to-
-// substrate interface alone).
-template <class Trig, class V, int D, class OnLayer>
-inline JetRowOf<V, D> forwardJetWalk(const InterfaceJetsOf<V, D>& jets, const double* d,
-                                     std::size_t L, OnLayer&& onLayer)
-{
-    JetRowOf<V, D> row = identityJetRow<V, D>();
-    forEachLayer(L, [&](std::size_t j, int slot, int material) {
-        const JetRowOf<V, D> inside = enterInterface(row, jets.halfRatio[slot]);
-        const ComplexJetOf<V, D> phase =
-            propagationJet<Trig>(scaleJet(d[j], jets.beta[material]));
-        onLayer(j, inside, phase);
-        row = scaleRow(phase, inside);
-    });
-    return enterInterface(row, jets.halfRatio[exitInterfaceOf(L)]);
-}
-
-// The power of two that brings the closing row's value of f into range.
-template <class V, int D>
-inline V closingScaleOfJets(const JetRowOf<V, D>& closing)
-{
-    return closingScaleOf(coefficient(closing.a, 0));
-}
-
-// Forward sweep: inside[j] and phase[j] of every layer, then the scaled
-// closing row.
+// exp(i phi) of a medium's phase jet: unit modulus when it is real.
 template <class Trig, class V, int D>
-inline void forwardJetSweep(StackJetTablesOf<V, D>& t, const InterfaceJetsOf<V, D>& jets,
-                            const double* d)
+inline ComplexJetOf<V, D> phaseFactor(const JetOf<V, D>& phi)
 {
-    t.interfaces = jets;
-    const JetRowOf<V, D> closing = forwardJetWalk<Trig>(
-        jets, d, t.layerCount(),
-        [&](std::size_t j, const JetRowOf<V, D>& inside, const ComplexJetOf<V, D>& phase) {
-            t.layers[j].inside = inside;
-            t.layers[j].phase = phase;
-        });
-    t.scale = closingScaleOfJets(closing);
-    t.closing = scaleJetRowBy(t.scale, closing);
+    return expI<Trig>(phi);
 }
-
-// Backward sweep from the exit interface to layer 0: onLayer(j, B_j, H_j) for
-// j = L-1 down to 0, with H_j = B_j diag(E_j, conj E_j) = (p E_j, t conj E_j),
-// the product from just in front of layer j's phase to the substrate. L >= 0.
-template <class V, int D, class OnLayer>
-inline void backwardJetSweep(const StackJetTablesOf<V, D>& t, OnLayer&& onLayer)
-{
-    const std::size_t L = t.layerCount();
-    const JetRowOf<V, D> exitRow = interfaceRow(t.interfaces.halfRatio[exitInterfaceOf(L)]);
-    JetRowOf<V, D> B = scaleJetRowBy(t.scale, exitRow);
-    for (std::size_t j = L; j-- > 0;) {
-        const ComplexJetOf<V, D>& E = t.layers[j].phase;
-        const JetRowOf<V, D> H = {mul(B.a, E), mul(B.b, conj(E))};
-        onLayer(j, static_cast<const JetRowOf<V, D>&>(B), H);
-        if (j > 0) B = leaveInterface(H, t.interfaces.halfRatio[slotOfLayer(j).slot]);
-    }
-}
-
-// Both sweeps over one lane group's jets: every table entry, inside, phase and
-// behind, of every layer, and the closing row. For modules that need the
-// products on both sides of any depth of the stack.
 template <class Trig, class V, int D>
-inline void fillStackJetTables(StackJetTablesOf<V, D>& t, const InterfaceJetsOf<V, D>& jets,
-                               const double* d)
+inline ComplexJetOf<V, D> phaseFactor(const ComplexJetOf<V, D>& phi)
 {
-    forwardJetSweep<Trig>(t, jets, d);
-    backwardJetSweep(t, [&](std::size_t j, const JetRowOf<V, D>& B, const JetRowOf<V, D>&) {
-        t.layers[j].behind = B;
-    });
+    return expI<Trig>(phi);
 }
 
-// Every table of every lane group in turn: perGroup(first, count, t) with t
-// filled for wavenumbers first .. first + count - 1 by both sweeps (the lanes
-// of a last, short group repeat its last wavenumber). `t` is sized once for
-// the call, with grid.stack.L layers.
-template <class Trig, class V, int D, class PerGroup>
-inline void forEachStackJetTableGroup(const FullDispersionGrid& grid, Polarization pol,
-                                      StackJetTablesOf<V, D>& t, PerGroup&& perGroup)
-{
-    forEachJetLaneGroup<V, D>(grid, pol, [&](std::size_t first, std::size_t count,
-                                             const InterfaceJetsOf<V, D>& jets) {
-        fillStackJetTables<Trig>(t, jets, grid.stack.d);
-        perGroup(first, count, static_cast<const StackJetTablesOf<V, D>&>(t));
-    });
-}
-
-// R, GD (fs) and GDD (fs^2) of a scaled closing row (f, e), from the log-
-// derivatives of e and f: arg rho = arg(-e) - arg f, so
-//   GD  = Im(e_1/e_0 - f_1/f_0) / c,
-//   GDD = Im[(2 e_2/e_0 - (e_1/e_0)^2) - (2 f_2/f_0 - (f_1/f_0)^2)] / c^2,
-// i.e. Im(rho'/rho) / c and Im(rho''/rho - (rho'/rho)^2) / c^2.
-template <class V>
-struct FullSpectrumOf {
-    ComplexOf<V> rho;
-    V R, GD, GDD;
-    ComplexOf<V> inverseE0, inverseF0;  // 1/e_0, 1/f_0 of the scaled row
+// Per-layer entries of one lane group: E_j and u_j = E_j w_2^(j+1).
+template <class V, int D>
+struct LayerEntryOf {
+    ComplexJetOf<V, D> E, u;
 };
 
+// The tables of one lane group: sized once per call, rewritten by every
+// group. `behind` (w^(j+1) of every layer) is sized only when asked for.
 template <class V, int D>
-inline FullSpectrumOf<V> spectrumOf(const JetRowOf<V, D>& closing)
+struct SweepTablesOf {
+    std::vector<LayerEntryOf<V, D>> layers;
+    std::vector<AmplitudesOf<V, D>> behind;
+
+    SweepTablesOf(std::size_t L, bool keepBehind) : layers(L), behind(keepBehind ? L : 0) {}
+};
+
+// The sweep from the substrate to the ambient: w of the whole stack,
+// unscaled; onLayer(j, E_j, u_j, w^(j+1)) sees every layer, deepest first.
+template <class Trig, class V, int D, bool Lossless, class OnLayer>
+inline AmplitudesOf<V, D> sweepFromSubstrate(const MediaJetsOf<V, D, Lossless>& jets,
+                                             const LayeredStack& s, const InterfacePlan& plan,
+                                             OnLayer&& onLayer)
 {
-    const ComplexOf<V> f0 = coefficient(closing.a, 0), e0 = coefficient(closing.b, 0);
-    FullSpectrumOf<V> out;
-    out.rho = divide(neg(e0), f0);
-    out.R = reflectanceOf(out.rho);
-    const V fn = norm2(f0), en = norm2(e0);
-    out.inverseF0 = {f0.re / fn, -f0.im / fn};
-    out.inverseE0 = {e0.re / en, -e0.im / en};
-    out.GD = V{};
-    out.GDD = V{};
-    if constexpr (D >= 1) {
-        const ComplexOf<V> le = mul(coefficient(closing.b, 1), out.inverseE0);
-        const ComplexOf<V> lf = mul(coefficient(closing.a, 1), out.inverseF0);
-        out.GD = (le.im - lf.im) / SPEED_OF_LIGHT;
-        if constexpr (D >= 2) {
-            const ComplexOf<V> se = mul(coefficient(closing.b, 2), out.inverseE0);
-            const ComplexOf<V> sf = mul(coefficient(closing.a, 2), out.inverseF0);
-            const V curvature = (2.0 * se.im - 2.0 * (le.re * le.im)) -
-                                (2.0 * sf.im - 2.0 * (lf.re * lf.im));
-            out.GDD = curvature / (SPEED_OF_LIGHT * SPEED_OF_LIGHT);
+    const ComplexJetOf<V, D> exitHalf = asComplexJet(jets.halfRatio[plan.interfaceOfLayer[s.L]]);
+    const ComplexJetOf<V, D> half = asComplexJet(constantJet<V, D>(V{} + 0.5));
+    AmplitudesOf<V, D> w = {half + exitHalf, half - exitHalf};
+    for (std::size_t j = s.L; j-- > 0;) {
+        const ComplexJetOf<V, D> E =
+            phaseFactor<Trig>((2.0 * s.d[j]) * jets.beta[std::size_t(s.material[j])]);
+        const ComplexJetOf<V, D> u = E * w.w;
+        onLayer(j, E, u, static_cast<const AmplitudesOf<V, D>&>(w));
+        w = throughInterface(AmplitudesOf<V, D>{w.u, u}, jets.halfRatio[plan.interfaceOfLayer[j]]);
+    }
+    return w;
+}
+
+// The forward sweep into the tables.
+template <class Trig, class V, int D, bool Lossless>
+inline AmplitudesOf<V, D> sweepIntoTables(SweepTablesOf<V, D>& t,
+                                          const MediaJetsOf<V, D, Lossless>& jets,
+                                          const LayeredStack& s, const InterfacePlan& plan)
+{
+    const bool keepBehind = !t.behind.empty();
+    return sweepFromSubstrate<Trig>(jets, s, plan,
+                                    [&](std::size_t j, const ComplexJetOf<V, D>& E,
+                                        const ComplexJetOf<V, D>& u, const AmplitudesOf<V, D>& w) {
+                                        t.layers[j] = {E, u};
+                                        if (keepBehind) t.behind[j] = w;
+                                    });
+}
+
+// The adjoint rows mu_j = c A_j from the ambient to the substrate, any number
+// of them at once (one per start row c): onLayer(j, mu) with mu[a] the row of
+// c[a] just inside layer j, in front of its phase.
+template <std::size_t Rows, class V, int D, bool Lossless, class OnLayer>
+inline void sweepFromAmbient(const AmplitudesOf<V, D> (&c)[Rows], const SweepTablesOf<V, D>& t,
+                             const MediaJetsOf<V, D, Lossless>& jets, const LayeredStack& s,
+                             const InterfacePlan& plan, std::size_t rows, OnLayer&& onLayer)
+{
+    AmplitudesOf<V, D> mu[Rows];
+    for (std::size_t a = 0; a < rows; ++a)
+        mu[a] = throughInterface(c[a], jets.halfRatio[plan.interfaceOfLayer[0]]);
+    for (std::size_t j = 0; j < s.L; ++j) {
+        onLayer(j, static_cast<const AmplitudesOf<V, D>(&)[Rows]>(mu));
+        if (j + 1 == s.L) break;
+        const auto& halfM = jets.halfRatio[plan.interfaceOfLayer[j + 1]];
+        for (std::size_t a = 0; a < rows; ++a) {
+            mu[a].w = mu[a].w * t.layers[j].E;
+            mu[a] = throughInterface(mu[a], halfM);
         }
     }
-    return out;
 }
 
-// Thickness derivatives at one layer.
-template <class V>
-struct LayerDerivativesOf {
-    V dR, dGD, dGDD;
+// The quantities a call may ask for, each real and per wavenumber: the power
+// reflectance, transmittance and absorptance, and d/domega, d2/domega2,
+// d3/domega3 of arg r and of arg t (fs, fs^2, fs^3).
+enum Quantity {
+    QUANTITY_R,
+    QUANTITY_T,
+    QUANTITY_A,
+    QUANTITY_GD,
+    QUANTITY_GDD,
+    QUANTITY_TOD,
+    QUANTITY_GDT,
+    QUANTITY_GDDT,
+    QUANTITY_TODT,
+    QUANTITY_COUNT
 };
 
-// The thickness derivatives of layer j from H_j (column in front of its
-// phase), G_j (row just inside it) and the closing row. d/d(d_j) of
-// diag(E_j, conj E_j) is -i beta diag(E_j, -conj E_j), so
-//   d(f, e)/d(d_j) = -i beta (P a - T conj b, P b - T conj a) = -i beta (Df, De),
-// (P, T) = H_j, (a, b) = G_j: finite for d_j = 0 too. With the inverse jets
-// 1/e and 1/f of the closing row,
-//   lambda = d(log rho)/d(d_j) = -i beta Y,  Y = De/e - Df/f,
-// as a jet in k: dGD = Im(lambda_1)/c, dGDD = 2 Im(lambda_2)/c^2, and
-// dR = 2 Re(conj(rho) d rho), d rho = i beta_0 (De_0 + rho Df_0) / f_0, which
-// stays 0 where rho = 0.
-template <class V, int D>
-inline LayerDerivativesOf<V> layerDerivatives(const JetRowOf<V, D>& H, const JetRowOf<V, D>& G,
-                                              const JetOf<V, D>& beta,
-                                              const ComplexJetOf<V, D>& inverseE,
-                                              const ComplexJetOf<V, D>& inverseF,
-                                              const FullSpectrumOf<V>& s)
+// The order of the jets a quantity needs.
+inline int jetOrderOf(int quantity)
 {
-    const ComplexJetOf<V, D> Df = sub(mul(H.a, G.a), mul(H.b, conj(G.b)));
-    const ComplexJetOf<V, D> De = sub(mul(H.a, G.b), mul(H.b, conj(G.a)));
-    const ComplexOf<V> dRho = mulImaginary(
-        beta.c[0], mul(add(coefficient(De, 0), mul(s.rho, coefficient(Df, 0))), s.inverseF0));
-    LayerDerivativesOf<V> out;
-    out.dR = 2.0 * (s.rho.re * dRho.re + s.rho.im * dRho.im);
-    out.dGD = V{};
-    out.dGDD = V{};
-    if constexpr (D >= 1) {
-        // Re Y as a jet: Re(De/e) - Re(Df/f).
-        const JetOf<V, D> reY = (De.re * inverseE.re - De.im * inverseE.im) -
-                                (Df.re * inverseF.re - Df.im * inverseF.im);
-        out.dGD = -(beta.c[0] * reY.c[1] + beta.c[1] * reY.c[0]) / SPEED_OF_LIGHT;
-        if constexpr (D >= 2) {
-            const V im2 = beta.c[0] * reY.c[2] + beta.c[1] * reY.c[1] + beta.c[2] * reY.c[0];
-            out.dGDD = -(2.0 * im2) / (SPEED_OF_LIGHT * SPEED_OF_LIGHT);
-        }
+    switch (quantity) {
+    case QUANTITY_GD:
+    case QUANTITY_GDT: return 1;
+    case QUANTITY_GDD:
+    case QUANTITY_GDDT: return 2;
+    case QUANTITY_TOD:
+    case QUANTITY_TODT: return 3;
+    default: return 0;
     }
-    return out;
+}
+// Whether a quantity needs the transmitted wave.
+inline bool needsTransmission(int quantity)
+{
+    return quantity == QUANTITY_T || quantity == QUANTITY_A || quantity >= QUANTITY_GDT;
 }
 
-// The six outputs of a call; any may be null (not asked for). The gradients
-// are L x K, element (j, i) at j + L i.
-struct FullDispersionOutputs {
-    double* R;
-    double* GD;
-    double* GDD;
-    double* dR;
-    double* dGD;
-    double* dGDD;
+// The closing of one lane group: r, t, the quantities, and what the gradients
+// need (the jet of 1/r and the adjoint start rows).
+template <class V, int D>
+struct ClosingOf {
+    ComplexOf<V> r, t;
+    V value[QUANTITY_COUNT];
+    ComplexJetOf<V, D> inverseR;
+    AmplitudesOf<V, D> startR, startT;  // c of r and of t
 };
 
-// The order of jets the asked-for outputs need: 2 with GDD or dGDD, 1 with GD
-// or dGD, else 0.
-inline int jetOrderFor(const FullDispersionOutputs& out)
+// n! Im(l_n) / c^n for n = 1 .. 3 of log coefficients l: d^n arg / domega^n.
+template <class V, int D>
+inline void phaseDerivatives(const ComplexJetOf<V, D>& l, V* out)
 {
-    if (out.GDD || out.dGDD) return 2;
-    return out.GD || out.dGD ? 1 : 0;
+    const double factorial[4] = {1, 1, 2, 6};
+    double cn = 1;
+    for (int n = 1; n <= 3; ++n) {
+        cn *= SPEED_OF_LIGHT;
+        out[n - 1] = V{};
+        if (n <= D) out[n - 1] = (factorial[n] * l.im.c[n]) / cn;
+    }
 }
 
-// Every asked-for output over the grid. The tables are obtained once for the
-// call when a gradient is asked for; without one the forward sweep keeps no
-// table. No layers: the bare substrate, GD = GDD = 0, no gradient entries.
-void fullDispersionOverGrid(const FullDispersionGrid& grid, Polarization pol,
-                            const FullDispersionOutputs& out,
-                            KernelPath path = fastestKernelPath());
+template <class Trig, class V, int D, bool Lossless>
+inline ClosingOf<V, D> closingOf(const AmplitudesOf<V, D>& w,
+                                 const MediaJetsOf<V, D, Lossless>& jets, bool transmission)
+{
+    ClosingOf<V, D> c;
+    const V scale = closingScaleOf(coefficient(w.u, 0));
+    const ComplexJetOf<V, D> w1 = scale * w.u, w2 = scale * w.w;
+    const ComplexJetOf<V, D> inverse1 = inverse(w1);
+    const ComplexJetOf<V, D> r = w2 * inverse1;
+    c.r = coefficient(r, 0);
+    c.value[QUANTITY_R] = norm2(c.r);
+    const ComplexJetOf<V, D> logW1 = logCoefficients(w1);
+    phaseDerivatives(logCoefficients(w2) - logW1, c.value + QUANTITY_GD);
+    if constexpr (D >= 1) c.inverseR = w1 * inverse(w2);
+    c.startR = {-(scale * (r * inverse1)), scale * inverse1};
+    if (transmission) {
+        // t = e^(i Phi) / w_1, log t = i Phi - log w_1.
+        const ComplexJetOf<V, D> phi = asComplexJet(jets.phaseSum);
+        const ComplexJetOf<V, D> value = expI<Trig>(ComplexJetOf<V, D>{
+            constantJet<V, D>(phi.re.c[0]), constantJet<V, D>(phi.im.c[0])});
+        c.t = scale * (coefficient(value, 0) * coefficient(inverse1, 0));
+        c.value[QUANTITY_T] = norm2(c.t) * (jets.substrateAdmittanceRe / jets.ambientAdmittance);
+        c.value[QUANTITY_A] = (1.0 - c.value[QUANTITY_R]) - c.value[QUANTITY_T];
+        phaseDerivatives(timesI(phi) - logW1, c.value + QUANTITY_GDT);
+        c.startT = {scale * inverse1, ComplexJetOf<V, D>{}};
+    }
+    return c;
+}
+
+// The thickness derivatives of layer j from its adjoint rows (mu of r, nu of
+// t), its entry u_j and its phase rate; only those of `wanted` are formed.
+template <class V, int D, class Beta>
+inline void layerDerivatives(const ClosingOf<V, D>& c, const AmplitudesOf<V, D>& mu,
+                             const AmplitudesOf<V, D>* nu, const ComplexJetOf<V, D>& u,
+                             const Beta& beta, const bool* wanted, V* out)
+{
+    // 2 i beta u_j, shared by r and t.
+    const ComplexJetOf<V, D> twoIBetaU = timesI(2.0 * (beta * u));
+    const ComplexJetOf<V, D> dr = mu.w * twoIBetaU;
+    const ComplexOf<V> dr0 = coefficient(dr, 0);
+    if (wanted[QUANTITY_R] || wanted[QUANTITY_A])
+        out[QUANTITY_R] = 2.0 * (c.r.re * dr0.re + c.r.im * dr0.im);
+    if constexpr (D >= 1) {
+        if (wanted[QUANTITY_GD] || wanted[QUANTITY_GDD] || wanted[QUANTITY_TOD])
+            phaseDerivatives(dr * c.inverseR, out + QUANTITY_GD);
+    }
+    if (nu) {
+        // d log t = i beta - nu_2 (2 i beta u).
+        const ComplexJetOf<V, D> dlogT = timesI(asComplexJet(beta)) - nu->w * twoIBetaU;
+        out[QUANTITY_T] = 2.0 * (c.value[QUANTITY_T] * dlogT.re.c[0]);
+        if (wanted[QUANTITY_A]) out[QUANTITY_A] = -out[QUANTITY_R] - out[QUANTITY_T];
+        if constexpr (D >= 1) phaseDerivatives(dlogT, out + QUANTITY_GDT);
+    }
+}
+
+// What a call asks of the engine; any pointer may be null (not asked for).
+// Values are 1 x K; gradients L x K, element (j, i) at j + L i; weights 1 x K
+// (stride 1) or one for all (stride 0); g, with weights, the L gradient of
+// sum over X and i of weight_X(i) X(i).
+struct ResponseRequest {
+    double* r[2];  // real and imaginary parts
+    double* t[2];
+    double* value[QUANTITY_COUNT];
+    double* gradient[QUANTITY_COUNT];
+    const double* weight[QUANTITY_COUNT];
+    std::size_t weightStride[QUANTITY_COUNT];
+    double* g;
+};
+
+// How the walk is chosen: the lossless walk when the stack allows it, or
+// always (a medium beyond its critical angle then gives NaN, as the
+// two-material full-dispersion module promises).
+enum class WalkChoice { Automatic, Lossless };
+
+// Every asked-for output over the grid.
+void responseOverGrid(const LayeredStack& s, const ResponseRequest& request,
+                      WalkChoice walk = WalkChoice::Automatic,
+                      KernelPath path = fastestKernelPath());

@@ -29,8 +29,8 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
                    total, bad + 1, z[bad]);
     }
     runGuarded(g, [&] {
-        std::vector<NeedleSite> sites(P);
-        locateNeedles(d, L, z, P, sites.data());
+        std::vector<DepthSite> sites(P);
+        locateDepths(d, L, z, P, sites.data());
         const NeedleOutputs out = {createOutput(g, 0, P, K), createOutput(g, 1, P, K),
                                    createOutput(g, 2, P, K)};
         needleOverGrid(call.grid, call.pol, sites.data(), P, out);

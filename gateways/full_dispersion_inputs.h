@@ -6,7 +6,7 @@
 
 #include <cstddef>
 
-#include "engine/jet_engine.h"
+#include "engine/full_dispersion.h"
 #include "gateways/gateway.h"
 
 enum FullDispersionInput { K_IN, D_IN, NA_IN, N_IN, NP_IN, NPP_IN, THETA_IN, POL_IN, Z_IN };

@@ -1,57 +1,28 @@
-// Needle derivatives: how R, GD and GDD change, per unit of its thickness t,
-// when a thin layer of the other material is inserted at depth z, at t = 0,
-// with full dispersion, for every depth at once.
+// Needle derivatives: how the outputs change, per unit of its thickness t,
+// when a thin layer of another material is inserted at depth z, at t = 0,
+// with full dispersion, for every depth at once, from the jet engine's
+// tables (engine/jet_engine.h).
 //
-// A needle of material y inside layer j (material x), u behind the layer's
-// front and v in front of its back (u + v = d_j), turns the middle of
-// B_j diag(E_j) G_j (engine/jet_engine.h) into
-//   B_j diag(E_x(v)) M_yx diag(E_y(t)) M_xy diag(E_x(u)) G_j,
-// M_xy the interface from x into y, of ratio m, and M_yx the way back, of
-// ratio 1/m. M_yx M_xy = 1, so at t = 0 the stack is unchanged, and d/dt is
-//   B_j diag(E_x(v)) W diag(E_x(u)) G_j,
-//   W = M_yx diag(-i beta_y, i beta_y) M_xy = [[p, q], [conj q, conj p]],
-//   p = -i beta_y (m + 1/m)/2,  q = -i beta_y (1/m - m)/2,
-// both i times a real jet; q changes sign with the direction x -> y. With
-// (a, b) = G_j, (P, T) = B_j, E = E_j and phi = exp(-i beta_x (v - u)):
-//   df = p (P E a - T conj(E) conj b) + q (phi P conj b - conj(phi) T a),
-//   de = p (P E b - T conj(E) conj a) + q (phi P conj a - conj(phi) T b).
-// The p terms do not depend on where in the layer the needle sits (they are
-// layer j's thickness derivative times p / (-i beta_x)); the depth enters
-// through phi alone. As log rho = log(-e) - log f, the needle derivative of
-// log rho, as a jet in k, is
-//   Y = de/e - df/f = p A_j + q (phi B_j - conj(phi) C_j),
-//   A_j = H_a w2 - H_b w1,  B_j = P w1,  C_j = T w2,
-//   w1 = conj(a)/e - conj(b)/f,  w2 = b/e - a/f,  (H_a, H_b) = (P E, T conj E),
-// so nGD = Im Y_1 / c and nGDD = 2 Im Y_2 / c^2 need only Re A_j,
-// Re(B_j - C_j) and Im(B_j + C_j). nR = 2 Re(conj(rho) drho) is formed the
-// same way from drho = -(de_0 + rho df_0) / f_0, so that it is 0, not NaN,
-// where rho = 0. These three jets and three numbers per layer are filled
-// during the backward sweep; each depth then costs one phase jet and a few
-// products.
+// A needle of material y at distance a behind the front of layer j (material
+// x) and b in front of its back splits that layer's S_j into
+//   S_x(a) D(m) S_y(t) D(1/m) S_x(b),   m = Y_y / Y_x,
+// which is S_j again at t = 0. Its t-derivative there is
+//   S_x(a) W S_x(b),  W = D(m) diag(0, 2 i beta_y) D(1/m)
+//                       = (i beta_y / 2) (1 - m, 1 + m)^T (1 - 1/m, 1 + 1/m),
+// a matrix of rank one, so with the adjoint row mu_j of layer j and the
+// amplitudes w^(j+1) behind it,
+//   dr/dt = (i beta_y / 2) [mu_1 (1 - m) + mu_2 (1 + m) E_a]
+//                          [(1 - 1/m) w_1 + (1 + 1/m) E_b w_2],
+// E_a = e^(2 i beta_x a), E_b = e^(2 i beta_x b): both bounded, whatever the
+// loss of the layer. Where y = x the factor vanishes (1 - m = 0). As a jet in
+// k, dr/dt gives the needle derivatives of R, GD and GDD as a thickness
+// derivative does; each depth costs two phase factors and a few products.
 #pragma once
 
 #include <cstddef>
 
-#include "engine/jet_engine.h"
-
-// Where a depth falls: the layer holding it (a depth on a boundary belongs
-// to the deeper layer, the bottom of the stack to the last layer) and its
-// distances from that layer's front and back.
-struct NeedleSite {
-    std::size_t layer;
-    double front;  // u
-    double back;   // v
-};
-
-// The index of the first of the depths z[0..P-1] outside [0, sum(d)] (NaN
-// included), or P. A depth beyond sum(d) by no more than the rounding of a
-// sum of L terms counts as sum(d).
-std::size_t firstDepthOutside(const double* d, std::size_t L, const double* z, std::size_t P);
-
-// Sites of the depths z[0..P-1], all inside the stack, in a stack of L
-// layers (L = 0 counts as one layer of zero thickness).
-void locateNeedles(const double* d, std::size_t L, const double* z, std::size_t P,
-                   NeedleSite* sites);
+#include "engine/full_dispersion.h"
+#include "geometry/depth.h"
 
 // The three outputs, P x K, element (p, i) at p + P i; any may be null.
 struct NeedleOutputs {
@@ -60,111 +31,32 @@ struct NeedleOutputs {
     double* nGDD;
 };
 
-// What one layer contributes to the needle derivatives of every depth in it.
-template <class V, int D>
-struct NeedleLayerOf {
-    JetOf<V, D> fixed;   // Re A_j
-    JetOf<V, D> cosine;  // Re(B_j - C_j), times Re phi
-    JetOf<V, D> sine;    // Im(B_j + C_j), times -Im phi
-    V fixedR, cosineR, sineR;  // the same for conj(rho) drho
-};
-
-// The needle factors of a needle inside a layer of material x: p = i pim,
-// q = i qim.
-template <class V, int D>
-struct NeedleFactorsOf {
-    JetOf<V, D> pim[2], qim[2];
-};
-
-template <class V, int D>
-inline NeedleFactorsOf<V, D> needleFactors(const InterfaceJetsOf<V, D>& jets)
+// dr/dt of a needle of material y at a site inside layer j of material x, as
+// a jet: mu the adjoint row of r at layer j, behind = w^(j+1), E_j its phase
+// factor.
+template <class Trig, class V, int D, bool Lossless>
+inline ComplexJetOf<V, D> needleReflectionDerivative(const MediaJetsOf<V, D, Lossless>& jets,
+                                                     const AmplitudesOf<V, D>& mu,
+                                                     const AmplitudesOf<V, D>& behind,
+                                                     const ComplexJetOf<V, D>& E,
+                                                     const DepthSite& site, int x, int y)
 {
-    const JetOf<V, D> sum = jets.halfRatio[A_TO_B] + jets.halfRatio[B_TO_A];   // (m + 1/m)/2
-    const JetOf<V, D> diff = jets.halfRatio[B_TO_A] - jets.halfRatio[A_TO_B];  // (1/m - m)/2, in A
-    NeedleFactorsOf<V, D> f;
-    f.pim[MATERIAL_A] = -(jets.beta[MATERIAL_B] * sum);
-    f.pim[MATERIAL_B] = -(jets.beta[MATERIAL_A] * sum);
-    f.qim[MATERIAL_A] = -(jets.beta[MATERIAL_B] * diff);
-    f.qim[MATERIAL_B] = jets.beta[MATERIAL_A] * diff;
-    return f;
+    using Medium = MediumJetOf<V, D, Lossless>;
+    const Medium m = jets.admittance[std::size_t(y)] / jets.admittance[std::size_t(x)];
+    const Medium inverseM = inverse(m);
+    const Medium& beta = jets.beta[std::size_t(x)];
+    const ComplexJetOf<V, D> Ea = phaseFactor<Trig>((2.0 * site.front) * beta);
+    ComplexJetOf<V, D> Eb;
+    if constexpr (Lossless)
+        Eb = E * conj(Ea);  // |E| = 1: e^(2 i beta b) = E_j e^(-2 i beta a)
+    else
+        Eb = phaseFactor<Trig>((2.0 * site.back) * beta);
+    const ComplexJetOf<V, D> front = mu.u * (1.0 - m) + (mu.w * Ea) * (1.0 + m);
+    const ComplexJetOf<V, D> back = behind.u * (1.0 - inverseM) + (behind.w * Eb) * (1.0 + inverseM);
+    return timesI(0.5 * (jets.beta[std::size_t(y)] * (front * back)));
 }
 
-// Per group: the inverse jets of the closing row and -conj(rho)/f_0.
-template <class V, int D>
-struct NeedleClosingOf {
-    ComplexJetOf<V, D> inverseE, inverseF;
-    ComplexOf<V> rhoWeight;  // -conj(rho) / f_0
-    ComplexOf<V> rho;
-};
-
-template <class V, int D>
-inline NeedleClosingOf<V, D> needleClosing(const JetRowOf<V, D>& closing)
-{
-    NeedleClosingOf<V, D> c;
-    c.inverseE = inverse(closing.b);
-    c.inverseF = inverse(closing.a);
-    const ComplexOf<V> f0 = coefficient(closing.a, 0), e0 = coefficient(closing.b, 0);
-    c.rho = divide(neg(e0), f0);
-    c.rhoWeight = neg(mul(conj(c.rho), coefficient(c.inverseF, 0)));
-    return c;
-}
-
-// Layer j's entry from G_j, B_j and H_j = (P E_j, T conj E_j).
-template <class V, int D>
-inline NeedleLayerOf<V, D> needleLayer(const JetRowOf<V, D>& G, const JetRowOf<V, D>& B,
-                                       const JetRowOf<V, D>& H, const NeedleClosingOf<V, D>& c)
-{
-    NeedleLayerOf<V, D> n;
-    if constexpr (D >= 1) {
-        const ComplexJetOf<V, D> w1 = sub(mul(conj(G.a), c.inverseE), mul(conj(G.b), c.inverseF));
-        const ComplexJetOf<V, D> w2 = sub(mul(G.b, c.inverseE), mul(G.a, c.inverseF));
-        n.fixed = (H.a.re * w2.re - H.a.im * w2.im) - (H.b.re * w1.re - H.b.im * w1.im);
-        const ComplexJetOf<V, D> Bj = mul(B.a, w1), Cj = mul(B.b, w2);
-        n.cosine = Bj.re - Cj.re;
-        n.sine = Bj.im + Cj.im;
-    }
-    // Values: conj(rho) drho = rhoWeight (de_0 + rho df_0), whose parts are
-    // those of Y with (conj a + rho conj b, b + rho a) for (w1, w2).
-    const ComplexOf<V> a = coefficient(G.a, 0), b = coefficient(G.b, 0);
-    const ComplexOf<V> r1 = mul(c.rhoWeight, add(conj(a), mul(c.rho, conj(b))));
-    const ComplexOf<V> r2 = mul(c.rhoWeight, add(b, mul(c.rho, a)));
-    const ComplexOf<V> fixedR =
-        sub(mul(coefficient(H.a, 0), r2), mul(coefficient(H.b, 0), r1));
-    const ComplexOf<V> u = mul(coefficient(B.a, 0), r1), w = mul(coefficient(B.b, 0), r2);
-    n.fixedR = fixedR.im;
-    n.cosineR = u.im - w.im;
-    n.sineR = u.re + w.re;
-    return n;
-}
-
-template <class V>
-struct NeedleDerivativesOf {
-    V nR, nGD, nGDD;
-};
-
-// The derivatives of one depth inside layer j, of material x.
-template <class Trig, class V, int D>
-inline NeedleDerivativesOf<V> needleAt(const NeedleLayerOf<V, D>& n, const NeedleSite& site,
-                                       const JetOf<V, D>& betaX, const JetOf<V, D>& pim,
-                                       const JetOf<V, D>& qim)
-{
-    const ComplexJetOf<V, D> phi = propagationJet<Trig>(scaleJet(site.back - site.front, betaX));
-    NeedleDerivativesOf<V> out;
-    // Re(i pim X) = -pim Im X: the phase parts Im(phi u - conj(phi) w).
-    const V phaseR = phi.re.c[0] * n.cosineR + phi.im.c[0] * n.sineR;
-    out.nR = -2.0 * (pim.c[0] * n.fixedR + qim.c[0] * phaseR);
-    out.nGD = V{};
-    out.nGDD = V{};
-    if constexpr (D >= 1) {
-        // Im Y = pim Re A + qim Re(phi B - conj(phi) C).
-        const JetOf<V, D> imY = pim * n.fixed + qim * (phi.re * n.cosine - phi.im * n.sine);
-        out.nGD = imY.c[1] / SPEED_OF_LIGHT;
-        if constexpr (D >= 2) out.nGDD = (2.0 * imY.c[2]) / (SPEED_OF_LIGHT * SPEED_OF_LIGHT);
-    }
-    return out;
-}
-
-// Every asked-for output over the grid, for the P depths at sites[0..P-1].
-// The tables are obtained once for the call.
-void needleOverGrid(const FullDispersionGrid& grid, Polarization pol, const NeedleSite* sites,
+// Every asked-for output over the grid, for the P depths at sites[0..P-1],
+// each needle of the material the layer holding it is not.
+void needleOverGrid(const FullDispersionGrid& grid, Polarization pol, const DepthSite* sites,
                     std::size_t P, const NeedleOutputs& out, KernelPath path = fastestKernelPath());

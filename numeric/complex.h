@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cmath>
+#include <utility>
 
 template <class V>
 struct ComplexOf {
@@ -77,3 +78,73 @@ inline ComplexOf<V> divide(const ComplexOf<V>& z, const ComplexOf<V>& w)
 // Modulus as the C library's cabs forms it (hypot: no overflow, and IEEE's
 // rule that an infinite part gives +Inf even beside a NaN).
 inline double modulus(const Complex& x) { return std::hypot(x.re, x.im); }
+
+// The same operations as operators, so that code over complex numbers (and
+// complex jets, numeric/jet.h) reads like the formulas it evaluates. Each is
+// exactly the function above: no rounding differs.
+template <class V>
+inline ComplexOf<V> operator+(const ComplexOf<V>& x, const ComplexOf<V>& y)
+{
+    return add(x, y);
+}
+template <class V>
+inline ComplexOf<V> operator-(const ComplexOf<V>& x, const ComplexOf<V>& y)
+{
+    return sub(x, y);
+}
+template <class V>
+inline ComplexOf<V> operator-(const ComplexOf<V>& x)
+{
+    return neg(x);
+}
+template <class V>
+inline ComplexOf<V> operator*(const ComplexOf<V>& x, const ComplexOf<V>& y)
+{
+    return mul(x, y);
+}
+// A real factor (a double, or a real value of the parts' own type) times a
+// complex number, on either side.
+template <class S, class V, class = decltype(std::declval<S>() * std::declval<V>())>
+inline ComplexOf<V> operator*(const S& s, const ComplexOf<V>& x)
+{
+    return {s * x.re, s * x.im};
+}
+template <class S, class V, class = decltype(std::declval<V>() * std::declval<S>())>
+inline ComplexOf<V> operator*(const ComplexOf<V>& x, const S& s)
+{
+    return {x.re * s, x.im * s};
+}
+template <class V>
+inline ComplexOf<V> operator/(const ComplexOf<V>& z, const ComplexOf<V>& w)
+{
+    return divide(z, w);
+}
+// A real constant plus or minus a complex number.
+template <class V>
+inline ComplexOf<V> operator+(double s, const ComplexOf<V>& x)
+{
+    return {s + x.re, x.im};
+}
+template <class V>
+inline ComplexOf<V> operator-(double s, const ComplexOf<V>& x)
+{
+    return {s - x.re, -x.im};
+}
+// i x.
+template <class V>
+inline ComplexOf<V> timesI(const ComplexOf<V>& x)
+{
+    return {-x.im, x.re};
+}
+
+// A long reflecting stack makes the row grow like (n_A/n_B)^(L/2), and the
+// quotients that give rho and its derivatives form |f|^2 up to |f|^6: from a
+// few hundred quarter-wave layers on they would overflow to NaN. Only ratios
+// of the closing rows matter, so once f has grown past 2^64 all of them are
+// scaled by the power of two that brings f's larger part into [1, 2): exact,
+// it changes no digit of rho, rho' or rho''.
+inline double closingScaleOf(const Complex& f)
+{
+    const double m = std::fmax(std::fabs(f.re), std::fabs(f.im));
+    return m > 0x1p64 ? std::ldexp(1.0, -std::ilogb(m)) : 1.0;
+}

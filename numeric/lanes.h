@@ -6,6 +6,7 @@
 // vector routine (platform/trig.h), within a few ulp of the C library's.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <cstring>
 
@@ -92,4 +93,30 @@ template <std::size_t N>
 inline void storeLanes(double* out, std::size_t count, const LanesOf<N>& v)
 {
     for (std::size_t l = 0; l < count; ++l) out[l] = v[l];
+}
+
+// Lane by lane through the C library: correctly rounded (sqrt) or its exp,
+// the same in every lane as for a double.
+template <std::size_t N>
+inline LanesOf<N> sqrt(const LanesOf<N>& x)
+{
+    LanesOf<N> y;
+    for (std::size_t l = 0; l < N; ++l) y.set(l, std::sqrt(x[l]));
+    return y;
+}
+template <std::size_t N>
+inline LanesOf<N> exp(const LanesOf<N>& x)
+{
+    LanesOf<N> y;
+    for (std::size_t l = 0; l < N; ++l) y.set(l, std::exp(x[l]));
+    return y;
+}
+
+// closingScaleOf (numeric/complex.h) lane by lane.
+template <std::size_t N>
+inline LanesOf<N> closingScaleOf(const ComplexOf<LanesOf<N>>& f)
+{
+    LanesOf<N> s;
+    for (std::size_t l = 0; l < N; ++l) s.set(l, closingScaleOf(laneOf(f, l)));
+    return s;
 }

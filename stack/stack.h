@@ -184,25 +184,6 @@ inline RowOf<V> applyLayer(const RowOf<V>& s, const V& g, const V& h, const V& d
     return scaleRow(halfPropagation<Trig>(delta), mixInterface(s, g, h));
 }
 
-// A long reflecting stack makes the row grow like (n_A/n_B)^(L/2), and the
-// quotients that give rho and its derivatives form |f|^2 up to |f|^6: from a
-// few hundred quarter-wave layers on they would overflow to NaN. Only ratios
-// of the closing rows matter, so once f has grown past 2^64 all of them are
-// scaled by the power of two that brings f's larger part into [1, 2): exact,
-// it changes no digit of rho, rho' or rho''.
-inline double closingScaleOf(const Complex& f)
-{
-    const double m = std::fmax(std::fabs(f.re), std::fabs(f.im));
-    return m > 0x1p64 ? std::ldexp(1.0, -std::ilogb(m)) : 1.0;
-}
-template <std::size_t N>
-inline LanesOf<N> closingScaleOf(const ComplexOf<LanesOf<N>>& f)
-{
-    LanesOf<N> s;
-    for (std::size_t l = 0; l < N; ++l) s.set(l, closingScaleOf(laneOf(f, l)));
-    return s;
-}
-
 // Both entries times a real factor.
 template <class V>
 inline RowOf<V> scaleRowBy(const V& s, const RowOf<V>& x)

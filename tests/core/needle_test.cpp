@@ -36,9 +36,9 @@ Spectra stackAt(const std::vector<double>& d, double k, double theta, Polarizati
 Spectra needles(const std::vector<double>& d, const std::vector<double>& z, double k, double theta,
                 Polarization pol, KernelPath path = fastestKernelPath())
 {
-    std::vector<NeedleSite> sites(z.size());
+    std::vector<DepthSite> sites(z.size());
     EXPECT_EQ(firstDepthOutside(d.data(), d.size(), z.data(), z.size()), z.size());
-    locateNeedles(d.data(), d.size(), z.data(), z.size(), sites.data());
+    locateDepths(d.data(), d.size(), z.data(), z.size(), sites.data());
     Spectra s = {std::vector<double>(z.size()), std::vector<double>(z.size()),
                  std::vector<double>(z.size())};
     needleOverGrid(gridOf(k, d, theta), pol, sites.data(), z.size(),
@@ -129,14 +129,14 @@ TEST(Needle, BoundaryIsTheShallowerLayersThicknessDerivative)
 TEST(Needle, DepthRangeAndEmptyStack)
 {
     const std::vector<double> d = {0.1, 0.2, 0.3};
-    NeedleSite s[3];
+    DepthSite s[3];
     const double bad[3] = {0.1, 0.6 + 1e-9, 0.2};
     EXPECT_EQ(firstDepthOutside(d.data(), 3, bad, 3), 1u);
     const double nan[2] = {0.0, NAN};
     EXPECT_EQ(firstDepthOutside(d.data(), 3, nan, 2), 1u);
     const double ends[2] = {-0.0, std::nextafter(0.1 + 0.2 + 0.3, 1.0)};
     ASSERT_EQ(firstDepthOutside(d.data(), 3, ends, 2), 2u);
-    locateNeedles(d.data(), 3, ends, 2, s);
+    locateDepths(d.data(), 3, ends, 2, s);
     EXPECT_EQ(s[1].layer, 2u);
     EXPECT_EQ(s[1].back, 0.0);
     const double k = 8.0;
