@@ -1,0 +1,89 @@
+%COATRESPONSE Reflection and transmission of any multilayer stack, with full dispersion and exact gradients.
+%   out = coatresponse(k, d, m, n_a, N, Np, Npp, theta, pol, want)
+%   out = coatresponse(k, d, m, n_a, N, Np, Npp, theta, pol, want, weights)
+%
+%   Any materials in any order, absorbing layers and metals, evanescent
+%   layers and substrates (frustrated total internal reflection), in
+%   reflection and in transmission, with GD, GDD and TOD and their exact
+%   derivatives with respect to every layer thickness.
+%
+%   Inputs (double arrays, except pol and want)
+%     k       any vector of K vacuum angular wavenumbers 2*pi/lambda, rad/um,
+%             each positive and finite.
+%     d       any vector of L >= 0 layer thicknesses in um, each finite and
+%             >= 0; layer 1 is next to the ambient.
+%     m       any vector of L material numbers: layer j is material m(j), an
+%             integer 1 <= m(j) <= M.
+%     n_a     the ambient index: real, positive, without dispersion.
+%     N       (M+1)xK refractive indices, real or complex: rows 1..M the
+%             materials, row M+1 the substrate, column i at k(i); or (M+1)x1
+%             for every wavenumber. Absorption is Im N > 0 (see Conventions);
+%             Im N < 0 (gain) is refused.
+%     Np      dn/dk in um, the shape of N (or (M+1)x1); [] means zero.
+%     Npp     d2n/dk2 in um^2, likewise; [] means zero.
+%     theta   angle of incidence in the ambient, in RADIANS, 0 <= theta < pi/2.
+%     pol     'TE', 'TM', 's' (TE) or 'p' (TM), in either case.
+%     want    a name or a cell array of names, below; each becomes a field
+%             of the struct out.
+%     weights a struct whose fields name real quantities (R, T, A, GD, GDD,
+%             TOD, GDt, GDDt, TODt), each 1xK or a scalar: the weights of
+%             the merit whose gradient 'g' is.
+%
+%   Names in want (fields of out)
+%     r, t    1xK complex amplitude reflection and transmission coefficients.
+%     R       1xK reflectance |r|^2.
+%     T       1xK transmittance: the normal power flux just inside the
+%             substrate over the incident one; 0 beyond the critical angle
+%             of a lossless substrate. For an absorbing substrate, the power
+%             entering it (so a bare metal substrate has T = 1 - R, A = 0).
+%     A       1xK absorptance 1 - R - T: the power absorbed in the layers.
+%     GD, GDD, TOD     1xK d/domega, d2/domega2, d3/domega3 of arg r, in fs,
+%             fs^2, fs^3 (omega = c k, c = 0.299792458 um/fs); GD is positive
+%             for a delayed reflection.
+%     GDt, GDDt, TODt  the same of arg t.
+%     dR, dT, dA, dGD, dGDD, dTOD, dGDt, dGDDt, dTODt
+%             LxK: dX(j, i) = dX(i)/dd(j), per um of thickness of layer j.
+%     g       Lx1, with weights: the gradient of sum over X and i of
+%             weights.X(i) * X(i), formed without any LxK array; a zero
+%             weight adds nothing (not even a NaN).
+%   Only the work of the names asked for is done.
+%
+%   Conventions
+%     Fields go as exp(-i omega t): an absorbing medium has Im n > 0. The
+%     normal index q = sqrt(n^2 - n_a^2 sin^2 theta) takes the branch with
+%     Im q >= 0 (a decaying or outgoing wave), so evanescent layers and
+%     substrates are modelled, not NaN. r is the ratio of the reflected to
+%     the incident tangential field: the electric field in TE, the magnetic
+%     field in TM, so r_TM = -r_TE at normal incidence; t is the same ratio
+%     just inside the substrate. Every index follows n + n' h + n'' h^2/2
+%     about each wavenumber (h = k - k(i)) in the layer phases and in every
+%     interface; the ambient and the angle carry none. The stack is closed
+%     physically: the last layer meets the substrate; L = 0 is the bare
+%     substrate. A layer of zero thickness gets its finite gradient.
+%
+%   NaN: where r = 0 (or t = 0) the phase of r (or t) and its derivatives
+%   are NaN at that wavenumber, and nothing else is; NaN or Inf in N, Np or
+%   Npp reaches only that wavenumber's outputs (and g, through its weight).
+%
+%   With real indices, m alternating 1, 2, 1, ... and every material
+%   propagating, R, GD, GDD and their gradients are those of coatdispgrad.
+%
+%   Errors (identifiers coatresponse:<reason>): notEnoughInputs,
+%   tooManyInputs, tooManyOutputs, notDouble, sparseInput, complexInput (k,
+%   d, m, n_a or theta), badShape, badMaterials (not one per layer),
+%   badMaterial (not an integer in 1..M), badAmbient, gainMedium,
+%   angleOutOfRange, badThickness, badWavenumber, selectorNotChar,
+%   badSelector, badNames, unknownName (the message lists the names),
+%   badWeights, missingWeights ('g' without weights).
+%
+%   Example: a silver-backed mirror of three materials at 45 degrees, p
+%     k = 2*pi ./ linspace(0.7, 0.9, 201);
+%     d = [0.09; 0.14; 0.10; 0.14; 0.05];  m = [1; 2; 3; 2; 4];
+%     N = [2.3; 1.45; 2.05; 0.15 + 5i; 1.45];      % 4 materials, substrate
+%     out = coatresponse(k, d, m, 1, N, [], [], pi/4, 'p', {'R', 'A', 'GDD'});
+%     plot(2*pi ./ k, out.A)
+%
+%   Cost: O(L) per wavenumber, values and gradients alike (one sweep from
+%   the substrate and, for gradients, one back).
+%
+%   See also coatdispgrad, coatneedle, coating_indices.

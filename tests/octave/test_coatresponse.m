@@ -1,0 +1,142 @@
+% End-to-end tests of coatresponse, against the textbook matrices in complex
+% arithmetic (textbook_response.m) and differences of its own outputs.
+
+%!shared k, d, m, N, Np, Npp, K
+%! % Four materials and a substrate, absorbing layers and a metal, 11
+%! % wavenumbers (lane groups of 8 + 3 and 4 + 4 + 3), slopes and curvatures
+%! % different at every wavenumber and for every material.
+%! K = 11;  k = linspace(6.4, 9.9, K);
+%! d = [0.091; 0.142; 0.103; 0.139; 0.047; 0.2; 0];  m = [1; 2; 3; 2; 4; 1; 3];
+%! N = [2.3 + 0.01i; 1.45; 2.05 + 0.002i; 0.15 + 5i; 1.52 + 0.001i] + 0.01 * [1:K] .* [1; 2; -1; 3; 1] / K;
+%! Np = ([0.021; 0.0043; 0.013; -0.2 + 0.7i; 0.0051] .* (1 + 0.3 * sin(1:K)));
+%! Npp = ([0.004; 0.0009; 0.002; 0.05 - 0.1i; -0.0007] .* (1 + 0.5 * cos(1:K)));
+
+%!test  # r, t, T against the textbook; R + T + A = 1; lossless A = 0; a bare metal T = 1 - R
+%! for pol = {'TE', 'p'}
+%!   for th = [0, 0.7]
+%!     o = coatresponse(k, d, m, 1, N, Np, Npp, th, pol{1}, {'r', 't', 'R', 'T', 'A'});
+%!     [r, t, T] = textbook_response(k, d, m, 1, N, th, pol{1});
+%!     assert(o.r, r, 1e-12);  assert(o.t, t, 1e-12);  assert(o.T, T, 1e-12);
+%!     assert(o.R + o.T + o.A, ones(1, K), 1e-14);
+%!     assert(all(o.A > 0.01));
+%!     real3 = real(N([2 3 5], :));
+%!     o = coatresponse(k, d(1:5), [1 2 1 2 1], 1, real3, [], [], th, pol{1}, {'A', 'R', 'T'});
+%!     assert(abs(o.A) < 1e-14);
+%!   end
+%! end
+%! % L = 0: Fresnel; a metal substrate: T = 1 - R; at normal incidence r_TM = -r_TE.
+%! metal = [0.15 + 5i; 0.05 + 4i];
+%! o = coatresponse(k(1:2), [], [], 1, metal.', [], [], 0, 'TE', {'r', 'R', 'T', 'A'});
+%! p = coatresponse(k(1:2), [], [], 1, metal.', [], [], 0, 'TM', {'r'});
+%! assert(o.r, (1 - metal.') ./ (1 + metal.'), 1e-15);
+%! assert(p.r, -o.r, 1e-15);
+%! assert([o.T; o.A], [1 - o.R; 0 0], 1e-15);
+
+%!test  # total internal reflection: R = 1, T = 0; a thin gap lets light through (frustrated)
+%! o = coatresponse(k, [], [], 1.5, 1.0, [], [], 0.9, 's', {'R', 'T', 'GD'});
+%! assert([o.R; o.T], [ones(1, K); zeros(1, K)], 1e-15);
+%! assert(all(isfinite(o.GD)));
+%! for pol = {'s', 'p'}
+%!   o = coatresponse(k, 0.2, 1, 1.5, [1.0; 1.5], [], [], 0.9, pol{1}, {'R', 'T', 't'});
+%!   [~, t, T] = textbook_response(k, 0.2, 1, 1.5, repmat([1.0; 1.5], 1, K), 0.9, pol{1});
+%!   assert(o.T, T, 1e-13);  assert(o.t, t, 1e-13);
+%!   assert(o.R + o.T, ones(1, K), 1e-14);  assert(all(o.T > 0.01 & o.T < 0.99));
+%! end
+
+%!test  # GD, GDD, TOD of r and t: differences of the textbook phase, n(k) = n + n'h + n''h^2/2
+%! c = 0.299792458;  h = 2e-3;  steps = -3:3;
+%! for pol = {'TE', 'TM'}
+%!   o = coatresponse(k, d, m, 1, N, Np, Npp, 0.5, pol{1}, {'GD', 'GDD', 'TOD', 'GDt', 'GDDt', 'TODt'});
+%!   for i = [1 6 11]
+%!     pr = zeros(size(steps));  pt = pr;
+%!     for s = 1:numel(steps)
+%!       x = steps(s) * h;
+%!       Nx = N(:, i) + Np(:, i) * x + Npp(:, i) * x^2 / 2;
+%!       [r, t] = textbook_response(k(i) + x, d, m, 1, Nx, 0.5, pol{1});
+%!       pr(s) = arg(r);  pt(s) = arg(t);
+%!     end
+%!     pr = unwrap(pr);  pt = unwrap(pt);
+%!     % Stencils on 7 points: first (6th order), second (6th), third (4th).
+%!     D1 = [-1 9 -45 0 45 -9 1] / (60 * h);
+%!     D2 = [2 -27 270 -490 270 -27 2] / (180 * h^2);
+%!     D3 = [1 -8 13 0 -13 8 -1] / (8 * h^3);
+%!     ref = [D1 * pr', D2 * pr', D3 * pr'; D1 * pt', D2 * pt', D3 * pt'] ./ [c, c^2, c^3];
+%!     got = [o.GD(i), o.GDD(i), o.TOD(i); o.GDt(i), o.GDDt(i), o.TODt(i)];
+%!     assert(got, ref, 1e-6 * abs(ref) + [1e-7, 1e-5, 1e-3]);
+%!   end
+%! end
+
+%!test  # every gradient and g against central differences of its own outputs
+%! names = {'R', 'T', 'A', 'GD', 'GDD', 'TOD', 'GDt', 'GDDt', 'TODt'};
+%! w = struct('R', 1 + (1:K) / K, 'GDD', 0.01, 'TODt', -1e-4 * (1:K), 'A', 0);
+%! w.A(1) = 0;  hstep = 1e-6;
+%! for pol = {'TE', 'TM'}
+%!   o = coatresponse(k, d, m, 1, N, Np, Npp, 0.4, pol{1}, [{'g'}, strcat('d', names), names], w);
+%!   g = zeros(numel(d), 1);
+%!   for f = fieldnames(w)'
+%!     g = g + o.(['d' f{1}]) * (w.(f{1}) .* ones(1, K))';
+%!   end
+%!   assert(o.g, g, 1e-12 * max(abs(g)));
+%!   for j = [1 4 7]   % layer 7 has zero thickness: a one-sided difference there
+%!     e = zeros(size(d));  e(j) = hstep;
+%!     o1 = coatresponse(k, d + e, m, 1, N, Np, Npp, 0.4, pol{1}, names);
+%!     if d(j) > 0
+%!       o0 = coatresponse(k, d - e, m, 1, N, Np, Npp, 0.4, pol{1}, names);
+%!     else
+%!       o0 = coatresponse(k, d, m, 1, N, Np, Npp, 0.4, pol{1}, names);
+%!       o2 = coatresponse(k, d + 2 * e, m, 1, N, Np, Npp, 0.4, pol{1}, names);
+%!     end
+%!     for q = names
+%!       if d(j) > 0
+%!         ref = (o1.(q{1}) - o0.(q{1})) / (2 * hstep);
+%!       else
+%!         ref = (4 * o1.(q{1}) - 3 * o0.(q{1}) - o2.(q{1})) / (2 * hstep);
+%!       end
+%!       assert(o.(['d' q{1}])(j, :), ref, 1e-6 * max(abs(ref)) + 1e-9);
+%!     end
+%!   end
+%! end
+
+%!test  # real indices, m = 1, 2, 1, ...: coatdispgrad's six outputs; NaN only where it belongs
+%! c = stack_case(6, 7, 0.5);
+%! Q = [0.003; 0.001; 0] .* (1 + 0.2 * (1:7));
+%! [R, GD, GDD, dR, dGD, dGDD] = coatdispgrad(c.k, c.d, c.na, c.N, c.Np, Q, c.theta, 'p');
+%! o = coatresponse(c.k, c.d, mod(0:5, 2) + 1, c.na, c.N, c.Np, Q, c.theta, 'p', ...
+%!                  {'R', 'GD', 'GDD', 'dR', 'dGD', 'dGDD'});
+%! assert({o.R, o.GD, o.GDD}, {R, GD, GDD}, 1e-12 * max(abs(GDD)));
+%! assert({o.dR, o.dGD, o.dGDD}, {dR, dGD, dGDD}, 1e-12 * max(abs(dGDD(:))));
+%! bad = c.N;  bad(2, 3) = NaN;
+%! o = coatresponse(c.k, c.d, mod(0:5, 2) + 1, c.na, bad, c.Np, Q, c.theta, 'p', {'R', 'dGD', 'T'});
+%! assert(isnan(o.R(3)) && isnan(o.T(3)) && all(isnan(o.dGD(:, 3))));
+%! o.R(3) = [];  o.T(3) = [];  o.dGD(:, 3) = [];
+%! assert(all(isfinite([o.R, o.T, o.dGD(:)'])));
+
+%!test  # long and strongly absorbing stacks stay finite; zero-thickness layers have gradients
+%! dl = repmat([0.087; 0.138], 1000, 1);  ml = repmat([1; 2], 1000, 1);
+%! o = coatresponse(k(1:3), dl, ml, 1, [2.3; 1.45; 1.52], [0.02; 0.004; 0], [], 0.2, 'TE', {'R', 'GDD', 'T', 'dGDD', 'dT'});
+%! assert(all(isfinite([o.R, o.GDD, o.T, o.dGDD(:)', o.dT(:)'])));
+%! o = coatresponse(k(1:3), [0.1; 50; 0], [1; 2; 1], 1, [1.45; 0.15 + 5i; 1.52], [], [], 0.3, 'p', {'R', 'T', 'GD', 'dR', 'dGD', 'GDt'});
+%! assert(all(isfinite([o.R, o.GD, o.dR(:)', o.dGD(:)'])));
+%! assert(o.T, zeros(1, 3));
+
+%!error id=coatresponse:notEnoughInputs coatresponse(1, 1, 1, 1, [1; 1], [], [], 0, 'TE')
+%!error id=coatresponse:tooManyOutputs [a, b] = coatresponse(1, 1, 1, 1, [1; 1], [], [], 0, 'TE', 'R')
+%!error id=coatresponse:notDouble coatresponse(single(1), 1, 1, 1, [1; 1], [], [], 0, 'TE', 'R')
+%!error id=coatresponse:sparseInput coatresponse(1, sparse(1), 1, 1, [1; 1], [], [], 0, 'TE', 'R')
+%!error id=coatresponse:complexInput coatresponse(1, 1, 1 + 1i, 1, [1; 1], [], [], 0, 'TE', 'R')
+%!error id=coatresponse:gainMedium coatresponse(1, 1, 1, 1, [1 - 0.1i; 1], [], [], 0, 'TE', 'R')
+%!error id=coatresponse:badShape coatresponse([1 2], 1, 1, 1, [1 1 1; 1 1 1], [], [], 0, 'TE', 'R')
+%!error id=coatresponse:badShape coatresponse(1, 1, 1, 1, [1; 1], [1; 1; 1], [], 0, 'TE', 'R')
+%!error id=coatresponse:badMaterials coatresponse(1, [1; 1], 1, 1, [1; 1], [], [], 0, 'TE', 'R')
+%!error id=coatresponse:badMaterial coatresponse(1, 1, 2, 1, [1; 1], [], [], 0, 'TE', 'R')
+%!error id=coatresponse:badMaterial coatresponse(1, 1, 0.5, 1, [1; 1], [], [], 0, 'TE', 'R')
+%!error id=coatresponse:badAmbient coatresponse(1, 1, 1, -1, [1; 1], [], [], 0, 'TE', 'R')
+%!error <45 degrees is pi/4> coatresponse(1, 1, 1, 1, [1; 1], [], [], 45, 'TE', 'R')
+%!error id=coatresponse:badThickness coatresponse(1, -1, 1, 1, [1; 1], [], [], 0, 'TE', 'R')
+%!error id=coatresponse:badWavenumber coatresponse(0, 1, 1, 1, [1; 1], [], [], 0, 'TE', 'R')
+%!error id=coatresponse:badSelector coatresponse(1, 1, 1, 1, [1; 1], [], [], 0, 'TEM', 'R')
+%!error <the names are r, t, R, T> coatresponse(1, 1, 1, 1, [1; 1], [], [], 0, 'TE', {'R', 'Rs'})
+%!error id=coatresponse:badNames coatresponse(1, 1, 1, 1, [1; 1], [], [], 0, 'TE', {'R', 3})
+%!error id=coatresponse:badWeights coatresponse(1, 1, 1, 1, [1; 1], [], [], 0, 'TE', 'g', struct('r', 1))
+%!error id=coatresponse:badWeights coatresponse([1 2 3], 1, 1, 1, [1; 1], [], [], 0, 'TE', 'g', struct('R', [1 2]))
+%!error id=coatresponse:missingWeights coatresponse(1, 1, 1, 1, [1; 1], [], [], 0, 'TE', {'R', 'g'})
