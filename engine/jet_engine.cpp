@@ -100,13 +100,14 @@ void responseGroups(const LayeredStack& s, const InterfacePlan& plan, const Want
         const std::size_t count = s.K - first < lanes ? s.K - first : lanes;
         fillMediaJets(jets, s, plan, first, count);
         const GroupWriter out = {request, s.L, first, count};
-        AmplitudesOf<V, D> w;
+        SweptOf<V, D> w;
         if (wanted.gradients)
             w = sweepIntoTables<Trig>(t, jets, s, plan);
         else
             w = sweepFromSubstrate<Trig>(jets, s, plan,
                                          [](std::size_t, const ComplexJetOf<V, D>&,
-                                            const ComplexJetOf<V, D>&, const AmplitudesOf<V, D>&) {});
+                                            const ComplexJetOf<V, D>&, const AmplitudesOf<V, D>&,
+                                            const V&, bool) {});
         const ClosingOf<V, D> c = closingOf<Trig>(w, jets, wanted.transmission);
         out.values(c.r, c.t, c.value);
         if (!wanted.gradients) continue;

@@ -44,6 +44,7 @@
 // costs about half: the engine's compact form.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <type_traits>
 #include <vector>
@@ -222,10 +223,14 @@ inline ComplexJetOf<V, D> phaseFactor(const ComplexJetOf<V, D>& phi)
     return expI<Trig>(phi);
 }
 
-// Per-layer entries of one lane group: E_j and u_j = E_j w_2^(j+1).
+// Per-layer entries of one lane group: E_j, u_j = E_j w_2^(j+1), and the
+// power of two the sweep scaled the amplitudes by after layer j's step
+// (1 almost always; see sweepFromSubstrate).
 template <class V, int D>
 struct LayerEntryOf {
     ComplexJetOf<V, D> E, u;
+    V rescale;
+    bool rescaled;  // in any lane
 };
 
 // The tables of one lane group: sized once per call, rewritten by every
@@ -238,39 +243,79 @@ struct SweepTablesOf {
     SweepTablesOf(std::size_t L, bool keepBehind) : layers(L), behind(keepBehind ? L : 0) {}
 };
 
-// The sweep from the substrate to the ambient: w of the whole stack,
-// unscaled; onLayer(j, E_j, u_j, w^(j+1)) sees every layer, deepest first.
-template <class Trig, class V, int D, bool Lossless, class OnLayer>
-inline AmplitudesOf<V, D> sweepFromSubstrate(const MediaJetsOf<V, D, Lossless>& jets,
-                                             const LayeredStack& s, const InterfacePlan& plan,
-                                             OnLayer&& onLayer)
+// The amplitudes of the sweep grow through a long reflecting stack like
+// (n_high / n_low)^(L/2), far past the range of a double at a few thousand
+// layers of strong contrast. Every few layers, a lane whose amplitudes have
+// passed 2^128 is brought back by the power of two that puts the larger part
+// near 1: exact, it changes no digit of any ratio. The sweep records it, the
+// adjoint sweep applies it where it was taken, and t takes the total.
+inline double rangeScaleOf(const Complex& a, const Complex& b)
 {
+    const double m = std::fmax(std::fmax(std::fabs(a.re), std::fabs(a.im)),
+                               std::fmax(std::fabs(b.re), std::fabs(b.im)));
+    return m > 0x1p128 && std::isfinite(m) ? std::ldexp(1.0, -std::ilogb(m)) : 1.0;
+}
+const std::size_t RANGE_CHECK_EVERY = 8;
+
+// The result of a sweep from the substrate: w, scaled by 2^exponent.
+template <class V, int D>
+struct SweptOf {
+    AmplitudesOf<V, D> w;
+    V exponent;
+};
+
+// The sweep from the substrate to the ambient: onLayer(j, E_j, u_j, w^(j+1),
+// rescale_j) sees every layer, deepest first, w^(j+1) and u_j as the sweep
+// holds them (scaled by the rescales of the deeper layers).
+template <class Trig, class V, int D, bool Lossless, class OnLayer>
+inline SweptOf<V, D> sweepFromSubstrate(const MediaJetsOf<V, D, Lossless>& jets,
+                                        const LayeredStack& s, const InterfacePlan& plan,
+                                        OnLayer&& onLayer)
+{
+    constexpr std::size_t lanes = laneCountOf<V>;
     const ComplexJetOf<V, D> exitHalf = asComplexJet(jets.halfRatio[plan.interfaceOfLayer[s.L]]);
     const ComplexJetOf<V, D> half = asComplexJet(constantJet<V, D>(V{} + 0.5));
-    AmplitudesOf<V, D> w = {half + exitHalf, half - exitHalf};
+    SweptOf<V, D> out = {{half + exitHalf, half - exitHalf}, V{}};
+    AmplitudesOf<V, D>& w = out.w;
     for (std::size_t j = s.L; j-- > 0;) {
         const ComplexJetOf<V, D> E =
             phaseFactor<Trig>((2.0 * s.d[j]) * jets.beta[std::size_t(s.material[j])]);
         const ComplexJetOf<V, D> u = E * w.w;
-        onLayer(j, E, u, static_cast<const AmplitudesOf<V, D>&>(w));
+        const AmplitudesOf<V, D> behind = w;
         w = throughInterface(AmplitudesOf<V, D>{w.u, u}, jets.halfRatio[plan.interfaceOfLayer[j]]);
+        V rescale = V{} + 1.0;
+        bool rescaled = false;
+        if (j % RANGE_CHECK_EVERY == 0) {
+            for (std::size_t l = 0; l < lanes; ++l) {
+                const double r = rangeScaleOf(laneOf(coefficient(w.u, 0), l),
+                                              laneOf(coefficient(w.w, 0), l));
+                if (r != 1.0) {
+                    setLane(rescale, l, r);
+                    setLane(out.exponent, l, laneOf(out.exponent, l) + std::log2(r));
+                    rescaled = true;
+                }
+            }
+            if (rescaled) w = {rescale * w.u, rescale * w.w};
+        }
+        onLayer(j, E, u, behind, rescale, rescaled);
     }
-    return w;
+    return out;
 }
 
 // The forward sweep into the tables.
 template <class Trig, class V, int D, bool Lossless>
-inline AmplitudesOf<V, D> sweepIntoTables(SweepTablesOf<V, D>& t,
-                                          const MediaJetsOf<V, D, Lossless>& jets,
-                                          const LayeredStack& s, const InterfacePlan& plan)
+inline SweptOf<V, D> sweepIntoTables(SweepTablesOf<V, D>& t,
+                                     const MediaJetsOf<V, D, Lossless>& jets,
+                                     const LayeredStack& s, const InterfacePlan& plan)
 {
     const bool keepBehind = !t.behind.empty();
-    return sweepFromSubstrate<Trig>(jets, s, plan,
-                                    [&](std::size_t j, const ComplexJetOf<V, D>& E,
-                                        const ComplexJetOf<V, D>& u, const AmplitudesOf<V, D>& w) {
-                                        t.layers[j] = {E, u};
-                                        if (keepBehind) t.behind[j] = w;
-                                    });
+    return sweepFromSubstrate<Trig>(
+        jets, s, plan,
+        [&](std::size_t j, const ComplexJetOf<V, D>& E, const ComplexJetOf<V, D>& u,
+            const AmplitudesOf<V, D>& w, const V& rescale, bool rescaled) {
+            t.layers[j] = {E, u, rescale, rescaled};
+            if (keepBehind) t.behind[j] = w;
+        });
 }
 
 // The adjoint rows mu_j = c A_j from the ambient to the substrate, any number
@@ -285,6 +330,9 @@ inline void sweepFromAmbient(const AmplitudesOf<V, D> (&c)[Rows], const SweepTab
     for (std::size_t a = 0; a < rows; ++a)
         mu[a] = throughInterface(c[a], jets.halfRatio[plan.interfaceOfLayer[0]]);
     for (std::size_t j = 0; j < s.L; ++j) {
+        if (t.layers[j].rescaled)
+            for (std::size_t a = 0; a < rows; ++a)
+                mu[a] = {t.layers[j].rescale * mu[a].u, t.layers[j].rescale * mu[a].w};
         onLayer(j, static_cast<const AmplitudesOf<V, D>(&)[Rows]>(mu));
         if (j + 1 == s.L) break;
         const auto& halfM = jets.halfRatio[plan.interfaceOfLayer[j + 1]];
@@ -354,9 +402,10 @@ inline void phaseDerivatives(const ComplexJetOf<V, D>& l, V* out)
 }
 
 template <class Trig, class V, int D, bool Lossless>
-inline ClosingOf<V, D> closingOf(const AmplitudesOf<V, D>& w,
+inline ClosingOf<V, D> closingOf(const SweptOf<V, D>& swept,
                                  const MediaJetsOf<V, D, Lossless>& jets, bool transmission)
 {
+    const AmplitudesOf<V, D>& w = swept.w;
     ClosingOf<V, D> c;
     const V scale = closingScaleOf(coefficient(w.u, 0));
     const ComplexJetOf<V, D> w1 = scale * w.u, w2 = scale * w.w;
@@ -374,6 +423,13 @@ inline ClosingOf<V, D> closingOf(const AmplitudesOf<V, D>& w,
         const ComplexJetOf<V, D> value = expI<Trig>(ComplexJetOf<V, D>{
             constantJet<V, D>(phi.re.c[0]), constantJet<V, D>(phi.im.c[0])});
         c.t = scale * (coefficient(value, 0) * coefficient(inverse1, 0));
+        for (std::size_t l = 0; l < laneCountOf<V>; ++l) {  // t of the unscaled sweep
+            const double e = laneOf(swept.exponent, l);
+            if (e != 0) {
+                setLane(c.t.re, l, std::ldexp(laneOf(c.t.re, l), int(e)));
+                setLane(c.t.im, l, std::ldexp(laneOf(c.t.im, l), int(e)));
+            }
+        }
         c.value[QUANTITY_T] = norm2(c.t) * (jets.substrateAdmittanceRe / jets.ambientAdmittance);
         c.value[QUANTITY_A] = (1.0 - c.value[QUANTITY_R]) - c.value[QUANTITY_T];
         phaseDerivatives(timesI(phi) - logW1, c.value + QUANTITY_GDT);
