@@ -59,3 +59,16 @@
 %! s = coat_sources();
 %! check_pointers([s.modules, s.functions, s.examples]);
 
+
+%!test  # the README's first example runs as printed, writes its figure, and shows what it says
+%! readme = fullfile(fileparts(file_in_loadpath('help_example.m')), '..', '..', 'README.md');
+%! code = regexp(fileread(readme), '## A first example.*?```octave\n(.*?)```', 'tokens', 'once');
+%! assert(!isempty(code), 'README.md has no first example');
+%! png = fullfile(pwd, 'mirror.png');
+%! if exist(png, 'file'), delete(png); end
+%! eval(code{1});
+%! assert(png_written(png));
+%! high = find(R > 0.999);                     # the stop band the README names
+%! assert(round(1000 * lambda(high([1 end]))), [692 944]);
+%! band = lambda >= 0.75 & lambda <= 0.85;
+%! assert(max(abs(GDD(band))) < 2.5);
