@@ -16,7 +16,7 @@
 %             otherwise ('TE', 'tm', 'T', '' all select TE).
 %     Inputs beyond the seventh are accepted and ignored.
 %
-%   Older contract, in part: a row k or column d is refused (see Checks
+%   Older contract, in part: a column k or a row d is refused (see Checks
 %   below), but a pol of 'p' or 's' selects TE (only one that begins with
 %   'TM' selects TM) and an angle in degrees is not detected (theta = 45 is
 %   taken as 45 radians). The checked modules, coatdispgrad and coatneedle,
