@@ -175,8 +175,16 @@ octave_run() {
   (cd "$build" && octave-cli --no-history --norc --no-window-system --eval "$1")
 }
 
+case "${1:-build}" in
+  build|demo|test|bench|package|cross) ;;
+  *)
+    echo "usage: $0 [build|demo|test|bench|package [folder]|cross]" >&2
+    exit 2
+    ;;
+esac
 install_missing
 if [ "${1:-}" = package ]; then
+  rm -rf "$logs"
   exec "$root/package/make_package.sh" "${2:-$build}"
 fi
 case "${1:-build}" in
@@ -213,10 +221,6 @@ case "${1:-build}" in
     stage "aarch64 under qemu (build-cross/aarch64/)" \
       cross_core_tests aarch64 toolchain-aarch64-linux-gnu.cmake ON
     stage "Windows x86-64 under Wine (build-cross/mingw/)" windows_core_tests
-    ;;
-  *)
-    echo "usage: $0 [build|demo|test|bench|package [folder]|cross]" >&2
-    exit 2
     ;;
 esac
 summary
