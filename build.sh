@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # One entry point for building, the demo, the tests and the benchmarks.
 #   ./build.sh          build everything (modules in build/mex)
-#   ./build.sh demo     build, then run the quarter-wave mirror demo
+#   ./build.sh demo     build the modules alone (no tests, no benchmarks),
+#                       then run the quarter-wave mirror demo
 #   ./build.sh test     build, then run every test: the tests of build/, the
 #                       modules under valgrind's memcheck, then everything
 #                       built again with AddressSanitizer and UBSan in
@@ -12,6 +13,7 @@
 #   ./build.sh package [folder]
 #                       write the Octave package coatings-<version>.tar.gz
 #                       into folder (default build/), without building
+#                       (package/make_package.sh)
 #   ./build.sh cross    build and test for other targets in build-cross/:
 #                       Clang on x86-64 (every test), aarch64 Linux (core
 #                       tests under qemu-user, modules built), Windows x86-64
@@ -19,16 +21,27 @@
 # Each command runs as stages. A stage that fails does not stop the others
 # (only those that need it); the run ends with one line per stage and exits
 # non-zero if any failed.
-# Missing Debian packages are installed with apt-get when run as root;
-# otherwise the script names them and stops.
+# Each command needs only its own Debian packages; those missing are
+# installed with apt-get when run as root; otherwise the script names them
+# and stops.
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$(pwd)
 build=${BUILD_DIR:-$root/build}
 sanitize=${SANITIZE_DIR:-$root/build-sanitize}
 
-packages=(cmake g++ make libgtest-dev libbenchmark-dev libxsimd-dev octave octave-dev gnuplot-nox
-          fonts-freefont-otf valgrind)
+# The modules and the demo: a compiler, CMake, Octave and its headers,
+# gnuplot and a font for the figure; xsimd where glibc's libmvec is missing
+# (CMake takes libmvec on x86-64 Linux). The tests and benchmarks add
+# GoogleTest, Google Benchmark and valgrind; the package, xsimd's headers,
+# which it carries for every target.
+packages=(cmake g++ make octave octave-dev gnuplot-nox fonts-freefont-otf)
+[ "$(uname -m)" = x86_64 ] || packages+=(libxsimd-dev)
+case "${1:-build}" in
+  demo) ;;
+  package) packages=(libxsimd-dev) ;;
+  *) packages+=(libgtest-dev libbenchmark-dev libxsimd-dev valgrind) ;;
+esac
 cross=${CROSS_DIR:-$root/build-cross}
 cross_packages=(clang g++-aarch64-linux-gnu qemu-user-static g++-mingw-w64-x86-64-posix wine64
                 googletest)
@@ -97,8 +110,16 @@ summary() {
   done
 }
 
+# Everything: modules, tests and benchmarks. The options are given each time,
+# as the demo's build in the same folder turns the tests and benchmarks off.
 compile() {
-  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCOAT_TESTS=ON -DCOAT_BENCHMARKS=ON
+  cmake --build "$build" -j "$(nproc)"
+}
+
+# The modules alone, with the functions and examples beside them.
+compile_modules() {
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCOAT_TESTS=OFF -DCOAT_BENCHMARKS=OFF
   cmake --build "$build" -j "$(nproc)"
 }
 
@@ -154,17 +175,26 @@ octave_run() {
   (cd "$build" && octave-cli --no-history --norc --no-window-system --eval "$1")
 }
 
+case "${1:-build}" in
+  build|demo|test|bench|package|cross) ;;
+  *)
+    echo "usage: $0 [build|demo|test|bench|package [folder]|cross]" >&2
+    exit 2
+    ;;
+esac
+install_missing
 if [ "${1:-}" = package ]; then
+  rm -rf "$logs"
   exec "$root/package/make_package.sh" "${2:-$build}"
 fi
-install_missing
 case "${1:-build}" in
   build)
     stage build compile
     ;;
   demo)
-    stage build compile
-    stage demo --after build octave_run "addpath('$build/mex'); addpath('$root/examples'); quarter_wave_mirror('$build/quarter_wave_mirror.png');"
+    stage "build the modules" compile_modules
+    stage demo --after "build the modules" \
+      octave_run "addpath('$build/mex'); quarter_wave_mirror('$build/quarter_wave_mirror.png');"
     ;;
   test)
     stage build compile
@@ -191,10 +221,6 @@ case "${1:-build}" in
     stage "aarch64 under qemu (build-cross/aarch64/)" \
       cross_core_tests aarch64 toolchain-aarch64-linux-gnu.cmake ON
     stage "Windows x86-64 under Wine (build-cross/mingw/)" windows_core_tests
-    ;;
-  *)
-    echo "usage: $0 [build|demo|test|bench|package [folder]|cross]" >&2
-    exit 2
     ;;
 esac
 summary

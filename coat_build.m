@@ -22,13 +22,19 @@ function out = coat_build(folder, varargin)
 %   Needs a C++17 compiler set up for mex (in MATLAB: mex -setup C++; GCC or
 %   Clang, on Windows MinGW-w64); in Octave, mex calls mkoctfile. CMake is
 %   not needed. The sources, modules and flags are those of sources.txt, the
-%   list the CMake build follows: C++17, -O3, -ffp-contract=off and never
-%   -ffast-math (NaN reaches exactly the outputs it belongs to), the
-%   instruction-set variants chosen at run time inside the core.
+%   list the CMake build follows (its flags and release flags: C++17, -O3,
+%   -ffp-contract=off and never -ffast-math, so NaN reaches exactly the
+%   outputs it belongs to; the instruction-set variants chosen at run time
+%   inside the core). An entry of sources.txt it does not know stops it, as
+%   it stops the CMake build and the package script.
 %
-%   Every module lands in folder with its help file, the first-generation
-%   coatdelay in folder/legacy (see help coatdelay). Then
+%   Every module lands in folder with its help file, beside the functions
+%   for users (coating_indices, coat_print_png) and the examples
+%   (quarter_wave_mirror, design_gdd, ...), as in the installed Octave
+%   package; the first-generation coatdelay goes to folder/legacy (help
+%   coatdelay tells when to use it). Then
 %     addpath(folder)
+%   gives them all.
 %
 %   Tested in GNU Octave. Not tested in MATLAB: no MATLAB can be installed on
 %   the machines this project is built and tested on.
@@ -52,7 +58,7 @@ function out = coat_build(folder, varargin)
   octave = exist('OCTAVE_VERSION', 'builtin') ~= 0;
   [conditions, mvec] = target_conditions(octave, options.libmvec);
   list = read_sources(fullfile(root, 'sources.txt'), conditions);
-  flags = [{'-std=c++17', '-O3', '-DNDEBUG', '-Wno-psabi'}, list.flags];
+  flags = [list.flags, list.release];
   includes = {['-I' root]};
   if ~mvec
     includes{end + 1} = ['-I' find_xsimd(options.xsimd, root)];
@@ -78,7 +84,7 @@ function out = coat_build(folder, varargin)
   for i = 1:numel(objects)
     source = list.sources{i, 1};
     objects{i} = compile(octave, root, includes, source, fullfile(objdir, fileparts(source)), ...
-                         [flags, list.sources{i, 2}]);
+                         [flags, list.sources{i, 2}], list.release);
   end
 
   % Each module: its gateway linked with those objects, its help beside it.
@@ -96,14 +102,28 @@ function out = coat_build(folder, varargin)
       mex(gateway, objects{:}, includes{:}, flags{:}, linking{:}, libraries{:}, ...
           '-s', '-o', fullfile(folders{i}, [name '.' mexext()]));
     else
-      settings = matlab_settings(flags);
+      settings = matlab_settings(flags, list.release);
       mex(linking{:}, includes{:}, settings{:}, gateway, objects{:}, libraries{:}, ...
           '-output', name, '-outdir', folders{i});
     end
     copyfile(fullfile(root, [builds{i} '.m']), folders{i});
   end
-  fprintf('coatings: %d modules built in %s\nuse them with addpath(''%s'')\n', ...
-          numel(list.modules), folder, folder);
+  % The functions for users and the examples beside the modules: toolbox/
+  % and examples/ in a clone, inst/ in the unpacked package.
+  places = {'toolbox', 'examples'};
+  names = {list.functions, list.examples};
+  for j = 1:2
+    for i = 1:numel(names{j})
+      file = fullfile(here, places{j}, [names{j}{i} '.m']);
+      if ~exist(file, 'file')
+        file = fullfile(here, 'inst', [names{j}{i} '.m']);
+      end
+      copyfile(file, folder);
+    end
+  end
+  fprintf(['coatings: %d modules, %d functions and %d examples in %s\n' ...
+           'use them with addpath(''%s'')\n'], numel(list.modules), numel(list.functions), ...
+          numel(list.examples), folder, folder);
   if nargout > 0
     out = folder;
   end
@@ -111,7 +131,7 @@ end
 
 % Compiles root/source, with the include folders includes, into objdir and
 % returns the object file's name.
-function object = compile(octave, root, includes, source, objdir, flags)
+function object = compile(octave, root, includes, source, objdir, flags, release)
   if ~exist(objdir, 'dir')
     mkdir(objdir);
   end
@@ -127,16 +147,16 @@ function object = compile(octave, root, includes, source, objdir, flags)
       extension = '.obj';
     end
     object = fullfile(objdir, [name extension]);
-    settings = matlab_settings(flags);
+    settings = matlab_settings(flags, release);
     mex('-c', '-R2017b', includes{:}, settings{:}, fullfile(root, source), '-outdir', objdir);
   end
 end
 
-% MATLAB's mex takes compiler flags as variable settings; -O3 replaces its
-% default optimisation flags.
-function settings = matlab_settings(flags)
-  flags = flags(~ismember(flags, {'-O3', '-DNDEBUG'}));
-  settings = {['CXXFLAGS=$CXXFLAGS ' strjoin(flags, ' ')], 'CXXOPTIMFLAGS=-O3 -DNDEBUG'};
+% MATLAB's mex takes compiler flags as variable settings; the release flags
+% replace its default optimisation flags.
+function settings = matlab_settings(flags, release)
+  flags = flags(~ismember(flags, release));
+  settings = {['CXXFLAGS=$CXXFLAGS ' strjoin(flags, ' ')], ['CXXOPTIMFLAGS=' strjoin(release, ' ')]};
 end
 
 % The conditions of sources.txt this machine meets: its processor, and
@@ -200,20 +220,47 @@ function include = find_xsimd(given, root)
 end
 
 % The entries of sources.txt that hold for this target (kind:a,b holds when
-% a and b are both among conditions): each line a kind and its fields.
+% a and b are both among conditions): each line a kind and its fields. An
+% unknown kind or condition, conditions on a kind other than core and
+% library, or an entry short of the fields its kind needs is an error, as in
+% CMake and the package script.
 function list = read_sources(file, conditions)
-  list = struct('flags', {{}}, 'libraries', {{}}, 'sources', {cell(0, 2)}, ...
-                'modules', {cell(0, 1)}, 'legacy', {cell(0, 1)});
+  list = struct('flags', {{}}, 'release', {{}}, 'libraries', {{}}, 'sources', {cell(0, 2)}, ...
+                'modules', {cell(0, 1)}, 'legacy', {cell(0, 1)}, 'functions', {cell(0, 1)}, ...
+                'examples', {cell(0, 1)});
+  % The fewest fields after the kind each kind takes.
+  fewest = struct('version', 1, 'flags', 1, 'release', 1, 'library', 1, 'core', 1, ...
+                  'gateway', 1, 'module', 2, 'legacy', 1, 'function', 2, 'example', 2);
+  known = {'mvec', 'xsimd', 'x86_64', 'aarch64'};
   lines = regexp(fileread(file), '\r?\n', 'split');
   for i = 1:numel(lines)
-    fields = regexp(strtrim(lines{i}), '\s+', 'split');
+    entry = strtrim(lines{i});
+    if isempty(entry) || entry(1) == '#'
+      continue;
+    end
+    fields = regexp(entry, '\s+', 'split');
     [kind, rest] = strtok(fields{1}, ':');
+    wrong = '';
+    if ~isfield(fewest, kind)
+      wrong = 'unknown entry';
+    elseif numel(fields) - 1 < fewest.(kind)
+      wrong = sprintf('a %s entry takes at least %d field(s)', kind, fewest.(kind));
+    elseif ~isempty(rest) && ~any(strcmp(kind, {'core', 'library'}))
+      wrong = 'only core and library entries take conditions';
+    elseif ~isempty(rest) && ~all(ismember(strsplit(rest(2:end), ','), known))
+      wrong = 'unknown condition';
+    end
+    if ~isempty(wrong)
+      error('coat_build:sources', 'coat_build: %s, line %d: ''%s'': %s', file, i, entry, wrong);
+    end
     if ~isempty(rest) && ~all(ismember(strsplit(rest(2:end), ','), conditions))
       continue;
     end
     switch kind
       case 'flags'
         list.flags = [list.flags, fields(2:end)];
+      case 'release'
+        list.release = [list.release, fields(2:end)];
       case 'library'
         list.libraries = [list.libraries, fields(2:end)];
       case {'core', 'gateway'}
@@ -222,6 +269,10 @@ function list = read_sources(file, conditions)
         list.modules{end + 1, 1} = fields{2};
       case 'legacy'
         list.legacy{end + 1, 1} = fields{2};
+      case 'function'
+        list.functions{end + 1, 1} = fields{2};
+      case 'example'
+        list.examples{end + 1, 1} = fields{2};
     end
   end
 end

@@ -25,6 +25,7 @@ foreach(module IN LISTS COAT_MODULES)
   coat_matlab_module(${module}_matlab ${module} ${PROJECT_BINARY_DIR}/matlab
     ${PROJECT_SOURCE_DIR}/gateways/${module}.cpp ${PROJECT_SOURCE_DIR}/gateways/${module}.m)
 endforeach()
+coat_copy_functions(${PROJECT_BINARY_DIR}/matlab)
 foreach(module IN LISTS COAT_LEGACY_MODULES)
   coat_matlab_module(${module}_legacy_matlab ${module} ${PROJECT_BINARY_DIR}/matlab/legacy
     ${PROJECT_SOURCE_DIR}/gateways/legacy/${module}.cpp

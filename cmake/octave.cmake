@@ -57,6 +57,7 @@ foreach(module IN LISTS COAT_MODULES)
   coat_octave_module(${module} ${module} ${COAT_MEX_DIR}
     ${PROJECT_SOURCE_DIR}/gateways/${module}.cpp ${PROJECT_SOURCE_DIR}/gateways/${module}.m)
 endforeach()
+coat_copy_functions(${COAT_MEX_DIR})
 foreach(module IN LISTS COAT_LEGACY_MODULES)
   coat_octave_module(${module}_legacy ${module} ${COAT_LEGACY_DIR}
     ${PROJECT_SOURCE_DIR}/gateways/legacy/${module}.cpp

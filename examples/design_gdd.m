@@ -97,7 +97,7 @@ function out = design_gdd(png, K)
 
   blue = [0 0.35 0.75];  grey = [0.6 0.6 0.6];  orange = [1 0.6 0.2];  sand = [1 0.88 0.75];
   lo = target - tolerance;  hi = target + tolerance;
-  h = offscreen_figure();
+  h = coat_print_png();
   set(h, 'defaultaxesfontsize', 7, 'defaulttextfontsize', 7);
   axes('position', [0.13 0.71 0.82 0.24]);
   semilogy(nm, 1 - Rf0, '-', 'color', grey, 'linewidth', 1.5);
@@ -139,11 +139,11 @@ function out = design_gdd(png, K)
   ylabel('thickness (nm)');  xlabel('layer (1 next to the ambient)');
   legend([hA hB], 'TiO_2', 'SiO_2', 'location', 'northwest', 'orientation', 'horizontal');
   legend('boxoff');
-  write_png(h, png, 900, 1000);
+  coat_print_png(h, png, 900, 1000);
 
   [folder, name, ext] = fileparts(png);
   png_frozen = fullfile(folder, [name '_frozen' ext]);
-  h = offscreen_figure();
+  h = coat_print_png();
   set(h, 'defaultaxesfontsize', 7, 'defaulttextfontsize', 7);
   axes('position', [0.13 0.14 0.82 0.74]);
   fill(1000 * band([1 2 2 1]), [lo lo hi hi], sand, 'edgecolor', 'none');
@@ -160,7 +160,7 @@ function out = design_gdd(png, K)
   legend('boxoff');
   title(sprintf('The same design: the two GDDs differ by up to %.1f fs^2 in the band', ...
                 frozen_gap));
-  write_png(h, png_frozen, 900, 500);
+  coat_print_png(h, png_frozen, 900, 500);
   printf('Plots written to %s and %s\n', png, png_frozen);
 
   out = struct('lambda_nm', 2000 * pi ./ k, 'k', k, 'target', target, ...

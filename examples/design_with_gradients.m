@@ -96,7 +96,7 @@ function out = design_with_gradients(png, K)
   target_fine = gdd * (c * kf - mean(omega)) + mean(GD - target);
   target_fine(!inband) = NaN;
 
-  h = offscreen_figure();
+  h = coat_print_png();
   nm = 1000 * lambda_fine;
   axes('position', [0.13 0.45 0.82 0.47]);
   hold on;
@@ -117,7 +117,7 @@ function out = design_with_gradients(png, K)
   hold off;
   ylabel('R');  xlabel('wavelength (nm)');  grid on;
   xlim(nm([1 end]));  ylim([0.998 1.0002]);  set(gca, 'ytick', [0.998 0.999 1]);
-  write_png(h, png, 800, 720);
+  coat_print_png(h, png, 800, 720);
   printf('Plot written to %s\n', png);
 
   out = struct('lambda_nm', 2000 * pi ./ k, 'k', k, 'target', target, ...

@@ -75,7 +75,7 @@ function out = dispersive_mirror(png, K)
   printf('  R in 1, GD in fs, GDD in fs^2\n');
   printf('  Mean GDD at 0 deg over %d to %d nm: %.1f fs^2\n', band_nm, mean_gdd);
 
-  h = offscreen_figure();
+  h = coat_print_png();
   styles = {'-', '--', '-', '-'};
   colours = {[0 0.35 0.75], [0.3 0.75 1], [0.85 0.3 0.1], [0.2 0.6 0.2]};
   quantities = {R, GD, GDD};
@@ -101,7 +101,7 @@ function out = dispersive_mirror(png, K)
       xlabel('wavelength (nm)');
     end
   end
-  write_png(h, png, 800, 960);
+  coat_print_png(h, png, 800, 960);
   printf('Plot written to %s\n', png);
 
   out = struct('lambda_nm', lambda_nm, 'R', R, 'GD', GD, 'GDD', GDD, 'd', d, ...

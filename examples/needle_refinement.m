@@ -134,7 +134,7 @@ end
 
 function plot_refinement(png, first, chosen, start, merits, merit_alone, k, GDD, target, tol, dmin)
   blue = [0 0.35 0.75];  grey = [0.6 0.6 0.6];  orange = [1 0.6 0.2];  sand = [1 0.88 0.75];
-  h = offscreen_figure();
+  h = coat_print_png();
   set(h, 'defaultaxesfontsize', 7, 'defaulttextfontsize', 7);
 
   axes('position', [0.12 0.72 0.83 0.23]);
@@ -190,6 +190,6 @@ function plot_refinement(png, first, chosen, start, merits, merit_alone, k, GDD,
   xlabel('wavelength (nm)');  ylabel('GDD (fs^2)');
   title(sprintf('GDD: start grey, refined blue (%d layers); target %g \\pm %g fs^2 shaded', ...
                 numel(start.d) + 2 * (n - 1), target, tol));
-  write_png(h, png, 900, 1000);
+  coat_print_png(h, png, 900, 1000);
   printf('Plot written to %s\n', png);
 end

@@ -23,11 +23,11 @@ function [lambda_nm, R] = quarter_wave_mirror(png, K)
     printf('  %7.0f     %.6f\n', lambda_nm(i), R(i));
   end
 
-  h = offscreen_figure();
+  h = coat_print_png();
   plot(lambda_nm, R, 'linewidth', 1.5);
   xlabel('wavelength (nm)');  ylabel('R (TM, normal incidence)');
   title('15 pairs of 2.3 / 1.45 at 800 nm');
   ylim([0 1.05]);  grid on;
-  write_png(h, png, 800, 480);
+  coat_print_png(h, png, 800, 480);
   printf('Plot written to %s\n', png);
 end

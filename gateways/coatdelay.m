@@ -16,6 +16,13 @@
 %             otherwise ('TE', 'tm', 'T', '' all select TE).
 %     Inputs beyond the seventh are accepted and ignored.
 %
+%   Older contract, in part: a column k or a row d is refused (see Checks
+%   below), but a pol of 'p' or 's' selects TE (only one that begins with
+%   'TM' selects TM) and an angle in degrees is not detected (theta = 45 is
+%   taken as 45 radians). The checked modules, coatdispgrad and coatneedle,
+%   refuse such calls with an error that names the input: see help
+%   coatdispgrad.
+%
 %   Outputs (both must be requested)
 %     R       1xK power reflectance |rho|^2.
 %     GD      1xK group delay in fs, d(arg rho)/d(omega), omega = c k;
@@ -50,8 +57,9 @@
 %   Differences from the first-generation build: that build counts the
 %   elements of k and d (rows or columns), closes every stack with B to
 %   substrate, and takes one or two outputs. It has the same name and sits in
-%   the folder legacy beside this module (build/mex/legacy of the CMake build;
-%   the Octave package and coat_build place it alike). To call it instead:
+%   the folder legacy beside this module, wherever the modules are (the
+%   installed package, coat_build's folder, a CMake build). To call it
+%   instead:
 %     addpath(fullfile(fileparts(which('coatdelay')), 'legacy'))
 %
 %   NaN: where a material that takes part cannot propagate at this angle
@@ -65,7 +73,7 @@
 %     d = 0.8/(4*2.3);                          % L = 1: A next to glass
 %     [R, GD] = coatdelay(k, d, 1, N, zeros(3, 101), 0, 'TE');
 %
-%   See also coatdelaygrad, coatdelay2, coatdisp, coatrefl2.
+%   See also coatdispgrad, coatdelaygrad, coatdelay2, coatdisp, coatrefl2.
 
 %!shared k, N, Np, c  # A matched to the ambient: only the last interface reflects
 %! k = 2*pi ./ [0.7 0.8 0.9];  c = 0.299792458;

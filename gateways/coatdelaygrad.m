@@ -15,6 +15,13 @@
 %             otherwise ('TE', 'tm', 'T', '' all select TE).
 %     Inputs beyond the seventh are accepted and ignored.
 %
+%   Older, lax contract, kept for code written against it: a pol of 'p' or
+%   's' selects TE (only one that begins with 'TM' selects TM), a 1xL row d
+%   counts as one layer and a Kx1 column k as one wavenumber, and an angle in
+%   degrees is not detected (theta = 45 is taken as 45 radians). The checked
+%   modules, coatdispgrad and coatneedle, refuse such calls with an error
+%   that names the input: see help coatdispgrad.
+%
 %   Outputs (one to four may be requested)
 %     R       1xK power reflectance, the same numbers as the checked coatdelay.
 %     GD      1xK group delay in fs, the same numbers as the checked coatdelay:
@@ -62,10 +69,10 @@
 %     m = sum((GD - target).^2);  g = 2 * dGD * (GD - target)';   % Lx1
 %
 %   A function returning [m, g] is what fminunc takes with
-%   optimset('GradObj', 'on'); examples/design_with_gradients.m designs a
-%   dispersive mirror that way.
+%   optimset('GradObj', 'on'); the example design_with_gradients designs a
+%   dispersive mirror that way (help design_with_gradients).
 %
-%   See also coatdelay, coatdelay2, coatdisp.
+%   See also coatdispgrad, coatdelay, coatdelay2, coatdisp, design_with_gradients.
 
 %!shared k, d, N, Np, c  # A matched to the ambient, B to the substrate: only A/B reflects
 %! k = 2*pi ./ [0.7 0.8 0.9];  d = [0.3; 0.2];  c = 0.299792458;

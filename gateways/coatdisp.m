@@ -15,6 +15,13 @@
 %             otherwise ('TE', 'tm', 'T', '' all select TE).
 %     Inputs beyond the seventh are accepted and ignored.
 %
+%   Older, lax contract, kept for code written against it: a pol of 'p' or
+%   's' selects TE (only one that begins with 'TM' selects TM), a 1xL row d
+%   counts as one layer and a Kx1 column k as one wavenumber, and an angle in
+%   degrees is not detected (theta = 45 is taken as 45 radians). The checked
+%   modules, coatdispgrad and coatneedle, refuse such calls with an error
+%   that names the input: see help coatdispgrad.
+%
 %   Outputs (one to three may be requested)
 %     R       1xK power reflectance |rho|^2.
 %     GD      1xK group delay in fs, d(arg rho)/d(omega), omega = c k;
@@ -56,7 +63,7 @@
 %     N = repmat([2.3; 1.45; 1.52], 1, 201);
 %     [R, GD, GDD] = coatdisp(k, d, 1, N, zeros(3, 201), pi/4, 'TM');
 %
-%   See also coatdisp2, coatdelay2, coatdelaygrad, coatrefl2.
+%   See also coatdispgrad, coatdisp2, coatdelay2, coatdelaygrad, coatrefl2.
 
 %!shared k, d, N, Np, c  # A matched to the ambient, B to the substrate: only A/B reflects
 %! k = 2*pi ./ [0.7 0.8 0.9];  d = [0.3; 0.2];  c = 0.299792458;

@@ -67,11 +67,12 @@
 %     [R, GD, GDD, dR, dGD, dGDD] = coatdispgrad(k, d, 1, N, Np, Npp, 0, 'TE');
 %     e = GDD + 50;  m = sum(e .^ 2);  g = 2 * dGDD * e';   % Lx1
 %
-%   examples/coating_indices.m gives N, Np and Npp of real materials, and
-%   examples/design_gdd.m designs a dispersive mirror to a GDD target that
-%   way.
+%   coating_indices gives N, Np and Npp of real materials (help
+%   coating_indices), and the example design_gdd designs a dispersive mirror
+%   to a GDD target that way (help design_gdd).
 %
-%   See also coatdisp, coatdelaygrad, coatdelay.
+%   See also coatneedle, coating_indices, design_gdd, coatdisp, coatdelaygrad,
+%   coatdelay.
 
 %!shared k, d, c  # A matched to the ambient: only A/substrate reflects, with a real coefficient
 %! k = 2*pi ./ [0.7 0.8 0.9];  d = 0.3;  c = 0.299792458;

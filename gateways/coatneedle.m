@@ -75,10 +75,12 @@
 %     e = GDD + 50;  m = sum(e .^ 2);  needle = 2 * nGDD * e';   % Px1
 %     [slope, p] = min(needle);    % a needle at z(p) lowers m if slope < 0
 %
-%   examples/coating_indices.m gives N, Np and Npp of real materials, and
-%   examples/needle_refinement.m refines a GDD design by needle insertions.
+%   coating_indices gives N, Np and Npp of real materials (help
+%   coating_indices), and the example needle_refinement refines a GDD design
+%   by needle insertions (help needle_refinement).
 %
-%   See also coatdispgrad, coatdisp, coatdelaygrad.
+%   See also coatdispgrad, coating_indices, needle_refinement, coatdisp,
+%   coatdelaygrad.
 
 %!shared k, d, N, Np
 %! k = 2*pi ./ [0.7 0.8 0.9];  d = [0.1; 0.2; 0.15];

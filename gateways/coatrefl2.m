@@ -12,6 +12,12 @@
 %     theta  angle of incidence in the ambient, in radians, a scalar likewise.
 %     Inputs beyond the fifth are accepted and ignored.
 %
+%   Older, lax contract, kept for code written against it: there is no pol
+%   (TM always), a 1xL row d counts as one layer and a Kx1 column k as one
+%   wavenumber, and an angle in degrees is not detected (theta = 45 is taken
+%   as 45 radians). The checked modules, coatdispgrad and coatneedle, refuse
+%   such calls with an error that names the input: see help coatdispgrad.
+%
 %   Output
 %     R      1xK power reflectance |rho|^2 for TM (p) polarization; there is
 %            no polarization input (coatdelay2 with 'TE' gives TE). At normal
@@ -42,7 +48,7 @@
 %     d = repmat([0.8/(4*2.3); 0.8/(4*1.45)], 15, 1);
 %     R = coatrefl2(k, d, 1, repmat([2.3; 1.45; 1.45], 1, 401), 0);
 %
-%   See also coatdelay2, coatdelay, coatdisp, coatdisp2, coatdelaygrad.
+%   See also coatdispgrad, coatdelay2, coatdelay, coatdisp, coatdisp2, coatdelaygrad.
 
 %!test  # quarter-wave pairs at their design wavelength: R from the stack's admittance
 %! d = repmat ([0.8/(4*2.3); 0.8/(4*1.45)], 5, 1);

@@ -14,13 +14,30 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 mkdir -p "${1:-$root/build}"
 out=$(cd "${1:-$root/build}" && pwd)
 
+# sources.txt read as CMake and coat_build.m read it: an unknown kind or
+# condition, conditions on a kind other than core and library, or an entry
+# short of the fields its kind needs stops the script.
+awk 'BEGIN { n["version"] = n["flags"] = n["release"] = n["library"] = n["core"] = 1
+             n["gateway"] = n["legacy"] = 1; n["module"] = n["function"] = n["example"] = 2
+             split("mvec xsimd x86_64 aarch64", list, " "); for (i in list) known[list[i]] = 1 }
+     /^[ \t]*(#|$)/ { next }
+     { k = $1; i = index(k, ":")
+       if (i) { c = substr(k, i + 1); k = substr(k, 1, i - 1)
+                if (k != "core" && k != "library") fail("only core and library entries take conditions")
+                m = split(c, cs, ","); for (j = 1; j <= m; j++) if (!(cs[j] in known)) fail("unknown condition \x27" cs[j] "\x27") }
+       if (!(k in n)) fail("unknown entry")
+       if (NF - 1 < n[k]) fail("a " k " entry takes at least " n[k] " field(s)") }
+     function fail(why) { printf "sources.txt:%d: \x27%s\x27: %s\n", NR, $0, why > "/dev/stderr"; bad = 1; exit 1 }
+     END { exit bad }' "$root/sources.txt"
+
 # The fields of every sources.txt entry of one kind, an entry a line; with
 # -a, every entry of that kind whatever its conditions, the conditions (or
 # "-") first.
 entries() {
   local all=0
   [ "$1" != -a ] || { all=1; shift; }
-  awk -v kind="$1" -v all=$all '{ k = $1; c = "-"; i = index(k, ":")
+  awk -v kind="$1" -v all=$all '/^[ \t]*(#|$)/ { next }
+      { k = $1; c = "-"; i = index(k, ":")
       if (i) { c = substr(k, i + 1); k = substr(k, 1, i - 1) }
       if (k != kind || (c != "-" && !all)) next
       $1 = ""; sub(/^ +/, ""); print (all ? c " " : "") $0 }' "$root/sources.txt"
@@ -74,13 +91,16 @@ cp "$root/package/post_install.m" "$root/coat_build.m" "$top/"
 # followed by its functions.
 {
   echo "toolbox >> coatings"
-  entries module | cat - <(entries example) | awk '{ f = $1; $1 = ""; c = substr($0, 2);
+  cat <(entries module) <(entries function) <(entries example) | awk '{ f = $1; $1 = ""; c = substr($0, 2);
     if (!(c in list)) order[++n] = c; list[c] = list[c] "  " f "\n" }
     END { for (i = 1; i <= n; i++) printf "%s\n%s", order[i], list[order[i]] }'
 } > "$top/INDEX"
 
-# inst/: the modules' help files and the examples, installed as they are.
+# inst/: the modules' help files, the functions for users and the examples,
+# installed as they are (coat_build.m takes the functions and examples from
+# here too).
 for m in $(entries module | cut -d' ' -f1); do cp "$root/gateways/$m.m" "$top/inst/"; done
+for f in $(entries function | cut -d' ' -f1); do cp "$root/toolbox/$f.m" "$top/inst/"; done
 for e in $(entries example | cut -d' ' -f1); do cp "$root/examples/$e.m" "$top/inst/"; done
 
 # src/: every source in its folder, every header, sources.txt and the
@@ -108,7 +128,7 @@ objects() { for f in "$@"; do printf ' %s' "${f%.cpp}.o"; done; }
   echo "# pkg install runs make here and copies the *.mex of this folder into the"
   echo "# package. Written by ./build.sh package from sources.txt."
   echo "MKOCTFILE ?= mkoctfile"
-  echo "FLAGS := -std=c++17 -O3 -DNDEBUG -Wno-psabi $(entries flags | tr '\n' ' ')-I."
+  echo "FLAGS := $(cat <(entries flags) <(entries release) | tr '\n' ' ')-I."
   echo "LIBS := $(for l in $(entries library); do printf -- '-l%s ' "$l"; done)"
   echo "# Only mexFunction and mexVersion exported, where the linker takes a version script."
   echo "ifeq (\$(shell uname -s),Linux)"

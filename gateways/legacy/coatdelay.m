@@ -3,8 +3,8 @@
 %
 %   This is the first-generation build of coatdelay, kept for code written
 %   against it. It sits in the folder legacy beside the current, checked build
-%   of the same name (build/mex/legacy of the CMake build, and alike in the
-%   Octave package and in coat_build's folder). With the checked build on the
+%   of the same name, wherever the modules are (the installed package,
+%   coat_build's folder, a CMake build). With the checked build on the
 %   path (after pkg load coatings, say), this one comes first after
 %     addpath(fullfile(fileparts(which('coatdelay')), 'legacy'))
 %   and rmpath of that folder returns to the checked build.
@@ -35,6 +35,12 @@
 %             otherwise ('TE', 'tm', 'T', '' all select TE).
 %     Inputs beyond the seventh are accepted and ignored.
 %
+%   Older, lax contract: a pol of 'p' or 's' selects TE (only one that begins
+%   with 'TM' selects TM), and an angle in degrees is not detected (theta =
+%   45 is taken as 45 radians). The checked modules, coatdispgrad and
+%   coatneedle, refuse such calls with an error that names the input: see
+%   help coatdispgrad.
+%
 %   Outputs
 %     R       1xK power reflectance |rho|^2.
 %     GD      1xK group delay in fs, d(arg rho)/d(omega), omega = c k;
@@ -58,7 +64,7 @@
 %     N = repmat([2.3; 1.45; 1.52], 1, 201);
 %     [R, GD] = coatdelay(k, d, 1, N, zeros(3, 201), 0, 'TE');
 %
-%   See also coatdelay2, coatdisp, coatdelaygrad.
+%   See also coatdispgrad, coatdelay2, coatdisp, coatdelaygrad.
 
 %!test  # a column k; one A layer matched to the ambient, closed with B to substrate
 %! k = 2*pi ./ [0.7; 0.8; 0.9];  c = 0.299792458;

@@ -1,4 +1,4 @@
-% The Sellmeier helper of examples/: published indices, and dn/dk as the
+% coating_indices (toolbox/): published indices, and dn/dk as the
 % true slope of n, in the 3xK layout the modules take.
 
 %!test  # catalogue values at the helium d line (587.6 nm) and at 800 nm

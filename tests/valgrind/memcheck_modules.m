@@ -1,8 +1,10 @@
 % memcheck_modules(mexdir, legacydir): calls every module once with a valid
 % call and once with an invalid one (the error leaves the module through the
 % host's error call), then the first-generation coatdelay the same way, for a
-% run under valgrind's memcheck. Errors out if a call does not behave as it
-% should, so that a module skipped by mistake cannot pass unseen. Its first
+% run under valgrind's memcheck. The modules are those of sources.txt
+% (coat_sources): one without a call here stops the driver, so a new module
+% cannot go unchecked. Errors out if a call does not behave as it should, so
+% that a module skipped by mistake cannot pass unseen. Its first
 % line, printed before any module is loaded, tells run_memcheck.sh that
 % valgrind got Octave started.
 function memcheck_modules(mexdir, legacydir)
@@ -21,13 +23,21 @@ function memcheck_modules(mexdir, legacydir)
            'coatdelaygrad', delay, 4;
            'coatdispgrad', [delay(1:5), {0.5 * Np}, delay(6:7)], 6;
            'coatneedle', [delay(1:5), {0.5 * Np}, delay(6:7), {[0; 0.3; sum(d)]}], 3};
-  for c = 1:rows(calls)
+  lists = coat_sources();
+  for m = lists.modules
+    c = find(strcmp(calls(:, 1), m{1}));
+    assert(numel(c) == 1, 'memcheck driver: no call for the module %s: add one', m{1});
     exercise(calls{c, :});
   end
+  legacy = {'coatdelay', {k', d', 1, N, Np, 0.5, 'TE'}, 2};
   addpath(legacydir);
-  assert(!isempty(strfind(which('coatdelay'), 'legacy')));
-  exercise('coatdelay', {k', d', 1, N, Np, 0.5, 'TE'}, 2);
-  printf('memcheck driver: %d modules called\n', rows(calls) + 1);
+  for m = lists.legacy
+    c = find(strcmp(legacy(:, 1), m{1}));
+    assert(numel(c) == 1, 'memcheck driver: no call for the first-generation %s: add one', m{1});
+    assert(!isempty(strfind(which(m{1}), 'legacy')));
+    exercise(legacy{c, :});
+  end
+  printf('memcheck driver: %d modules called\n', numel(lists.modules) + numel(lists.legacy));
 end
 
 % A valid call with every output, then the same call with input 4 (the
