@@ -24,3 +24,7 @@
 %! assert(N(2, :), N(3, :));                   % silica layers on fused silica
 
 %!error <unknown material 'MgF2'> coating_indices(8, {'TiO2', 'MgF2'})
+
+%!test  # the tests in the function's own file: every model's derivatives, the catalogue's published values, the errors
+%! [n, nmax] = test('coating_indices', 'quiet');
+%! assert(nmax > 0 && n == nmax, '%d of the %d tests in coating_indices.m pass', n, nmax);
