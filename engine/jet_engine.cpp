@@ -165,7 +165,6 @@ void runOrder(int order, Variant variant, const LayeredStack& s, const Interface
 void responseOverGrid(const LayeredStack& s, const ResponseRequest& request, WalkChoice walk,
                       KernelPath path)
 {
-    if (s.K == 0) return;
     Wanted wanted = {};
     int order = 0;
     wanted.transmission = request.t[0] || request.t[1];
@@ -180,6 +179,7 @@ void responseOverGrid(const LayeredStack& s, const ResponseRequest& request, Wal
     }
     if (request.g)
         for (std::size_t j = 0; j < s.L; ++j) request.g[j] = 0;
+    if (s.K == 0) return;
     if (s.L == 0) wanted.gradients = false;
     const InterfacePlan plan = planInterfaces(s);
     const bool lossless = walk == WalkChoice::Lossless || plan.lossless;

@@ -15,7 +15,7 @@
 %     m       any vector of L material numbers: layer j is material m(j), an
 %             integer 1 <= m(j) <= M.
 %     n_a     the ambient index: real, positive, without dispersion.
-%     N       (M+1)xK refractive indices, real or complex: rows 1..M the
+%     N       (M+1)xK refractive indices (3xK for two materials), real or complex: rows 1..M the
 %             materials, row M+1 the substrate, column i at k(i); or (M+1)x1
 %             for every wavenumber. Absorption is Im N > 0 (see Conventions);
 %             Im N < 0 (gain) is refused.
@@ -81,7 +81,7 @@
 %     d = [0.09; 0.14; 0.10; 0.14; 0.05];  m = [1; 2; 3; 2; 4];
 %     N = [2.3; 1.45; 2.05; 0.15 + 5i; 1.45];      % 4 materials, substrate
 %     out = coatresponse(k, d, m, 1, N, [], [], pi/4, 'p', {'R', 'A', 'GDD'});
-%     plot(2*pi ./ k, out.A)
+%     R = out.R;  A = out.A;  GDD = out.GDD;     % 1x201 each
 %
 %   Cost: O(L) per wavenumber, values and gradients alike (one sweep from
 %   the substrate and, for gradients, one back).

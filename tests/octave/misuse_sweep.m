@@ -48,8 +48,8 @@ function mods = modules(build)
   % TM, s or p, and coatneedle's depths z a vector in [0, sum(d)])
   info = @(name, roles, nout, shapes, checked) struct('name', name, 'roles', {roles}, ...
     'nout', nout, 'shapes', shapes, 'checked', checked, ...
-    'strict', any(strcmp(name, {'coatdispgrad', 'coatneedle'})), ...
-    'spectra', spectra_of(name));
+    'strict', any(strcmp(name, {'coatdispgrad', 'coatneedle', 'coatresponse'})), ...
+    'spectra', spectra_of(name), 'fields', strcmp(name, 'coatresponse'));
   if strcmp(build, 'legacy')
     mods = info('coatdelay', delay, 2, false, false);
     assert(!isempty(strfind(which('coatdelay'), 'legacy')), 'legacy coatdelay not first on the path');
@@ -61,7 +61,9 @@ function mods = modules(build)
             info('coatdisp2', delay(1:6), 3, true, false), ...
             info('coatdelaygrad', delay, 4, true, false), ...
             info('coatdispgrad', [delay(1:5), {'Npp'}, delay(6:7)], 6, false, false), ...
-            info('coatneedle', [delay(1:5), {'Npp'}, delay(6:7), {'z'}], 3, false, false)];
+            info('coatneedle', [delay(1:5), {'Npp'}, delay(6:7), {'z'}], 3, false, false), ...
+            info('coatresponse', {'k', 'd', 'm', 'na', 'N', 'Np', 'Npp', 'theta', 'pol', 'want'}, ...
+                 1, false, false)];
     assert(isempty(strfind(which('coatdelay'), 'legacy')), 'checked coatdelay not first on the path');
     % Every module built beside them is swept (and so memory-checked in the
     % sanitized build): a new one needs its line above.
@@ -92,6 +94,8 @@ function args = valid_args(m, K, L, pol)
   v.theta = 0.5;
   v.pol = pol;
   v.z = sum(v.d) * [0; 0.4; 1];
+  v.m = mod(j, 2) + 1;
+  v.want = {'R', 'GD', 'r', 'dGDD', 'T', 'A', 'dT'};
   args = cellfun(@(r) v.(r), m.roles, 'UniformOutput', false);
 end
 
@@ -124,7 +128,11 @@ function S = sweep_kinds(S, m)
     good = valid_args(m, KL(1), KL(2));
     for i = 1:numel(good)
       for c = 1:rows(kinds)
-        args = good;  args{i} = kinds{c, 2}(good{i});
+        try
+          args = good;  args{i} = kinds{c, 2}(good{i});
+        catch
+          continue;                 % no such value of a cell of names
+        end
         S = run_outputs(S, m, args, kinds{c, 1});
       end
     end
@@ -158,7 +166,7 @@ function S = sweep_shapes_and_values(S, m)
   end
   good = valid_args(m, 4, 6);
   values = {'NaN', NaN; '+Inf', Inf; '-Inf', -Inf};
-  for i = find(!strcmp(roles, 'pol'))
+  for i = find(!strcmp(roles, 'pol') & !strcmp(roles, 'want'))
     for c = 1:rows(values)
       args = good;  args{i}(:) = values{c, 2};
       S = run_outputs(S, m, args, [values{c, 1} ' values']);
@@ -211,7 +219,9 @@ function S = sweep_random(S, m, count)
   for c = 1:count
     args = valid_args(m, randi([0 5]), randi([0 6]), {'TE', 'TM'}{randi(2)});
     for i = find(rand(1, numel(args)) < 0.25)
-      args{i} = spoil{randi(numel(spoil))}(args{i});
+      try
+        args{i} = spoil{randi(numel(spoil))}(args{i});
+      end
     end
     nin = numel(args) + randi([-1 1]) * (rand < 0.15);
     args = [args, {'extra'}](1:nin);
@@ -242,6 +252,8 @@ function [S, outs] = run_case(S, m, args, nout, kind)
       problem = 'accepted a call its rules refuse';
     elseif numel(outs) != max(nout, 1)
       problem = sprintf('%d outputs for %d requested', numel(outs), nout);
+    elseif m.fields
+      problem = struct_problem(outs{1}, args{strcmp(m.roles, 'want')}, e.K, e.L);
     else
       for o = 1:numel(outs)
         x = outs{o};
@@ -271,6 +283,27 @@ function [S, outs] = run_case(S, m, args, nout, kind)
   end
 end
 
+% A struct of the names asked for, each once: r, t, R, ..., 1xK (r and t
+% complex), their gradients dR, ... LxK.
+function problem = struct_problem(x, want, K, L)
+  problem = '';
+  if ischar(want), want = {want}; end
+  names = unique(want(:)', 'stable');
+  if !isstruct(x) || !isequal(fieldnames(x)', names)
+    problem = 'not a struct of the names asked for';
+    return;
+  end
+  for n = names
+    v = x.(n{1});
+    want_size = [1 K];  if n{1}(1) == 'd', want_size = [L K]; end
+    if !(isa(v, 'double') && !issparse(v) && isequal(size(v), want_size) ...
+         && (isreal(v) || any(strcmp(n{1}, {'r', 't'}))))
+      problem = sprintf('field %s is %s %s, %s expected', n{1}, class(v), mat2str(size(v)), ...
+                        mat2str(want_size));
+    end
+  end
+end
+
 function S = fail(S, name, kind, problem, example)
   S.groups{end+1} = sprintf('%s, %s: %s', name, kind, problem);
   S.failed{end+1} = example;
@@ -297,7 +330,7 @@ function e = expected(m, args, nout)
     end
   elseif nin < nreq
     e.id = [m.name ':notEnoughInputs'];  return;
-  elseif m.strict && nin > nreq
+  elseif m.strict && nin > nreq + m.fields
     e.id = [m.name ':tooManyInputs'];  return;
   elseif nout > m.nout
     e.id = [m.name ':tooManyOutputs'];  return;
@@ -310,7 +343,9 @@ function e = expected(m, args, nout)
     e.K = numel(k);  e.L = numel(d);
   end
   if m.strict
-    e.inputs = find(strict_refusals(m.roles, args, e.K));
+    roles = m.roles;
+    if nin > nreq, roles{end+1} = 'weights'; end
+    e.inputs = find(strict_refusals(roles, args, e.K));
     if any(strcmp(m.roles, 'z')), e.L = numel(role('z')); end   % rows: depths
     return;
   end
@@ -337,26 +372,49 @@ end
 function bad = strict_refusals(roles, args, K)
   bad = false(1, numel(roles));
   not_vector = @(a) ndims(a) > 2 || (rows(a) > 1 && columns(a) > 1);
-  not_triples = @(a) ndims(a) > 2 || rows(a) != 3 || (columns(a) != K && columns(a) != 1);
+  any_stack = any(strcmp(roles, 'm'));   % materials by number, complex indices
+  rows_N = 3;
+  if any_stack, rows_N = rows(args{strcmp(roles, 'N')}); end
+  not_triples = @(a) ndims(a) > 2 || rows(a) != rows_N || (columns(a) != K && columns(a) != 1);
+  names = {'r', 't', 'R', 'T', 'A', 'GD', 'GDD', 'TOD', 'GDt', 'GDDt', 'TODt'};
+  names = [names, strcat('d', names(3:end))];
   for i = 1:numel(roles)
     a = args{i};
-    if strcmp(roles{i}, 'pol')
-      bad(i) = !ischar(a) || !any(strcmpi(a(:)', {'TE', 'TM', 's', 'p'}));
-      continue;
+    switch roles{i}
+      case 'pol'
+        bad(i) = !ischar(a) || !any(strcmpi(a(:)', {'TE', 'TM', 's', 'p'}));
+        continue;
+      case 'want'
+        if ischar(a), a = {a}; end
+        bad(i) = !iscell(a) || isempty(a) || !all(cellfun(@(c) ischar(c) && rows(c) <= 1 ...
+                                                       && any(strcmp(c, names)), a(:)'));
+        continue;
+      case 'weights'
+        bad(i) = !isstruct(a) || numel(a) != 1 || !all(ismember(fieldnames(a), names(3:11))) ...
+                 || !all(structfun(@(w) isa(w, 'double') && isreal(w) && !issparse(w) ...
+                                   && (numel(w) == 1 || (numel(w) == K && isvector(w))), a));
+        continue;
     end
-    bad(i) = !isa(a, 'double') || issparse(a) || !isreal(a);
+    bad(i) = !isa(a, 'double') || issparse(a) ...
+             || (!isreal(a) && !(any_stack && any(strcmp(roles{i}, {'N', 'Np', 'Npp'}))));
     if bad(i), continue; end
     switch roles{i}
       case 'k'
-        bad(i) = not_vector(a);
+        bad(i) = not_vector(a) || (any_stack && !all(a(:) > 0 & isfinite(a(:))));
+      case 'm'
+        d = args{strcmp(roles, 'd')};
+        bad(i) = not_vector(a) || numel(a) != numel(d) ...
+                 || !all(a(:) >= 1 & a(:) <= rows_N - 1 & a(:) == round(a(:)));
       case 'd'
         bad(i) = not_vector(a) || !all(a(:) >= 0 & isfinite(a(:)));
       case 'na'
-        bad(i) = numel(a) != 1;
+        bad(i) = numel(a) != 1 || (any_stack && !(a > 0 && isfinite(a)));
       case 'theta'
         bad(i) = numel(a) != 1 || !(a >= 0 && a < pi / 2);
-      case {'N', 'Np'}
-        bad(i) = not_triples(a);
+      case 'N'
+        bad(i) = not_triples(a) || (any_stack && (rows(a) == 0 || any(imag(a(:)) < 0)));
+      case 'Np'
+        bad(i) = not_triples(a) && !(any_stack && isempty(a));
       case 'Npp'
         bad(i) = !isempty(a) && not_triples(a);
       case 'z'                      % roles put d before z

@@ -22,7 +22,11 @@ function memcheck_modules(mexdir, legacydir)
            'coatdisp2', delay(1:6), 3;
            'coatdelaygrad', delay, 4;
            'coatdispgrad', [delay(1:5), {0.5 * Np}, delay(6:7)], 6;
-           'coatneedle', [delay(1:5), {0.5 * Np}, delay(6:7), {[0; 0.3; sum(d)]}], 3};
+           'coatneedle', [delay(1:5), {0.5 * Np}, delay(6:7), {[0; 0.3; sum(d)]}], 3;
+           'coatresponse', {k, d, mod(0:L-1, 2)' + 1 + (d > 0.12), 1, [N; 0.15 + 5i * ones(1, K)], ...
+                            [Np; 0.7i * ones(1, K)], [], 0.5, 'TM', ...
+                            {'r', 't', 'R', 'T', 'A', 'GD', 'GDD', 'TOD', 'GDt', 'dR', 'dGDD', 'dTODt', 'g'}, ...
+                            struct('R', 1, 'GDD', ones(1, K))}, 1};
   lists = coat_sources();
   for m = lists.modules
     c = find(strcmp(calls(:, 1), m{1}));
@@ -40,13 +44,15 @@ function memcheck_modules(mexdir, legacydir)
   printf('memcheck driver: %d modules called\n', numel(lists.modules) + numel(lists.legacy));
 end
 
-% A valid call with every output, then the same call with input 4 (the
-% material triples) one element short, which must be refused by the module.
+% A valid call with every output, then the same call with the indices (input
+% 4, or 5 where input 3 is the materials) one element short, which must be
+% refused by the module.
 function exercise(name, args, nout)
   out = cell(1, nout);
   [out{:}] = feval(name, args{:});
-  assert(all(cellfun(@(x) isa(x, 'double') && !isempty(x), out)), name);
-  args{4} = args{4}(1:end-1);
+  assert(all(cellfun(@(x) (isa(x, 'double') || isstruct(x)) && !isempty(x), out)), name);
+  n = 4 + strcmp(name, 'coatresponse');
+  args{n} = args{n}(1:end-1);
   try
     [out{:}] = feval(name, args{:});
     error('memcheck:accepted', '%s accepted short triples', name);
