@@ -62,6 +62,30 @@ function print_core(core_json)
     end
   end
   print_needle(ns, paths);
+  print_response(ns, paths);
+end
+
+% coatresponse against coatdispgrad and against itself (bench/core_bench.cpp,
+% Coatresponse: the questions by number).
+function print_response(ns, paths)
+  q = @(L, p, n) sprintf('Coatresponse/L:%d/path:%d/question:%d', L, p, n);
+  for p = 1:rows(paths)
+    c = paths{p, 1};
+    if !isKey(ns, q(100, c, 0)), continue; end
+    f3 = sprintf('Coatdispgrad/L:100/path:%d/gradients:0', c);
+    f6 = sprintf('Coatdispgrad/L:100/path:%d/gradients:1', c);
+    printf('coatresponse, L = 100%s:
+', paths{p, 2});
+    printf('  R, GD, GDD: %.2fx coatdispgrad''s; absorbing layers %.2fx; with TOD %.2fx without
+', ...
+           ns(q(100, c, 0)) / ns(f3), ns(q(100, c, 1)) / ns(f3), ns(q(100, c, 2)) / ns(q(100, c, 0)));
+    printf('  all six: %.2fx coatdispgrad''s six; g of R and GDD: %.2fx the values alone
+', ...
+           ns(q(100, c, 3)) / ns(f6), ns(q(100, c, 4)) / ns(q(100, c, 5)));
+    printf('  growth L = 100 to 1000: R, GD, GDD %.2fx, all six %.2fx; M = 5 against M = 2: %.2fx\n', ...
+           10 * ns(q(1000, c, 0)) / ns(q(100, c, 0)), 10 * ns(q(1000, c, 3)) / ns(q(100, c, 3)), ...
+           ns(q(100, c, 6)) / ns(q(100, c, 0)));
+  end
 end
 
 % coatneedle at L = 100 with P = 100 depths against coatdispgrad with all six

@@ -191,6 +191,63 @@ void Coatneedle(benchmark::State& state)
     reportPerLayer(state, w.L());
 }
 
+// coatresponse on the workload's stack, the question of range 2:
+//   0  R, GD, GDD, real indices, A and B alternating (M = 2)
+//   1  the same with absorbing layers (Im n of 1e-3 and 1e-4)
+//   2  case 0 and TOD
+//   3  R, GD, GDD, dR, dGD, dGDD, real (coatdispgrad's six)
+//   4  g of a merit of R and GDD (weights per wavenumber), real
+//   5  R and GDD alone, real: the values of that merit
+//   6  case 0 with five materials in turn (M = 5)
+void Coatresponse(benchmark::State& state)
+{
+    const Workload w(state.range(0));
+    const KernelPath path = pathOf(state);
+    const int question = int(state.range(2));
+    const std::size_t L = w.L(), M = question == 6 ? 5 : 2;
+    std::vector<int> material(L);
+    for (std::size_t j = 0; j < L; ++j) material[j] = int(j % M);
+    std::vector<double> n(M + 1), nIm(M + 1, 0.0), np(M + 1), npp(M + 1, 0.001);
+    for (std::size_t x = 0; x <= M; ++x) {
+        n[x] = x == M ? 1.52 : (x % 2 ? 1.45 : 2.3) + 0.01 * double(x / 2);
+        np[x] = x == M ? 0.005 : (x % 2 ? 0.004 : 0.02);
+    }
+    if (question == 1) {
+        nIm[0] = 1e-3;
+        nIm[1] = 1e-4;
+    }
+    LayeredStack s = {w.k.data(), K, w.d.data(), L, material.data(), M, 1.0, 0.2,
+                      {n.data(), question == 1 ? nIm.data() : nullptr, 0},
+                      {np.data(), nullptr, 0}, {npp.data(), nullptr, 0}, Polarization::TE};
+    std::vector<double> values[QUANTITY_COUNT], gradients[QUANTITY_COUNT];
+    std::vector<double> weights(K, 0.5), g(L);
+    ResponseRequest request = {};
+    auto value = [&](int q) { values[q].resize(K); request.value[q] = values[q].data(); };
+    auto gradient = [&](int q) {
+        gradients[q].resize(L * K);
+        request.gradient[q] = gradients[q].data();
+    };
+    if (question <= 3 || question == 6)
+        for (int q : {QUANTITY_R, QUANTITY_GD, QUANTITY_GDD}) value(q);
+    if (question == 2) value(QUANTITY_TOD);
+    if (question == 3)
+        for (int q : {QUANTITY_R, QUANTITY_GD, QUANTITY_GDD}) gradient(q);
+    if (question == 4) {
+        for (int q : {QUANTITY_R, QUANTITY_GDD}) {
+            request.weight[q] = weights.data();
+            request.weightStride[q] = 1;
+        }
+        request.g = g.data();
+    }
+    if (question == 5)
+        for (int q : {QUANTITY_R, QUANTITY_GDD}) value(q);
+    for (auto _ : state) {
+        responseOverGrid(s, request, WalkChoice::Automatic, path);
+        benchmark::ClobberMemory();
+    }
+    reportPerLayer(state, L);
+}
+
 #define FLOOR_LAYER_COUNTS ->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond)
 BENCHMARK(Floor_SinPlusCos)->ArgName("L") FLOOR_LAYER_COUNTS;
 BENCHMARK(Floor_SinCos)->ArgName("L") FLOOR_LAYER_COUNTS;
@@ -205,6 +262,10 @@ BENCHMARK(Coatdelaygrad) LAYER_COUNTS;
 BENCHMARK(Coatdispgrad)
     ->ArgsProduct({{10, 100, 1000}, {0, 1, 2, 3}, {0, 1}})
     ->ArgNames({"L", "path", "gradients"})
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(Coatresponse)
+    ->ArgsProduct({{100, 1000}, {0, 1, 2, 3}, {0, 1, 2, 3, 4, 5, 6}})
+    ->ArgNames({"L", "path", "question"})
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(Coatneedle)
     ->ArgsProduct({{100}, {0, 1, 2, 3}, {100, 1000}})

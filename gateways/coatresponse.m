@@ -87,3 +87,22 @@
 %   the substrate and, for gradients, one back).
 %
 %   See also coatdispgrad, coatneedle, coating_indices.
+
+%!shared k, c  # a layer matched to the ambient: only the substrate reflects
+%! k = 2*pi ./ [0.7 0.8 0.9];  c = 0.299792458;
+%!test  # its round trip: GD = 2 d / c, the transmitted wave's d / c; R + T = 1
+%! o = coatresponse (k, 0.3, 1, 1, [1; 1.5], [0; 0.03], [], 0, 's', {'R', 'T', 'GD', 'GDt', 'GDD', 'dGD'});
+%! assert (o.R, 0.04 * ones (1, 3), 1e-15);  assert (o.R + o.T, ones (1, 3), 1e-15);
+%! assert ([o.GD; o.GDt], [2; 1] * 0.3 / c * ones (1, 3), -1e-12);
+%! assert (abs (o.GDD) < 1e-9);  assert (o.dGD, 2 / c * ones (1, 3), -1e-12);
+%!test  # a bare silver substrate: Fresnel, T = 1 - R, A = 0; r_TM = -r_TE at normal incidence
+%! n = 0.15 + 5i;
+%! s = coatresponse (k, [], [], 1, n, [], [], 0, 'TE', {'r', 'R', 'T', 'A'});
+%! p = coatresponse (k, [], [], 1, n, [], [], 0, 'TM', {'r'});
+%! assert (s.r, (1 - n) / (1 + n) * ones (1, 3), 1e-15);  assert (p.r, -s.r, 1e-15);
+%! assert ([s.T; s.A], [1 - s.R; 0 0 0], 1e-15);
+%!test  # beyond the critical angle of a lossless substrate: R = 1, T = 0
+%! o = coatresponse (k, [], [], 1.5, 1, [], [], 0.9, 'p', {'R', 'T'});
+%! assert ([o.R; o.T], [1 1 1; 0 0 0], 1e-15);
+%!error id=coatresponse:gainMedium coatresponse (k, 0.1, 1, 1, [1.5 - 0.1i; 1.5], [], [], 0, 's', 'R')
+%!error id=coatresponse:missingWeights coatresponse (k, 0.1, 1, 1, [1.5; 1.5], [], [], 0, 's', 'g')
