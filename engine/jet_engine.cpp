@@ -5,7 +5,7 @@
 
 #include "platform/dispatch.h"
 
-InterfacePlan planInterfaces(const LayeredStack& s)
+InterfacePlan planInterfaces(const LayeredStack& s, const std::vector<int>& extraMedia)
 {
     InterfacePlan plan;
     const int ambient = int(s.M) + 1, substrate = int(s.M);
@@ -25,10 +25,13 @@ InterfacePlan planInterfaces(const LayeredStack& s)
     int previous = ambient;
     for (std::size_t j = 0; j < s.L; ++j) {
         plan.interfaceOfLayer[j] = interfaceOf(previous, s.material[j]);
-        plan.thickness[std::size_t(s.material[j])] += s.d[j];
+        if (std::size_t(s.material[j]) < s.M) plan.thickness[std::size_t(s.material[j])] += s.d[j];
         previous = s.material[j];
     }
     plan.interfaceOfLayer[s.L] = interfaceOf(previous, substrate);
+    for (const int x : extraMedia)
+        if (std::find(plan.media.begin(), plan.media.end(), x) == plan.media.end())
+            plan.media.push_back(x);
 
     const double tau = tangentialIndexSquared(s.na, s.theta);
     plan.lossless = true;

@@ -88,7 +88,8 @@ struct InterfacePlan {
 // Numbers the interfaces of the stack and decides whether the lossless walk
 // holds for every wavenumber: every index of a medium taking part real, with
 // n^2 > tau (NaN counts as lossless: it reaches its wavenumber either way).
-InterfacePlan planInterfaces(const LayeredStack& s);
+// extraMedia: materials the call needs beside the stack's (needles).
+InterfacePlan planInterfaces(const LayeredStack& s, const std::vector<int>& extraMedia = {});
 
 // Everything one lane group needs before the sweeps: per medium (M + 2 slots,
 // filled for the media of the plan) the phase rate beta = k q and the
@@ -98,10 +99,11 @@ struct MediaJetsOf {
     using Medium = MediumJetOf<V, D, Lossless>;
     std::vector<Medium> beta, admittance, halfRatio;
     Medium phaseSum;  // Phi = sum over materials of beta x thickness
+    std::vector<V> inverseSquareNorm;  // |1 / n^2|^2 of each medium (the field in TM)
     V ambientAdmittance, substrateAdmittanceRe;
 
     MediaJetsOf(std::size_t M, std::size_t interfaces)
-        : beta(M + 2), admittance(M + 2), halfRatio(interfaces)
+        : beta(M + 2), admittance(M + 2), halfRatio(interfaces), inverseSquareNorm(M + 2)
     {
     }
 };
@@ -184,6 +186,10 @@ inline void fillMediaJets(MediaJetsOf<V, D, Lossless>& jets, const LayeredStack&
         else
             q = decayingRoot(square - asMedium<false>(constantJet<V, D>(V{} + tau)));
         jets.beta[x] = q * kJet;
+        if constexpr (Lossless)
+            jets.inverseSquareNorm[x] = 1.0 / (square.c[0] * square.c[0]);
+        else
+            jets.inverseSquareNorm[x] = 1.0 / norm2(coefficient(square, 0));
         jets.admittance[x] = s.pol == Polarization::TM ? q / square : q;
     }
     for (std::size_t f = 0; f < plan.near.size(); ++f)
@@ -438,8 +444,30 @@ inline ClosingOf<V, D> closingOf(const SweptOf<V, D>& swept,
     return c;
 }
 
+// The derivatives of the quantities, by any parameter, from the derivative
+// of r (a jet) and, when t is wanted, that of log t; only those of `wanted`
+// are formed: dR = 2 Re(conj(r) dr), the phase derivatives from dr / r, and
+// dT = 2 T Re(d log t).
+template <class V, int D>
+inline void quantityDerivatives(const ClosingOf<V, D>& c, const ComplexJetOf<V, D>& dr,
+                                const ComplexJetOf<V, D>* dlogT, const bool* wanted, V* out)
+{
+    const ComplexOf<V> dr0 = coefficient(dr, 0);
+    if (wanted[QUANTITY_R] || wanted[QUANTITY_A])
+        out[QUANTITY_R] = 2.0 * (c.r.re * dr0.re + c.r.im * dr0.im);
+    if constexpr (D >= 1) {
+        if (wanted[QUANTITY_GD] || wanted[QUANTITY_GDD] || wanted[QUANTITY_TOD])
+            phaseDerivatives(dr * c.inverseR, out + QUANTITY_GD);
+    }
+    if (dlogT) {
+        out[QUANTITY_T] = 2.0 * (c.value[QUANTITY_T] * dlogT->re.c[0]);
+        if (wanted[QUANTITY_A]) out[QUANTITY_A] = -out[QUANTITY_R] - out[QUANTITY_T];
+        if constexpr (D >= 1) phaseDerivatives(*dlogT, out + QUANTITY_GDT);
+    }
+}
+
 // The thickness derivatives of layer j from its adjoint rows (mu of r, nu of
-// t), its entry u_j and its phase rate; only those of `wanted` are formed.
+// t), its entry u_j and its phase rate.
 template <class V, int D, class Beta>
 inline void layerDerivatives(const ClosingOf<V, D>& c, const AmplitudesOf<V, D>& mu,
                              const AmplitudesOf<V, D>* nu, const ComplexJetOf<V, D>& u,
@@ -448,20 +476,10 @@ inline void layerDerivatives(const ClosingOf<V, D>& c, const AmplitudesOf<V, D>&
     // 2 i beta u_j, shared by r and t.
     const ComplexJetOf<V, D> twoIBetaU = timesI(2.0 * (beta * u));
     const ComplexJetOf<V, D> dr = mu.w * twoIBetaU;
-    const ComplexOf<V> dr0 = coefficient(dr, 0);
-    if (wanted[QUANTITY_R] || wanted[QUANTITY_A])
-        out[QUANTITY_R] = 2.0 * (c.r.re * dr0.re + c.r.im * dr0.im);
-    if constexpr (D >= 1) {
-        if (wanted[QUANTITY_GD] || wanted[QUANTITY_GDD] || wanted[QUANTITY_TOD])
-            phaseDerivatives(dr * c.inverseR, out + QUANTITY_GD);
-    }
-    if (nu) {
-        // d log t = i beta - nu_2 (2 i beta u).
-        const ComplexJetOf<V, D> dlogT = timesI(asComplexJet(beta)) - nu->w * twoIBetaU;
-        out[QUANTITY_T] = 2.0 * (c.value[QUANTITY_T] * dlogT.re.c[0]);
-        if (wanted[QUANTITY_A]) out[QUANTITY_A] = -out[QUANTITY_R] - out[QUANTITY_T];
-        if constexpr (D >= 1) phaseDerivatives(dlogT, out + QUANTITY_GDT);
-    }
+    if (!nu) return quantityDerivatives<V, D>(c, dr, nullptr, wanted, out);
+    // d log t = i beta - nu_2 (2 i beta u).
+    const ComplexJetOf<V, D> dlogT = timesI(asComplexJet(beta)) - nu->w * twoIBetaU;
+    quantityDerivatives(c, dr, &dlogT, wanted, out);
 }
 
 // What a call asks of the engine; any pointer may be null (not asked for).

@@ -1,6 +1,5 @@
 #include "needle/needle.h"
 
-#include <algorithm>
 #include <vector>
 
 #include "platform/dispatch.h"
@@ -58,10 +57,7 @@ void runNeedles(Variant variant, const LayeredStack& s, const DepthSite* sites, 
                 const NeedleOutputs& out)
 {
     using V = typename Variant::Lanes;
-    InterfacePlan plan = planInterfaces(s);
-    for (int x = 0; x < int(s.M); ++x)  // every needle material, also one no layer has
-        if (std::find(plan.media.begin(), plan.media.end(), x) == plan.media.end())
-            plan.media.push_back(x);
+    const InterfacePlan plan = planInterfaces(s, {0, 1});  // both needle materials
     MediaJetsOf<V, D, true> jets(s.M, plan.near.size());
     SweepTablesOf<V, D> t(s.L, true);
     std::vector<AmplitudesOf<V, D>> mu(s.L);

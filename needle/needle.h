@@ -31,15 +31,15 @@ struct NeedleOutputs {
     double* nGDD;
 };
 
-// dr/dt of a needle of material y at a site inside layer j of material x, as
-// a jet: mu the adjoint row of r at layer j, behind = w^(j+1), E_j its phase
-// factor.
+// The needle's derivative rho W_needle w^(j+1), as a jet, for each of the
+// adjoint rows rows[0..count-1] of layer j (mu of r gives dr/dt; nu of t the
+// part of d log t/dt beside i beta_y): a needle of material y at a site inside
+// layer j of material x, behind = w^(j+1), E its phase factor E_j.
 template <class Trig, class V, int D, bool Lossless>
-inline ComplexJetOf<V, D> needleReflectionDerivative(const MediaJetsOf<V, D, Lossless>& jets,
-                                                     const AmplitudesOf<V, D>& mu,
-                                                     const AmplitudesOf<V, D>& behind,
-                                                     const ComplexJetOf<V, D>& E,
-                                                     const DepthSite& site, int x, int y)
+inline void needleDerivatives(const MediaJetsOf<V, D, Lossless>& jets,
+                              const AmplitudesOf<V, D>* rows, std::size_t count,
+                              const AmplitudesOf<V, D>& behind, const ComplexJetOf<V, D>& E,
+                              const DepthSite& site, int x, int y, ComplexJetOf<V, D>* out)
 {
     using Medium = MediumJetOf<V, D, Lossless>;
     const Medium m = jets.admittance[std::size_t(y)] / jets.admittance[std::size_t(x)];
@@ -51,9 +51,24 @@ inline ComplexJetOf<V, D> needleReflectionDerivative(const MediaJetsOf<V, D, Los
         Eb = E * conj(Ea);  // |E| = 1: e^(2 i beta b) = E_j e^(-2 i beta a)
     else
         Eb = phaseFactor<Trig>((2.0 * site.back) * beta);
-    const ComplexJetOf<V, D> front = mu.u * (1.0 - m) + (mu.w * Ea) * (1.0 + m);
-    const ComplexJetOf<V, D> back = behind.u * (1.0 - inverseM) + (behind.w * Eb) * (1.0 + inverseM);
-    return timesI(0.5 * (jets.beta[std::size_t(y)] * (front * back)));
+    const ComplexJetOf<V, D> back =
+        0.5 * (jets.beta[std::size_t(y)] *
+               (behind.u * (1.0 - inverseM) + (behind.w * Eb) * (1.0 + inverseM)));
+    for (std::size_t a = 0; a < count; ++a)
+        out[a] = timesI((rows[a].u * (1.0 - m) + (rows[a].w * Ea) * (1.0 + m)) * back);
+}
+
+// dr/dt alone.
+template <class Trig, class V, int D, bool Lossless>
+inline ComplexJetOf<V, D> needleReflectionDerivative(const MediaJetsOf<V, D, Lossless>& jets,
+                                                     const AmplitudesOf<V, D>& mu,
+                                                     const AmplitudesOf<V, D>& behind,
+                                                     const ComplexJetOf<V, D>& E,
+                                                     const DepthSite& site, int x, int y)
+{
+    ComplexJetOf<V, D> dr;
+    needleDerivatives<Trig>(jets, &mu, 1, behind, E, site, x, y, &dr);
+    return dr;
 }
 
 // Every asked-for output over the grid, for the P depths at sites[0..P-1],

@@ -48,8 +48,8 @@ function mods = modules(build)
   % TM, s or p, and coatneedle's depths z a vector in [0, sum(d)])
   info = @(name, roles, nout, shapes, checked) struct('name', name, 'roles', {roles}, ...
     'nout', nout, 'shapes', shapes, 'checked', checked, ...
-    'strict', any(strcmp(name, {'coatdispgrad', 'coatneedle', 'coatresponse'})), ...
-    'spectra', spectra_of(name), 'fields', strcmp(name, 'coatresponse'));
+    'strict', any(strcmp(name, {'coatdispgrad', 'coatneedle', 'coatresponse', 'coatprofile'})), ...
+    'spectra', spectra_of(name), 'fields', any(strcmp(name, {'coatresponse', 'coatprofile'})));
   if strcmp(build, 'legacy')
     mods = info('coatdelay', delay, 2, false, false);
     assert(!isempty(strfind(which('coatdelay'), 'legacy')), 'legacy coatdelay not first on the path');
@@ -63,7 +63,9 @@ function mods = modules(build)
             info('coatdispgrad', [delay(1:5), {'Npp'}, delay(6:7)], 6, false, false), ...
             info('coatneedle', [delay(1:5), {'Npp'}, delay(6:7), {'z'}], 3, false, false), ...
             info('coatresponse', {'k', 'd', 'm', 'na', 'N', 'Np', 'Npp', 'theta', 'pol', 'want'}, ...
-                 1, false, false)];
+                 1, false, false), ...
+            info('coatprofile', {'k', 'd', 'm', 'na', 'N', 'Np', 'Npp', 'theta', 'pol', 'z', ...
+                                 'want', 'mu'}, 1, false, false)];
     assert(isempty(strfind(which('coatdelay'), 'legacy')), 'checked coatdelay not first on the path');
     % Every module built beside them is swept (and so memory-checked in the
     % sanitized build): a new one needs its line above.
@@ -96,6 +98,8 @@ function args = valid_args(m, K, L, pol)
   v.z = sum(v.d) * [0; 0.4; 1];
   v.m = mod(j, 2) + 1;
   v.want = {'R', 'GD', 'r', 'dGDD', 'T', 'A', 'dT'};
+  if any(strcmp(m.roles, 'z')), v.want = {'E2', 'nR', 'nGDD', 'nT'}; end
+  v.mu = 2;
   args = cellfun(@(r) v.(r), m.roles, 'UniformOutput', false);
 end
 
@@ -253,7 +257,7 @@ function [S, outs] = run_case(S, m, args, nout, kind)
     elseif numel(outs) != max(nout, 1)
       problem = sprintf('%d outputs for %d requested', numel(outs), nout);
     elseif m.fields
-      problem = struct_problem(outs{1}, args{strcmp(m.roles, 'want')}, e.K, e.L);
+      problem = struct_problem(outs{1}, args{strcmp(m.roles, 'want')}, e.K, e.L, e.P);
     else
       for o = 1:numel(outs)
         x = outs{o};
@@ -284,8 +288,9 @@ function [S, outs] = run_case(S, m, args, nout, kind)
 end
 
 % A struct of the names asked for, each once: r, t, R, ..., 1xK (r and t
-% complex), their gradients dR, ... LxK.
-function problem = struct_problem(x, want, K, L)
+% complex), their gradients dR, ... LxK, g Lx1; the field E2 and the needle
+% derivatives nR, ... PxK, ng Px1.
+function problem = struct_problem(x, want, K, L, P)
   problem = '';
   if ischar(want), want = {want}; end
   names = unique(want(:)', 'stable');
@@ -295,7 +300,11 @@ function problem = struct_problem(x, want, K, L)
   end
   for n = names
     v = x.(n{1});
-    want_size = [1 K];  if n{1}(1) == 'd', want_size = [L K]; end
+    want_size = [1 K];
+    if n{1}(1) == 'd', want_size = [L K]; end
+    if n{1}(1) == 'n' || strcmp(n{1}, 'E2'), want_size = [P K]; end
+    if strcmp(n{1}, 'g'), want_size = [L 1]; end
+    if strcmp(n{1}, 'ng'), want_size = [P 1]; end
     if !(isa(v, 'double') && !issparse(v) && isequal(size(v), want_size) ...
          && (isreal(v) || any(strcmp(n{1}, {'r', 't'}))))
       problem = sprintf('field %s is %s %s, %s expected', n{1}, class(v), mat2str(size(v)), ...
@@ -314,7 +323,7 @@ end
 % inputs that break a rule on kind, emptiness, shape or triple length, one of
 % which the error must name; neither set: outputs are due. K and L as counted.
 function e = expected(m, args, nout)
-  e = struct('id', '', 'message', '', 'inputs', [], 'K', 0, 'L', 0);
+  e = struct('id', '', 'message', '', 'inputs', [], 'K', 0, 'L', 0, 'P', 0);
   nin = numel(args);  nreq = numel(m.roles);
   columns_of = @(a) prod(size(a)(2:end));   % as mxGetN counts them
   if m.checked
@@ -328,7 +337,7 @@ function e = expected(m, args, nout)
       e.message = ['coatdelay: ' fixed{first, 2}];
       return;
     end
-  elseif nin < nreq
+  elseif nin < nreq - strcmp(m.name, 'coatprofile')   % coatprofile's mu may be left out
     e.id = [m.name ':notEnoughInputs'];  return;
   elseif m.strict && nin > nreq + m.fields
     e.id = [m.name ':tooManyInputs'];  return;
@@ -345,8 +354,14 @@ function e = expected(m, args, nout)
   if m.strict
     roles = m.roles;
     if nin > nreq, roles{end+1} = 'weights'; end
+    roles = roles(1:nin);
     e.inputs = find(strict_refusals(roles, args, e.K));
-    if any(strcmp(m.roles, 'z')), e.L = numel(role('z')); end   % rows: depths
+    if nin < nreq && isempty(e.inputs)     % no mu: only the field may be asked for
+      want = args{strcmp(roles, 'want')};
+      if any(!strcmp(want, 'E2')), e.id = 'coatprofile:missingNeedleMaterial'; end
+    end
+    if any(strcmp(m.roles, 'z')), e.P = numel(role('z')); end
+    if any(strcmp(m.roles, 'z')) && !m.fields, e.L = e.P; end   % rows: depths
     return;
   end
   bad = false(1, nreq);
@@ -377,7 +392,9 @@ function bad = strict_refusals(roles, args, K)
   if any_stack, rows_N = rows(args{strcmp(roles, 'N')}); end
   not_triples = @(a) ndims(a) > 2 || rows(a) != rows_N || (columns(a) != K && columns(a) != 1);
   names = {'r', 't', 'R', 'T', 'A', 'GD', 'GDD', 'TOD', 'GDt', 'GDDt', 'TODt'};
-  names = [names, strcat('d', names(3:end))];
+  quantities = names(3:11);
+  names = [names, strcat('d', quantities)];
+  if any(strcmp(roles, 'z')), names = [{'E2'}, strcat('n', quantities)]; end
   for i = 1:numel(roles)
     a = args{i};
     switch roles{i}
@@ -390,7 +407,7 @@ function bad = strict_refusals(roles, args, K)
                                                        && any(strcmp(c, names)), a(:)'));
         continue;
       case 'weights'
-        bad(i) = !isstruct(a) || numel(a) != 1 || !all(ismember(fieldnames(a), names(3:11))) ...
+        bad(i) = !isstruct(a) || numel(a) != 1 || !all(ismember(fieldnames(a), quantities)) ...
                  || !all(structfun(@(w) isa(w, 'double') && isreal(w) && !issparse(w) ...
                                    && (numel(w) == 1 || (numel(w) == K && isvector(w))), a));
         continue;
@@ -417,6 +434,10 @@ function bad = strict_refusals(roles, args, K)
         bad(i) = not_triples(a) && !(any_stack && isempty(a));
       case 'Npp'
         bad(i) = !isempty(a) && not_triples(a);
+      case 'mu'
+        P = numel(args{strcmp(roles, 'z')});
+        bad(i) = not_vector(a) || (numel(a) != 1 && numel(a) != P) ...
+                 || !all(a(:) >= 1 & a(:) <= rows_N - 1 & a(:) == round(a(:)));
       case 'z'                      % roles put d before z
         bad(i) = not_vector(a);
         if !bad(i) && !bad(strcmp(roles, 'd'))

@@ -26,7 +26,11 @@ function memcheck_modules(mexdir, legacydir)
            'coatresponse', {k, d, mod(0:L-1, 2)' + 1 + (d > 0.12), 1, [N; 0.15 + 5i * ones(1, K)], ...
                             [Np; 0.7i * ones(1, K)], [], 0.5, 'TM', ...
                             {'r', 't', 'R', 'T', 'A', 'GD', 'GDD', 'TOD', 'GDt', 'dR', 'dGDD', 'dTODt', 'g'}, ...
-                            struct('R', 1, 'GDD', ones(1, K))}, 1};
+                            struct('R', 1, 'GDD', ones(1, K))}, 1;
+           'coatprofile', {k, d, mod(0:L-1, 2)' + 1 + (d > 0.12), 1, [N; 0.15 + 5i * ones(1, K)], ...
+                           [Np; 0.7i * ones(1, K)], [], 0.5, 'TM', [0; 0.3; sum(d)], ...
+                           {'E2', 'nR', 'nT', 'nGDD', 'nTODt', 'ng'}, [1; 3; 2], ...
+                           struct('A', 1, 'GD', ones(1, K))}, 1};
   lists = coat_sources();
   for m = lists.modules
     c = find(strcmp(calls(:, 1), m{1}));
@@ -51,7 +55,7 @@ function exercise(name, args, nout)
   out = cell(1, nout);
   [out{:}] = feval(name, args{:});
   assert(all(cellfun(@(x) (isa(x, 'double') || isstruct(x)) && !isempty(x), out)), name);
-  n = 4 + strcmp(name, 'coatresponse');
+  n = 4 + any(strcmp(name, {'coatresponse', 'coatprofile'}));
   args{n} = args{n}(1:end-1);
   try
     [out{:}] = feval(name, args{:});

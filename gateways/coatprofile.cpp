@@ -1,0 +1,105 @@
+// out = coatprofile(k, d, m, n_a, N, Np, Npp, theta, pol, z, want [, mu [, weights]]):
+// the standing-wave field |E|^2 at depths z of any stack, and the needle
+// derivatives of every real quantity for a thin layer of material mu
+// inserted there. Every input is checked before any output is created.
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "gateways/response_inputs.h"
+#include "profile/profile.h"
+
+enum { Z_IN = RESPONSE_INPUTS, WANT_IN, MU_IN, WEIGHTS_IN };
+
+// The names of `want`: E2, the needle derivatives of the quantities, ng.
+const char* const NAMES[] = {"E2",   "nR",  "nT",    "nA",    "nGD",   "nGDD",
+                             "nTOD", "nGDt", "nGDDt", "nTODt", "ng"};
+const int NAME_COUNT = sizeof NAMES / sizeof NAMES[0];
+const int FIRST_NEEDLE = 1, NG_NAME = FIRST_NEEDLE + QUANTITY_COUNT;
+
+void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
+{
+    const Gateway g = {"coatprofile", nlhs, plhs, nrhs, prhs};
+    if (nrhs < 11 || nrhs > 13)
+        raiseError(g, nrhs < 11 ? "notEnoughInputs" : "tooManyInputs",
+                   "11 to 13 inputs expected (k, d, m, n_a, N, Np, Npp, theta, pol, z, want "
+                   "[, mu [, weights]]); %d given.",
+                   nrhs);
+    requireAtMostOutputs(g, 1);
+    ResponseCall call;
+    readResponseInputs(g, call);
+    const LayeredStack& s = call.stack;
+
+    requireRealDouble(g, Z_IN, "depths z", "");
+    const std::size_t P = vectorLength(g, Z_IN, "depths z");
+    const double* z = mxGetPr(prhs[Z_IN]);
+    const std::size_t bad = firstDepthOutside(s.d, s.L, z, P);
+    if (bad < P) {
+        double total = 0;
+        for (std::size_t j = 0; j < s.L; ++j) total += s.d[j];
+        raiseError(g, "depthOutOfRange",
+                   "Input 10 (depths z) must lie between 0 and sum(d) = %.17g um; element %zu "
+                   "is %g.",
+                   total, bad + 1, z[bad]);
+    }
+    const double* mu = nullptr;
+    bool mus = false;  // one needle material per depth
+    if (nrhs >= 12) {
+        requireRealDouble(g, MU_IN, "needle materials mu", "");
+        const std::size_t n = vectorLength(g, MU_IN, "needle materials mu");
+        if (n != 1 && n != P)
+            raiseError(g, "badNeedleMaterial",
+                       "Input 12 (needle materials mu) must be a scalar or hold one material per "
+                       "depth: 1 or %zu expected, %zu given.",
+                       P, n);
+        mu = mxGetPr(prhs[MU_IN]);
+        mus = n == P && P != 1;
+        for (std::size_t p = 0; p < n; ++p)
+            if (!(mu[p] >= 1 && mu[p] <= double(s.M) && mu[p] == std::floor(mu[p])))
+                raiseError(g, "badNeedleMaterial",
+                           "Input 12 (needle materials mu) must hold integers from 1 to M = %zu; "
+                           "element %zu is %g.",
+                           s.M, p + 1, mu[p]);
+    }
+    ProfileRequest request = {};
+    const bool weighted = nrhs == 13;
+    if (weighted) readWeights(g, WEIGHTS_IN, s.K, request.weight, request.weightStride);
+    runGuarded(g, [&] { readNames(g, WANT_IN, "names want", NAMES, NAME_COUNT); });
+    bool needles = false;
+    for (int n = FIRST_NEEDLE; n < NAME_COUNT; ++n) needles = needles || namesHold(g, WANT_IN, NAMES[n]);
+    if (needles && !mu)
+        raiseError(g, "missingNeedleMaterial",
+                   "The needle outputs need input 12 (needle materials mu), the material of the "
+                   "needle at each depth; none was given.");
+    if (namesHold(g, WANT_IN, "ng") && !weighted)
+        raiseError(g, "missingWeights",
+                   "The name 'ng' (the weighted needle function) needs input 13 (weights), a "
+                   "struct of weights of the quantities; none was given.");
+
+    runGuarded(g, [&] {
+        numberMaterials(g, call);
+        std::vector<int> names;
+        for (int n : readNames(g, WANT_IN, "names want", NAMES, NAME_COUNT))
+            if (std::find(names.begin(), names.end(), n) == names.end()) names.push_back(n);
+        std::vector<const char*> fields;
+        for (int n : names) fields.push_back(NAMES[n]);
+        std::vector<DepthSite> sites(P);
+        locateDepths(call.stack.d, call.stack.L, z, P, sites.data());
+        std::vector<int> needle(mu ? P : 0);
+        for (std::size_t p = 0; p < needle.size(); ++p) needle[p] = int(mu[mus ? p : 0]) - 1;
+        mxArray* out = mxCreateStructMatrix(1, 1, int(fields.size()), fields.data());
+        for (int n : names) {
+            mxArray* a = mxCreateUninitNumericMatrix(P, n == NG_NAME ? 1 : call.stack.K,
+                                                     mxDOUBLE_CLASS, mxREAL);
+            if (n == 0)
+                request.E2 = mxGetPr(a);
+            else if (n == NG_NAME)
+                request.ng = mxGetPr(a);
+            else
+                request.needle[n - FIRST_NEEDLE] = mxGetPr(a);
+            mxSetField(out, 0, NAMES[n], a);
+        }
+        plhs[0] = out;
+        profileOverGrid(call.stack, sites.data(), mu ? needle.data() : nullptr, P, request);
+    });
+}

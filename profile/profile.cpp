@@ -1,0 +1,235 @@
+#include "profile/profile.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "needle/needle.h"
+#include "platform/dispatch.h"
+
+namespace {
+
+struct ProfileWanted {
+    bool quantity[QUANTITY_COUNT];  // in a needle output or the weighted one
+    bool needles, transmission;
+};
+
+// Per layer, for the field: Phi_(<j) (the phases in front of the layer, a
+// complex number) and the rescales of the sweep from the ambient to it.
+template <class V>
+struct FieldEntryOf {
+    ComplexOf<V> phase;
+    V scale;
+};
+
+// The per-call tables beside the engine's, sized once.
+template <class V, int D>
+struct ProfileTablesOf {
+    SweepTablesOf<V, D> sweep;
+    std::vector<AmplitudesOf<V, D>> rows;  // mu_j, nu_j of every layer
+    std::vector<FieldEntryOf<V>> field;
+
+    ProfileTablesOf(std::size_t L, bool needles, bool field)
+        : sweep(L, true), rows(needles ? 2 * L : 0), field(field ? L : 0)
+    {
+    }
+};
+
+// The value of a medium's jet, as a complex number.
+template <class V, int D>
+inline ComplexOf<V> valueOf(const JetOf<V, D>& x)
+{
+    return {x.c[0], V{}};
+}
+template <class V, int D>
+inline ComplexOf<V> valueOf(const ComplexJetOf<V, D>& x)
+{
+    return coefficient(x, 0);
+}
+
+// exp(i z) of a complex value: e^(-Im z) (cos Re z + i sin Re z).
+template <class Trig, class V>
+inline ComplexOf<V> expOfI(const ComplexOf<V>& z)
+{
+    using std::exp;
+    V s, c;
+    Trig::sinCos(z.re, &s, &c);
+    const V a = exp(-z.im);
+    return {a * c, a * s};
+}
+
+// |E|^2 of the field (F, G) in medium x.
+template <class V, int D, bool Lossless>
+inline V fieldSquare(const MediaJetsOf<V, D, Lossless>& jets, const LayeredStack& s, std::size_t x,
+                     const ComplexOf<V>& F, const ComplexOf<V>& G)
+{
+    if (s.pol == Polarization::TE) return norm2(F);
+    const double na2 = s.na * s.na;
+    const double tau = tangentialIndexSquared(s.na, s.theta);
+    const V y2 = norm2(valueOf(jets.admittance[x]));
+    return na2 * (y2 * norm2(G) + tau * (jets.inverseSquareNorm[x] * norm2(F)));
+}
+
+template <class Trig, class V, int D, bool Lossless>
+void profileGroups(const LayeredStack& s, const InterfacePlan& plan, const ProfileWanted& wanted,
+                   const DepthSite* sites, const int* needleMaterial, std::size_t P,
+                   bool virtualLayer, MediaJetsOf<V, D, Lossless>& jets,
+                   ProfileTablesOf<V, D>& t, const ProfileRequest& request)
+{
+    constexpr std::size_t lanes = laneCountOf<V>;
+    const std::size_t L = s.L, rows = wanted.transmission ? 2 : 1;
+    for (std::size_t first = 0; first < s.K; first += lanes) {
+        const std::size_t count = s.K - first < lanes ? s.K - first : lanes;
+        fillMediaJets(jets, s, plan, first, count);
+        const ClosingOf<V, D> c =
+            closingOf<Trig>(sweepIntoTables<Trig>(t.sweep, jets, s, plan), jets, true);
+        if (wanted.needles) {
+            const AmplitudesOf<V, D> starts[2] = {c.startR, c.startT};
+            sweepFromAmbient(starts, t.sweep, jets, s, plan, rows,
+                             [&](std::size_t j, const AmplitudesOf<V, D>(&mu)[2]) {
+                                 t.rows[2 * j] = mu[0];
+                                 t.rows[2 * j + 1] = mu[1];
+                             });
+        }
+        const ComplexOf<V> inverse1 = coefficient(c.startT.u, 0);  // 1 / w_1 as swept
+        if (request.E2) {
+            ComplexOf<V> phase = {V{}, V{}};
+            V scale = V{} + 1.0;
+            for (std::size_t j = 0; j < L; ++j) {
+                if (t.sweep.layers[j].rescaled) scale = scale * t.sweep.layers[j].rescale;
+                t.field[j] = {phase, scale};
+                phase = phase + s.d[j] * valueOf(jets.beta[std::size_t(s.material[j])]);
+            }
+        }
+        for (std::size_t p = 0; p < P; ++p) {
+            const DepthSite& site = sites[p];
+            const std::size_t j = site.layer;
+            const std::size_t x = std::size_t(s.material[j]);
+            const std::size_t at = p + P * first;
+            if (request.E2) {
+                V e2;
+                if (virtualLayer || (j + 1 == L && site.back == 0)) {
+                    e2 = fieldSquare(jets, s, s.M, c.t, c.t);  // the top of the substrate
+                } else {
+                    const ComplexOf<V> beta = valueOf(jets.beta[x]);
+                    const ComplexOf<V> front =
+                        t.field[j].scale *
+                        (expOfI<Trig>(t.field[j].phase + site.front * beta) * inverse1);
+                    const ComplexOf<V> Eb = expOfI<Trig>((2.0 * site.back) * beta);
+                    const AmplitudesOf<V, D>& w = t.sweep.behind[j];
+                    const ComplexOf<V> w1 = coefficient(w.u, 0), w2 = Eb * coefficient(w.w, 0);
+                    e2 = fieldSquare(jets, s, x, front * (w1 + w2), front * (w1 - w2));
+                }
+                for (std::size_t l = 0; l < count; ++l) request.E2[at + P * l] = laneOf(e2, l);
+            }
+            if (!wanted.needles) continue;
+            const int y = needleMaterial[p];
+            V d[QUANTITY_COUNT];
+            for (V& v : d) v = V{};
+            if (virtualLayer || y != int(x)) {
+                ComplexJetOf<V, D> out[2];
+                needleDerivatives<Trig>(jets, &t.rows[2 * j], rows, t.sweep.behind[j],
+                                        t.sweep.layers[j].E, site, int(x), y, out);
+                if (wanted.transmission) {
+                    // d log t/dt = i beta_y - nu W w.
+                    const ComplexJetOf<V, D> dlogT =
+                        timesI(asComplexJet(jets.beta[std::size_t(y)])) - out[1];
+                    quantityDerivatives(c, out[0], &dlogT, wanted.quantity, d);
+                } else {
+                    quantityDerivatives<V, D>(c, out[0], nullptr, wanted.quantity, d);
+                }
+            }
+            for (int q = 0; q < QUANTITY_COUNT; ++q) {
+                if (request.needle[q])
+                    for (std::size_t l = 0; l < count; ++l) request.needle[q][at + P * l] = laneOf(d[q], l);
+                if (request.ng && request.weight[q])
+                    for (std::size_t l = 0; l < count; ++l) {
+                        const double w = request.weight[q][request.weightStride[q] * (first + l)];
+                        if (w != 0) request.ng[p] += w * laneOf(d[q], l);
+                    }
+            }
+        }
+    }
+}
+
+template <int D, bool Lossless>
+struct Profile {
+    template <class Variant, class V>
+    static void run(const LayeredStack& s, const InterfacePlan& plan, const ProfileWanted& wanted,
+                    const DepthSite* sites, const int* needleMaterial, std::size_t P,
+                    bool virtualLayer, MediaJetsOf<V, D, Lossless>& jets,
+                    ProfileTablesOf<V, D>& t, const ProfileRequest& request)
+    {
+        profileGroups<typename Variant::Trig>(s, plan, wanted, sites, needleMaterial, P,
+                                              virtualLayer, jets, t, request);
+    }
+};
+
+template <int D, bool Lossless, class Variant>
+void runProfile(Variant variant, const LayeredStack& s, const InterfacePlan& plan,
+                const ProfileWanted& wanted, const DepthSite* sites, const int* needleMaterial,
+                std::size_t P, bool virtualLayer, const ProfileRequest& request)
+{
+    using V = typename Variant::Lanes;
+    MediaJetsOf<V, D, Lossless> jets(s.M, plan.near.size());
+    ProfileTablesOf<V, D> t(s.L, wanted.needles, request.E2 != nullptr);
+    runKernel<Profile<D, Lossless>>(variant, s, plan, wanted, sites, needleMaterial, P,
+                                    virtualLayer, jets, t, request);
+}
+
+template <bool Lossless, class Variant>
+void runProfileOrder(int order, Variant variant, const LayeredStack& s, const InterfacePlan& plan,
+                     const ProfileWanted& wanted, const DepthSite* sites,
+                     const int* needleMaterial, std::size_t P, bool virtualLayer,
+                     const ProfileRequest& request)
+{
+    switch (order) {
+    case 0: return runProfile<0, Lossless>(variant, s, plan, wanted, sites, needleMaterial, P, virtualLayer, request);
+    case 1: return runProfile<1, Lossless>(variant, s, plan, wanted, sites, needleMaterial, P, virtualLayer, request);
+    case 2: return runProfile<2, Lossless>(variant, s, plan, wanted, sites, needleMaterial, P, virtualLayer, request);
+    default: return runProfile<3, Lossless>(variant, s, plan, wanted, sites, needleMaterial, P, virtualLayer, request);
+    }
+}
+
+}  // namespace
+
+void profileOverGrid(const LayeredStack& stack, const DepthSite* sites, const int* needleMaterial,
+                     std::size_t P, const ProfileRequest& request, KernelPath path)
+{
+    if (request.ng)
+        for (std::size_t p = 0; p < P; ++p) request.ng[p] = 0;
+    if (stack.K == 0 || P == 0) return;
+    ProfileWanted wanted = {};
+    int order = 0;
+    for (int q = 0; q < QUANTITY_COUNT; ++q) {
+        wanted.quantity[q] = request.needle[q] || (request.ng && request.weight[q]);
+        if (wanted.quantity[q]) {
+            order = std::max(order, jetOrderOf(q));
+            wanted.transmission = wanted.transmission || needsTransmission(q);
+            wanted.needles = true;
+        }
+    }
+    // No layers: one of zero thickness, which changes nothing, for the
+    // tables to hold the needle between the ambient and the substrate.
+    LayeredStack s = stack;
+    const double none = 0.0;
+    const int host = stack.M > 0 ? 0 : int(stack.M);  // with no layer material, the substrate
+    const bool virtualLayer = s.L == 0;
+    if (virtualLayer) {
+        s.d = &none;
+        s.material = &host;
+        s.L = 1;
+    }
+    std::vector<int> needles;
+    if (wanted.needles) needles.assign(needleMaterial, needleMaterial + P);
+    std::sort(needles.begin(), needles.end());
+    needles.erase(std::unique(needles.begin(), needles.end()), needles.end());
+    const InterfacePlan plan = planInterfaces(s, needles);
+    withVariant(path, [&](auto variant) {
+        if (plan.lossless)
+            runProfileOrder<true>(order, variant, s, plan, wanted, sites, needleMaterial, P,
+                                  virtualLayer, request);
+        else
+            runProfileOrder<false>(order, variant, s, plan, wanted, sites, needleMaterial, P,
+                                   virtualLayer, request);
+    });
+}
