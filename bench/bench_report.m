@@ -63,6 +63,20 @@ function print_core(core_json)
   end
   print_needle(ns, paths);
   print_response(ns, paths);
+  print_profile(ns, paths);
+end
+
+% coatprofile at L = 100 against coatresponse (bench/core_bench.cpp).
+function print_profile(ns, paths)
+  q = @(p, P, n) sprintf('Coatprofile/L:100/path:%d/P:%d/question:%d', p, P, n);
+  r = @(p, n) sprintf('Coatresponse/L:100/path:%d/question:%d', p, n);
+  for p = 1:rows(paths)
+    c = paths{p, 1};
+    if !isKey(ns, q(c, 100, 0)) || !isKey(ns, r(c, 3)), continue; end
+    printf('coatprofile, L = 100, P = 100%s: E2 %.2fx coatresponse R alone; needles of R, GD, GDD %.2fx coatresponse with dR, dGD, dGDD; ng %.2fx the values of its merit; P = 1000 %.2fx P = 100 (needles)\n', ...
+           paths{p, 2}, ns(q(c, 100, 0)) / ns(r(c, 5)), ns(q(c, 100, 1)) / ns(r(c, 3)), ...
+           ns(q(c, 100, 2)) / ns(r(c, 5)), ns(q(c, 1000, 1)) / ns(q(c, 100, 1)));
+  end
 end
 
 % coatresponse against coatdispgrad and against itself (bench/core_bench.cpp,

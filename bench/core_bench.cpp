@@ -15,6 +15,7 @@
 #include "engine/full_dispersion.h"
 #include "gradient/gradient.h"
 #include "needle/needle.h"
+#include "profile/profile.h"
 #include "workload.h"
 
 namespace {
@@ -248,6 +249,53 @@ void Coatresponse(benchmark::State& state)
     reportPerLayer(state, L);
 }
 
+// coatprofile on the workload's stack at P depths spread over it (range 2),
+// the question of range 3:
+//   0  E2 alone
+//   1  the needle derivatives of R, GD and GDD (a needle of the other material)
+//   2  ng of a merit of R and GDD
+void Coatprofile(benchmark::State& state)
+{
+    const Workload w(state.range(0));
+    const KernelPath path = pathOf(state);
+    const std::size_t L = w.L(), P = std::size_t(state.range(2));
+    const int question = int(state.range(3));
+    std::vector<int> material(L);
+    for (std::size_t j = 0; j < L; ++j) material[j] = int(j % 2);
+    const double n[3] = {2.3, 1.45, 1.52}, np[3] = {0.02, 0.004, 0.005}, npp[3] = {0.001, 0.001, 0};
+    const LayeredStack s = {w.k.data(), K, w.d.data(), L, material.data(), 2, 1.0, 0.2,
+                            {n, nullptr, 0}, {np, nullptr, 0}, {npp, nullptr, 0},
+                            Polarization::TE};
+    double total = 0;
+    for (double t : w.d) total += t;
+    std::vector<double> z(P);
+    for (std::size_t p = 0; p < P; ++p) z[p] = total * (double(p) + 0.5) / double(P);
+    std::vector<DepthSite> sites(P);
+    locateDepths(w.d.data(), L, z.data(), P, sites.data());
+    std::vector<int> needle(P);
+    for (std::size_t p = 0; p < P; ++p) needle[p] = 1 - material[sites[p].layer];
+    std::vector<double> E2(P * K), nR(P * K), nGD(P * K), nGDD(P * K), ng(P), weights(K, 0.5);
+    ProfileRequest request = {};
+    if (question == 0) request.E2 = E2.data();
+    if (question == 1) {
+        request.needle[QUANTITY_R] = nR.data();
+        request.needle[QUANTITY_GD] = nGD.data();
+        request.needle[QUANTITY_GDD] = nGDD.data();
+    }
+    if (question == 2) {
+        for (int q : {QUANTITY_R, QUANTITY_GDD}) {
+            request.weight[q] = weights.data();
+            request.weightStride[q] = 1;
+        }
+        request.ng = ng.data();
+    }
+    for (auto _ : state) {
+        profileOverGrid(s, sites.data(), needle.data(), P, request, path);
+        benchmark::ClobberMemory();
+    }
+    reportPerLayer(state, L);
+}
+
 #define FLOOR_LAYER_COUNTS ->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond)
 BENCHMARK(Floor_SinPlusCos)->ArgName("L") FLOOR_LAYER_COUNTS;
 BENCHMARK(Floor_SinCos)->ArgName("L") FLOOR_LAYER_COUNTS;
@@ -266,6 +314,10 @@ BENCHMARK(Coatdispgrad)
 BENCHMARK(Coatresponse)
     ->ArgsProduct({{100, 1000}, {0, 1, 2, 3}, {0, 1, 2, 3, 4, 5, 6}})
     ->ArgNames({"L", "path", "question"})
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(Coatprofile)
+    ->ArgsProduct({{100}, {0, 1, 2, 3}, {100, 1000}, {0, 1, 2}})
+    ->ArgNames({"L", "path", "P", "question"})
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(Coatneedle)
     ->ArgsProduct({{100}, {0, 1, 2, 3}, {100, 1000}})

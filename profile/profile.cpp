@@ -14,11 +14,14 @@ struct ProfileWanted {
 };
 
 // Per layer, for the field: Phi_(<j) (the phases in front of the layer, a
-// complex number) and the rescales of the sweep from the ambient to it.
+// complex number) and the rescales of the sweep from the ambient to it; in a
+// lossless stack, where Phi is real, the whole factor e^(i Phi_(<j)) / w_1
+// with those rescales.
 template <class V>
 struct FieldEntryOf {
     ComplexOf<V> phase;
     V scale;
+    ComplexOf<V> factor;
 };
 
 // The per-call tables beside the engine's, sized once.
@@ -96,7 +99,8 @@ void profileGroups(const LayeredStack& s, const InterfacePlan& plan, const Profi
             V scale = V{} + 1.0;
             for (std::size_t j = 0; j < L; ++j) {
                 if (t.sweep.layers[j].rescaled) scale = scale * t.sweep.layers[j].rescale;
-                t.field[j] = {phase, scale};
+                t.field[j] = {phase, scale, {V{}, V{}}};
+                if constexpr (Lossless) t.field[j].factor = scale * (expOfI<Trig>(phase) * inverse1);
                 phase = phase + s.d[j] * valueOf(jets.beta[std::size_t(s.material[j])]);
             }
         }
@@ -111,10 +115,19 @@ void profileGroups(const LayeredStack& s, const InterfacePlan& plan, const Profi
                     e2 = fieldSquare(jets, s, s.M, c.t, c.t);  // the top of the substrate
                 } else {
                     const ComplexOf<V> beta = valueOf(jets.beta[x]);
-                    const ComplexOf<V> front =
-                        t.field[j].scale *
-                        (expOfI<Trig>(t.field[j].phase + site.front * beta) * inverse1);
-                    const ComplexOf<V> Eb = expOfI<Trig>((2.0 * site.back) * beta);
+                    ComplexOf<V> front, Eb;
+                    if constexpr (Lossless) {
+                        // One sine and cosine: e^(i beta a), and E_b = E_j conj(E_a).
+                        V sa, ca;
+                        Trig::sinCos(site.front * beta.re, &sa, &ca);
+                        const ComplexOf<V> h = {ca, sa};
+                        front = t.field[j].factor * h;
+                        Eb = coefficient(t.sweep.layers[j].E, 0) * conj(h * h);
+                    } else {
+                        front = t.field[j].scale *
+                                (expOfI<Trig>(t.field[j].phase + site.front * beta) * inverse1);
+                        Eb = expOfI<Trig>((2.0 * site.back) * beta);
+                    }
                     const AmplitudesOf<V, D>& w = t.sweep.behind[j];
                     const ComplexOf<V> w1 = coefficient(w.u, 0), w2 = Eb * coefficient(w.w, 0);
                     e2 = fieldSquare(jets, s, x, front * (w1 + w2), front * (w1 - w2));
