@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/dispatch.h"
+#include "platform/threads.h"
 
 InterfacePlan planInterfaces(const LayeredStack& s, const std::vector<int>& extraMedia)
 {
@@ -51,9 +52,11 @@ InterfacePlan planInterfaces(const LayeredStack& s, const std::vector<int>& extr
 
 namespace {
 
-// What the lanes of a group give: the first `count` into their places.
+// What the lanes of a group give: the first `count` into their places; the
+// weighted gradient into g (the chunk's own).
 struct GroupWriter {
     const ResponseRequest& request;
+    double* g;
     std::size_t L, first, count;
 
     template <class V>
@@ -79,10 +82,10 @@ struct GroupWriter {
             if (request.gradient[q])
                 for (std::size_t l = 0; l < count; ++l)
                     request.gradient[q][j + L * (first + l)] = laneOf(d[q], l);
-            if (request.g && request.weight[q])
+            if (g && request.weight[q])
                 for (std::size_t l = 0; l < count; ++l) {
                     const double w = request.weight[q][request.weightStride[q] * (first + l)];
-                    if (w != 0) request.g[j] += w * laneOf(d[q], l);
+                    if (w != 0) g[j] += w * laneOf(d[q], l);
                 }
         }
     }
@@ -93,16 +96,20 @@ struct Wanted {
     bool transmission, gradients;
 };
 
+// The lane groups [begin, end): values, gradients, and the weighted gradient
+// added into g.
 template <class Trig, class V, int D, bool Lossless>
 void responseGroups(const LayeredStack& s, const InterfacePlan& plan, const Wanted& wanted,
                     MediaJetsOf<V, D, Lossless>& jets, SweepTablesOf<V, D>& t,
-                    const ResponseRequest& request)
+                    const ResponseRequest& request, std::size_t begin, std::size_t end,
+                    double* g)
 {
     constexpr std::size_t lanes = laneCountOf<V>;
-    for (std::size_t first = 0; first < s.K; first += lanes) {
+    for (std::size_t group = begin; group < end; ++group) {
+        const std::size_t first = group * lanes;
         const std::size_t count = s.K - first < lanes ? s.K - first : lanes;
         fillMediaJets(jets, s, plan, first, count);
-        const GroupWriter out = {request, s.L, first, count};
+        const GroupWriter out = {request, g, s.L, first, count};
         SweptOf<V, D> w;
         if (wanted.gradients)
             w = sweepIntoTables<Trig>(t, jets, s, plan);
@@ -133,22 +140,36 @@ struct Response {
     template <class Variant, class V>
     static void run(const LayeredStack& s, const InterfacePlan& plan, const Wanted& wanted,
                     MediaJetsOf<V, D, Lossless>& jets, SweepTablesOf<V, D>& t,
-                    const ResponseRequest& request)
+                    const ResponseRequest& request, std::size_t begin, std::size_t end,
+                    double* g)
     {
-        responseGroups<typename Variant::Trig>(s, plan, wanted, jets, t, request);
+        responseGroups<typename Variant::Trig>(s, plan, wanted, jets, t, request, begin, end, g);
     }
 };
 
-// The jets and tables of order D are obtained once for the call, here outside
-// the compiled variant, and reused by every group.
+// The jets and tables of order D are obtained once for the call, one set per
+// thread, here outside the compiled variant, and reused by every group; the
+// weighted gradient is summed per chunk, then over the chunks in order.
 template <int D, bool Lossless, class Variant>
 void runWalk(Variant variant, const LayeredStack& s, const InterfacePlan& plan,
              const Wanted& wanted, const ResponseRequest& request)
 {
     using V = typename Variant::Lanes;
-    MediaJetsOf<V, D, Lossless> jets(s.M, plan.near.size());
-    SweepTablesOf<V, D> t(wanted.gradients ? s.L : 0, false);
-    runKernel<Response<D, Lossless>>(variant, s, plan, wanted, jets, t, request);
+    const std::size_t groups = (s.K + laneCountOf<V> - 1) / laneCountOf<V>;
+    const std::size_t chunks = chunkCount(groups);
+    std::size_t threads = threadsFor(double(s.K) * double(s.L + 1) * double(D + 1));
+    if (threads > chunks) threads = chunks;
+    std::vector<MediaJetsOf<V, D, Lossless>> jets(threads, MediaJetsOf<V, D, Lossless>(s.M, plan.near.size()));
+    std::vector<SweepTablesOf<V, D>> t(threads, SweepTablesOf<V, D>(wanted.gradients ? s.L : 0, false));
+    std::vector<double> partial(request.g ? s.L * chunks : 0, 0.0);
+    runChunks(chunks, threads, [&](std::size_t c, std::size_t worker) {
+        runKernel<Response<D, Lossless>>(variant, s, plan, wanted, jets[worker], t[worker],
+                                         request, chunkStart(c, groups, chunks),
+                                         chunkStart(c + 1, groups, chunks),
+                                         request.g ? &partial[s.L * c] : nullptr);
+    });
+    for (std::size_t c = 0; c < chunks && request.g; ++c)
+        for (std::size_t j = 0; j < s.L; ++j) request.g[j] += partial[s.L * c + j];
 }
 
 template <bool Lossless, class Variant>

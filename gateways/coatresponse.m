@@ -48,6 +48,13 @@
 %             weight adds nothing (not even a NaN).
 %   Only the work of the names asked for is done.
 %
+%   Threads: a large call (K x L beyond about 20000) shares its wavenumbers
+%   among threads, with the same numbers bit for bit at any thread count.
+%   The environment variable COAT_THREADS, read at every call, sets their
+%   number (setenv('COAT_THREADS', '4'), in Octave and MATLAB alike; 1: the
+%   calling thread only); unset, the machine's cores, at most 8. MATLAB's
+%   maxNumCompThreads does not govern these threads.
+%
 %   Conventions
 %     Fields go as exp(-i omega t): an absorbing medium has Im n > 0. The
 %     normal index q = sqrt(n^2 - n_a^2 sin^2 theta) takes the branch with

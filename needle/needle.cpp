@@ -3,16 +3,19 @@
 #include <vector>
 
 #include "platform/dispatch.h"
+#include "platform/threads.h"
 
 namespace {
 
 template <class Trig, class V, int D>
 void needleGroups(const LayeredStack& s, const InterfacePlan& plan, const DepthSite* sites,
                   std::size_t P, MediaJetsOf<V, D, true>& jets, SweepTablesOf<V, D>& t,
-                  std::vector<AmplitudesOf<V, D>>& mu, const NeedleOutputs& out)
+                  std::vector<AmplitudesOf<V, D>>& mu, const NeedleOutputs& out,
+                  std::size_t begin, std::size_t end)
 {
     constexpr std::size_t lanes = laneCountOf<V>;
-    for (std::size_t first = 0; first < s.K; first += lanes) {
+    for (std::size_t group = begin; group < end; ++group) {
+        const std::size_t first = group * lanes;
         const std::size_t count = s.K - first < lanes ? s.K - first : lanes;
         fillMediaJets(jets, s, plan, first, count);
         const ClosingOf<V, D> c = closingOf<Trig>(sweepIntoTables<Trig>(t, jets, s, plan), jets, false);
@@ -44,9 +47,10 @@ struct Needles {
     template <class Variant, class V>
     static void run(const LayeredStack& s, const InterfacePlan& plan, const DepthSite* sites,
                     std::size_t P, MediaJetsOf<V, D, true>& jets, SweepTablesOf<V, D>& t,
-                    std::vector<AmplitudesOf<V, D>>& mu, const NeedleOutputs& out)
+                    std::vector<AmplitudesOf<V, D>>& mu, const NeedleOutputs& out,
+                    std::size_t begin, std::size_t end)
     {
-        needleGroups<typename Variant::Trig>(s, plan, sites, P, jets, t, mu, out);
+        needleGroups<typename Variant::Trig>(s, plan, sites, P, jets, t, mu, out, begin, end);
     }
 };
 
@@ -58,10 +62,17 @@ void runNeedles(Variant variant, const LayeredStack& s, const DepthSite* sites, 
 {
     using V = typename Variant::Lanes;
     const InterfacePlan plan = planInterfaces(s, {0, 1});  // both needle materials
-    MediaJetsOf<V, D, true> jets(s.M, plan.near.size());
-    SweepTablesOf<V, D> t(s.L, true);
-    std::vector<AmplitudesOf<V, D>> mu(s.L);
-    runKernel<Needles<D>>(variant, s, plan, sites, P, jets, t, mu, out);
+    const std::size_t groups = (s.K + laneCountOf<V> - 1) / laneCountOf<V>;
+    const std::size_t chunks = chunkCount(groups);
+    std::size_t threads = threadsFor(double(s.K) * double(s.L + P) * double(D + 1));
+    if (threads > chunks) threads = chunks;
+    std::vector<MediaJetsOf<V, D, true>> jets(threads, MediaJetsOf<V, D, true>(s.M, plan.near.size()));
+    std::vector<SweepTablesOf<V, D>> t(threads, SweepTablesOf<V, D>(s.L, true));
+    std::vector<std::vector<AmplitudesOf<V, D>>> mu(threads, std::vector<AmplitudesOf<V, D>>(s.L));
+    runChunks(chunks, threads, [&](std::size_t c, std::size_t worker) {
+        runKernel<Needles<D>>(variant, s, plan, sites, P, jets[worker], t[worker], mu[worker], out,
+                              chunkStart(c, groups, chunks), chunkStart(c + 1, groups, chunks));
+    });
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "needle/needle.h"
 #include "platform/dispatch.h"
+#include "platform/threads.h"
 
 namespace {
 
@@ -76,11 +77,13 @@ template <class Trig, class V, int D, bool Lossless>
 void profileGroups(const LayeredStack& s, const InterfacePlan& plan, const ProfileWanted& wanted,
                    const DepthSite* sites, const int* needleMaterial, std::size_t P,
                    bool virtualLayer, MediaJetsOf<V, D, Lossless>& jets,
-                   ProfileTablesOf<V, D>& t, const ProfileRequest& request)
+                   ProfileTablesOf<V, D>& t, const ProfileRequest& request, std::size_t begin,
+                   std::size_t end, double* ng)
 {
     constexpr std::size_t lanes = laneCountOf<V>;
     const std::size_t L = s.L, rows = wanted.transmission ? 2 : 1;
-    for (std::size_t first = 0; first < s.K; first += lanes) {
+    for (std::size_t group = begin; group < end; ++group) {
+        const std::size_t first = group * lanes;
         const std::size_t count = s.K - first < lanes ? s.K - first : lanes;
         fillMediaJets(jets, s, plan, first, count);
         const ClosingOf<V, D> c =
@@ -154,10 +157,10 @@ void profileGroups(const LayeredStack& s, const InterfacePlan& plan, const Profi
             for (int q = 0; q < QUANTITY_COUNT; ++q) {
                 if (request.needle[q])
                     for (std::size_t l = 0; l < count; ++l) request.needle[q][at + P * l] = laneOf(d[q], l);
-                if (request.ng && request.weight[q])
+                if (ng && request.weight[q])
                     for (std::size_t l = 0; l < count; ++l) {
                         const double w = request.weight[q][request.weightStride[q] * (first + l)];
-                        if (w != 0) request.ng[p] += w * laneOf(d[q], l);
+                        if (w != 0) ng[p] += w * laneOf(d[q], l);
                     }
             }
         }
@@ -170,10 +173,11 @@ struct Profile {
     static void run(const LayeredStack& s, const InterfacePlan& plan, const ProfileWanted& wanted,
                     const DepthSite* sites, const int* needleMaterial, std::size_t P,
                     bool virtualLayer, MediaJetsOf<V, D, Lossless>& jets,
-                    ProfileTablesOf<V, D>& t, const ProfileRequest& request)
+                    ProfileTablesOf<V, D>& t, const ProfileRequest& request, std::size_t begin,
+                    std::size_t end, double* ng)
     {
         profileGroups<typename Variant::Trig>(s, plan, wanted, sites, needleMaterial, P,
-                                              virtualLayer, jets, t, request);
+                                              virtualLayer, jets, t, request, begin, end, ng);
     }
 };
 
@@ -183,10 +187,22 @@ void runProfile(Variant variant, const LayeredStack& s, const InterfacePlan& pla
                 std::size_t P, bool virtualLayer, const ProfileRequest& request)
 {
     using V = typename Variant::Lanes;
-    MediaJetsOf<V, D, Lossless> jets(s.M, plan.near.size());
-    ProfileTablesOf<V, D> t(s.L, wanted.needles, request.E2 != nullptr);
-    runKernel<Profile<D, Lossless>>(variant, s, plan, wanted, sites, needleMaterial, P,
-                                    virtualLayer, jets, t, request);
+    const std::size_t groups = (s.K + laneCountOf<V> - 1) / laneCountOf<V>;
+    const std::size_t chunks = chunkCount(groups);
+    std::size_t threads = threadsFor(double(s.K) * double(s.L + P) * double(D + 1));
+    if (threads > chunks) threads = chunks;
+    std::vector<MediaJetsOf<V, D, Lossless>> jets(threads, MediaJetsOf<V, D, Lossless>(s.M, plan.near.size()));
+    std::vector<ProfileTablesOf<V, D>> t(threads, ProfileTablesOf<V, D>(s.L, wanted.needles, request.E2 != nullptr));
+    std::vector<double> partial(request.ng ? P * chunks : 0, 0.0);
+    runChunks(chunks, threads, [&](std::size_t c, std::size_t worker) {
+        runKernel<Profile<D, Lossless>>(variant, s, plan, wanted, sites, needleMaterial, P,
+                                        virtualLayer, jets[worker], t[worker], request,
+                                        chunkStart(c, groups, chunks),
+                                        chunkStart(c + 1, groups, chunks),
+                                        request.ng ? &partial[P * c] : nullptr);
+    });
+    for (std::size_t c = 0; c < chunks && request.ng; ++c)
+        for (std::size_t p = 0; p < P; ++p) request.ng[p] += partial[P * c + p];
 }
 
 template <bool Lossless, class Variant>

@@ -134,6 +134,26 @@
 %! assert(all(isfinite([o.R, o.GD, o.dR(:)', o.dGD(:)'])));
 %! assert(o.T, zeros(1, 3));
 
+%!test  # threads: every output of the four threaded modules the same bits at 1, 2, 3 threads (odd K)
+%! K2 = 1001;  k2 = linspace(6.5, 9.5, K2);  L2 = 60;  d2 = 0.08 + 0.06 * abs(sin(1:L2))';
+%! m2 = mod(0:L2-1, 3)' + 1;  z2 = linspace(0, sum(d2), 37);
+%! N2 = [2.3 + 0.001i; 1.45; 2.05; 1.52] + 0.01 * [1:K2] .* [1; 2; 1; 1] / K2;
+%! P2 = [0.02; 0.004; 0.01; 0.005] .* (1 + 0.3 * sin(1:K2));
+%! w2 = struct('R', 1 + (1:K2) / K2, 'GDD', 0.01);
+%! was = getenv('COAT_THREADS');
+%! unwind_protect
+%!   for n = 1:3
+%!     setenv('COAT_THREADS', num2str(n));
+%!     o{n} = {coatresponse(k2, d2, m2, 1, N2, P2, [], 0.3, 'p', {'R', 'GD', 'GDD', 'dR', 'dGDD', 'T', 'g'}, w2), ...
+%!             coatprofile(k2, d2, m2, 1, N2, P2, [], 0.3, 'p', z2, {'E2', 'nR', 'nGDD', 'ng'}, 2, w2)};
+%!     [o{n}{3:8}] = coatdispgrad(k2, d2, 1, real(N2([1 2 4], :)), P2([1 2 4], :), [], 0.3, 'TE');
+%!     [o{n}{9:11}] = coatneedle(k2, d2, 1, real(N2([1 2 4], :)), P2([1 2 4], :), [], 0.3, 'TE', z2);
+%!   end
+%! unwind_protect_cleanup
+%!   setenv('COAT_THREADS', was);
+%! end_unwind_protect
+%! assert(isequal(o{1}, o{2}) && isequal(o{1}, o{3}));
+
 %!error id=coatresponse:notEnoughInputs coatresponse(1, 1, 1, 1, [1; 1], [], [], 0, 'TE')
 %!error id=coatresponse:tooManyOutputs [a, b] = coatresponse(1, 1, 1, 1, [1; 1], [], [], 0, 'TE', 'R')
 %!error id=coatresponse:notDouble coatresponse(single(1), 1, 1, 1, [1; 1], [], [], 0, 'TE', 'R')

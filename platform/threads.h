@@ -1,0 +1,43 @@
+// Large calls share their wavenumbers among threads. Lane groups are
+// independent, so a call cuts them into at most MAX_CHUNKS contiguous chunks
+// (as many whatever the thread count) and threads take chunks in turn; a sum
+// over wavenumbers (a weighted gradient) is kept per chunk and added up in
+// chunk order, so every output is bit for bit the same at any thread count.
+// Threads live only inside the call that starts them.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+
+const std::size_t MAX_CHUNKS = 64;
+
+// The chunks of `groups` lane groups: min(groups, MAX_CHUNKS); chunk c holds
+// groups [chunkStart(c), chunkStart(c + 1)).
+inline std::size_t chunkCount(std::size_t groups)
+{
+    return groups < MAX_CHUNKS ? groups : MAX_CHUNKS;
+}
+inline std::size_t chunkStart(std::size_t c, std::size_t groups, std::size_t chunks)
+{
+    return c * groups / chunks;
+}
+
+// Below this much work (layers x wavenumbers, or the like) a call stays on
+// the calling thread: starting a thread costs tens of microseconds.
+const double THREAD_MIN_WORK = 20000;
+// Without COAT_THREADS, the cores of the machine, at most this many.
+const std::size_t DEFAULT_MAX_THREADS = 8;
+
+// How many threads a call of `work` units may use, read at every call:
+// COAT_THREADS if it holds a positive integer (1: the calling thread only),
+// else the machine's cores up to DEFAULT_MAX_THREADS; 1 below
+// THREAD_MIN_WORK (COAT_THREADS_MIN_WORK, a number, sets another threshold:
+// for tests).
+std::size_t threadsFor(double work);
+
+// task(chunk, worker) for every chunk 0..chunks-1, on `threads` threads
+// (the calling thread one of them; worker < threads names the thread, for its
+// own tables). Returns when every chunk is done. Should a thread fail to
+// start, the threads already running take its share.
+void runChunks(std::size_t chunks, std::size_t threads,
+               const std::function<void(std::size_t, std::size_t)>& task);
