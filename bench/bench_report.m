@@ -64,6 +64,27 @@ function print_core(core_json)
   print_needle(ns, paths);
   print_response(ns, paths);
   print_profile(ns, paths);
+  print_threads(runs);
+end
+
+% Threaded: real time per call with 1 and 2 threads.
+function print_threads(runs)
+  t = containers.Map();
+  for r = runs'
+    if iscell(runs), r = r{1}; end
+    if strncmp(r.name, 'Threaded/', 9), t(regexprep(r.name, '/real_time$', '')) = r.real_time; end
+  end
+  names = {'coatdispgrad, all six', 'coatresponse, R, GD, GDD and gradients'};
+  for kernel = 0:1
+    for small = 0:1
+      a = sprintf('Threaded/kernel:%d/threads:1/small:%d', kernel, small);
+      b = sprintf('Threaded/kernel:%d/threads:2/small:%d', kernel, small);
+      if isKey(t, a) && isKey(t, b)
+        printf('%s, %s: 2 threads %.2fx faster than 1\n', names{kernel + 1}, ...
+               {'K = 1000, L = 100', 'K = 50, L = 20'}{small + 1}, t(a) / t(b));
+      end
+    end
+  end
 end
 
 % coatprofile at L = 100 against coatresponse (bench/core_bench.cpp).

@@ -7,6 +7,8 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "delay/delay.h"
@@ -296,6 +298,44 @@ void Coatprofile(benchmark::State& state)
     reportPerLayer(state, L);
 }
 
+// Threads (real time, COAT_THREADS set for the run): range 0 the kernel (0
+// coatdispgrad with all six outputs, 1 coatresponse with R, GD, GDD and their
+// gradients), range 1 the thread count, range 2 the call (0: K = 1000,
+// L = 100; 1: K = 50, L = 20, below the threshold, on the calling thread).
+void Threaded(benchmark::State& state)
+{
+    const bool small = state.range(2) != 0;
+    const Workload w(small ? 20 : 100);
+    const std::size_t Kc = small ? 50 : K, L = w.L();
+    const std::string threads = std::to_string(state.range(1));
+    setenv("COAT_THREADS", threads.c_str(), 1);
+    std::vector<int> material(L);
+    for (std::size_t j = 0; j < L; ++j) material[j] = int(j % 2);
+    const std::vector<double> nSecond(3 * K, 0.001);
+    StackGrid g = w.grid;
+    g.K = Kc;
+    const FullDispersionGrid grid = {g, nSecond.data(), 3, 3, 3};
+    const LayeredStack s = alternatingStack(grid, Polarization::TE, material);
+    std::vector<double> out[6];
+    for (auto& o : out) o.resize(Kc * L);
+    ResponseRequest request = {};
+    const int qs[3] = {QUANTITY_R, QUANTITY_GD, QUANTITY_GDD};
+    for (int i = 0; i < 3; ++i) {
+        request.value[qs[i]] = out[i].data();
+        request.gradient[qs[i]] = out[3 + i].data();
+    }
+    for (auto _ : state) {
+        if (state.range(0) == 0)
+            fullDispersionOverGrid(grid, Polarization::TE,
+                                   {out[0].data(), out[1].data(), out[2].data(), out[3].data(),
+                                    out[4].data(), out[5].data()});
+        else
+            responseOverGrid(s, request);
+        benchmark::ClobberMemory();
+    }
+    unsetenv("COAT_THREADS");
+}
+
 #define FLOOR_LAYER_COUNTS ->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond)
 BENCHMARK(Floor_SinPlusCos)->ArgName("L") FLOOR_LAYER_COUNTS;
 BENCHMARK(Floor_SinCos)->ArgName("L") FLOOR_LAYER_COUNTS;
@@ -318,6 +358,11 @@ BENCHMARK(Coatresponse)
 BENCHMARK(Coatprofile)
     ->ArgsProduct({{100}, {0, 1, 2, 3}, {100, 1000}, {0, 1, 2}})
     ->ArgNames({"L", "path", "P", "question"})
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(Threaded)
+    ->ArgsProduct({{0, 1}, {1, 2}, {0, 1}})
+    ->ArgNames({"kernel", "threads", "small"})
+    ->UseRealTime()
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(Coatneedle)
     ->ArgsProduct({{100}, {0, 1, 2, 3}, {100, 1000}})

@@ -5,6 +5,24 @@
 #include "platform/dispatch.h"
 #include "platform/threads.h"
 
+NeedlePairPlan planNeedlePairs(const int* layerMaterial, const DepthSite* sites,
+                               const int* needleMaterial, std::size_t P)
+{
+    NeedlePairPlan plan;
+    plan.pairOfDepth.resize(P);
+    for (std::size_t p = 0; p < P; ++p) {
+        const int x = layerMaterial[sites[p].layer], y = needleMaterial[p];
+        std::size_t f = 0;
+        while (f < plan.x.size() && !(plan.x[f] == x && plan.y[f] == y)) ++f;
+        if (f == plan.x.size()) {
+            plan.x.push_back(x);
+            plan.y.push_back(y);
+        }
+        plan.pairOfDepth[p] = int(f);
+    }
+    return plan;
+}
+
 namespace {
 
 template <class Trig, class V, int D>
@@ -22,11 +40,14 @@ void needleGroups(const LayeredStack& s, const InterfacePlan& plan, const DepthS
         const AmplitudesOf<V, D> start[1] = {c.startR};
         sweepFromAmbient(start, t, jets, s, plan, 1,
                          [&](std::size_t j, const AmplitudesOf<V, D>(&row)[1]) { mu[j] = row[0]; });
+        // A needle of B in A, of A in B.
+        const NeedlePairOf<V, D, true> pairs[2] = {needlePair(jets, 0, 1), needlePair(jets, 1, 0)};
         for (std::size_t p = 0; p < P; ++p) {
             const std::size_t j = sites[p].layer;
             const int x = s.material[j];
-            const ComplexJetOf<V, D> dr = needleReflectionDerivative<Trig>(
-                jets, mu[j], t.behind[j], t.layers[j].E, sites[p], x, 1 - x);
+            ComplexJetOf<V, D> dr;
+            needleDerivatives<Trig>(jets, pairs[x], &mu[j], 1, t.behind[j], t.layers[j].E,
+                                    sites[p], x, &dr);
             const ComplexOf<V> dr0 = coefficient(dr, 0);
             const V nR = 2.0 * (c.r.re * dr0.re + c.r.im * dr0.im);
             V phase[3] = {V{}, V{}, V{}};

@@ -20,6 +20,7 @@
 #pragma once
 
 #include <cstddef>
+#include <vector>
 
 #include "engine/full_dispersion.h"
 #include "geometry/depth.h"
@@ -31,44 +32,54 @@ struct NeedleOutputs {
     double* nGDD;
 };
 
-// The needle's derivative rho W_needle w^(j+1), as a jet, for each of the
-// adjoint rows rows[0..count-1] of layer j (mu of r gives dr/dt; nu of t the
-// part of d log t/dt beside i beta_y): a needle of material y at a site inside
-// layer j of material x, behind = w^(j+1), E its phase factor E_j.
-template <class Trig, class V, int D, bool Lossless>
-inline void needleDerivatives(const MediaJetsOf<V, D, Lossless>& jets,
-                              const AmplitudesOf<V, D>* rows, std::size_t count,
-                              const AmplitudesOf<V, D>& behind, const ComplexJetOf<V, D>& E,
-                              const DepthSite& site, int x, int y, ComplexJetOf<V, D>* out)
+// The factors of a needle of material y in a layer of material x, m = Y_y / Y_x:
+// 1 - m, 1 + m, (1 - 1/m) beta_y / 2, (1 + 1/m) beta_y / 2; the same for every
+// depth of that pair, so found once per lane group.
+template <class V, int D, bool Lossless>
+struct NeedlePairOf {
+    MediumJetOf<V, D, Lossless> oneMinusM, onePlusM, backMinus, backPlus;
+};
+
+template <class V, int D, bool Lossless>
+inline NeedlePairOf<V, D, Lossless> needlePair(const MediaJetsOf<V, D, Lossless>& jets, int x,
+                                               int y)
 {
     using Medium = MediumJetOf<V, D, Lossless>;
     const Medium m = jets.admittance[std::size_t(y)] / jets.admittance[std::size_t(x)];
     const Medium inverseM = inverse(m);
-    const Medium& beta = jets.beta[std::size_t(x)];
+    const Medium halfBeta = 0.5 * jets.beta[std::size_t(y)];
+    return {1.0 - m, 1.0 + m, (1.0 - inverseM) * halfBeta, (1.0 + inverseM) * halfBeta};
+}
+
+// The distinct (x, y) pairs of a call's needles, and the pair of each depth.
+struct NeedlePairPlan {
+    std::vector<int> x, y;
+    std::vector<int> pairOfDepth;
+};
+NeedlePairPlan planNeedlePairs(const int* layerMaterial, const DepthSite* sites,
+                               const int* needleMaterial, std::size_t P);
+
+// The needle's derivative rho W_needle w^(j+1), as a jet, for each of the
+// adjoint rows rows[0..count-1] of layer j (mu of r gives dr/dt; nu of t the
+// part of d log t/dt beside i beta_y): a needle at a site inside layer j of
+// material x, of the pair `pair`, behind = w^(j+1), E its phase factor E_j.
+template <class Trig, class V, int D, bool Lossless>
+inline void needleDerivatives(const MediaJetsOf<V, D, Lossless>& jets,
+                              const NeedlePairOf<V, D, Lossless>& pair,
+                              const AmplitudesOf<V, D>* rows, std::size_t count,
+                              const AmplitudesOf<V, D>& behind, const ComplexJetOf<V, D>& E,
+                              const DepthSite& site, int x, ComplexJetOf<V, D>* out)
+{
+    const auto& beta = jets.beta[std::size_t(x)];
     const ComplexJetOf<V, D> Ea = phaseFactor<Trig>((2.0 * site.front) * beta);
     ComplexJetOf<V, D> Eb;
     if constexpr (Lossless)
         Eb = E * conj(Ea);  // |E| = 1: e^(2 i beta b) = E_j e^(-2 i beta a)
     else
         Eb = phaseFactor<Trig>((2.0 * site.back) * beta);
-    const ComplexJetOf<V, D> back =
-        0.5 * (jets.beta[std::size_t(y)] *
-               (behind.u * (1.0 - inverseM) + (behind.w * Eb) * (1.0 + inverseM)));
+    const ComplexJetOf<V, D> back = behind.u * pair.backMinus + (behind.w * Eb) * pair.backPlus;
     for (std::size_t a = 0; a < count; ++a)
-        out[a] = timesI((rows[a].u * (1.0 - m) + (rows[a].w * Ea) * (1.0 + m)) * back);
-}
-
-// dr/dt alone.
-template <class Trig, class V, int D, bool Lossless>
-inline ComplexJetOf<V, D> needleReflectionDerivative(const MediaJetsOf<V, D, Lossless>& jets,
-                                                     const AmplitudesOf<V, D>& mu,
-                                                     const AmplitudesOf<V, D>& behind,
-                                                     const ComplexJetOf<V, D>& E,
-                                                     const DepthSite& site, int x, int y)
-{
-    ComplexJetOf<V, D> dr;
-    needleDerivatives<Trig>(jets, &mu, 1, behind, E, site, x, y, &dr);
-    return dr;
+        out[a] = timesI((rows[a].u * pair.oneMinusM + (rows[a].w * Ea) * pair.onePlusM) * back);
 }
 
 // Every asked-for output over the grid, for the P depths at sites[0..P-1],

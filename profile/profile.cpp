@@ -76,9 +76,10 @@ inline V fieldSquare(const MediaJetsOf<V, D, Lossless>& jets, const LayeredStack
 template <class Trig, class V, int D, bool Lossless>
 void profileGroups(const LayeredStack& s, const InterfacePlan& plan, const ProfileWanted& wanted,
                    const DepthSite* sites, const int* needleMaterial, std::size_t P,
-                   bool virtualLayer, MediaJetsOf<V, D, Lossless>& jets,
-                   ProfileTablesOf<V, D>& t, const ProfileRequest& request, std::size_t begin,
-                   std::size_t end, double* ng)
+                   bool virtualLayer, const NeedlePairPlan& pairPlan,
+                   std::vector<NeedlePairOf<V, D, Lossless>>& pairs,
+                   MediaJetsOf<V, D, Lossless>& jets, ProfileTablesOf<V, D>& t,
+                   const ProfileRequest& request, std::size_t begin, std::size_t end, double* ng)
 {
     constexpr std::size_t lanes = laneCountOf<V>;
     const std::size_t L = s.L, rows = wanted.transmission ? 2 : 1;
@@ -97,6 +98,8 @@ void profileGroups(const LayeredStack& s, const InterfacePlan& plan, const Profi
                              });
         }
         const ComplexOf<V> inverse1 = coefficient(c.startT.u, 0);  // 1 / w_1 as swept
+        for (std::size_t f = 0; f < pairs.size(); ++f)
+            pairs[f] = needlePair(jets, pairPlan.x[f], pairPlan.y[f]);
         if (request.E2) {
             ComplexOf<V> phase = {V{}, V{}};
             V scale = V{} + 1.0;
@@ -143,8 +146,9 @@ void profileGroups(const LayeredStack& s, const InterfacePlan& plan, const Profi
             for (V& v : d) v = V{};
             if (virtualLayer || y != int(x)) {
                 ComplexJetOf<V, D> out[2];
-                needleDerivatives<Trig>(jets, &t.rows[2 * j], rows, t.sweep.behind[j],
-                                        t.sweep.layers[j].E, site, int(x), y, out);
+                needleDerivatives<Trig>(jets, pairs[std::size_t(pairPlan.pairOfDepth[p])],
+                                        &t.rows[2 * j], rows, t.sweep.behind[j],
+                                        t.sweep.layers[j].E, site, int(x), out);
                 if (wanted.transmission) {
                     // d log t/dt = i beta_y - nu W w.
                     const ComplexJetOf<V, D> dlogT =
@@ -172,12 +176,14 @@ struct Profile {
     template <class Variant, class V>
     static void run(const LayeredStack& s, const InterfacePlan& plan, const ProfileWanted& wanted,
                     const DepthSite* sites, const int* needleMaterial, std::size_t P,
-                    bool virtualLayer, MediaJetsOf<V, D, Lossless>& jets,
-                    ProfileTablesOf<V, D>& t, const ProfileRequest& request, std::size_t begin,
-                    std::size_t end, double* ng)
+                    bool virtualLayer, const NeedlePairPlan& pairPlan,
+                    std::vector<NeedlePairOf<V, D, Lossless>>& pairs,
+                    MediaJetsOf<V, D, Lossless>& jets, ProfileTablesOf<V, D>& t,
+                    const ProfileRequest& request, std::size_t begin, std::size_t end, double* ng)
     {
         profileGroups<typename Variant::Trig>(s, plan, wanted, sites, needleMaterial, P,
-                                              virtualLayer, jets, t, request, begin, end, ng);
+                                              virtualLayer, pairPlan, pairs, jets, t, request,
+                                              begin, end, ng);
     }
 };
 
@@ -194,9 +200,14 @@ void runProfile(Variant variant, const LayeredStack& s, const InterfacePlan& pla
     std::vector<MediaJetsOf<V, D, Lossless>> jets(threads, MediaJetsOf<V, D, Lossless>(s.M, plan.near.size()));
     std::vector<ProfileTablesOf<V, D>> t(threads, ProfileTablesOf<V, D>(s.L, wanted.needles, request.E2 != nullptr));
     std::vector<double> partial(request.ng ? P * chunks : 0, 0.0);
+    const NeedlePairPlan pairPlan =
+        wanted.needles ? planNeedlePairs(s.material, sites, needleMaterial, P) : NeedlePairPlan{};
+    std::vector<std::vector<NeedlePairOf<V, D, Lossless>>> pairs(
+        threads, std::vector<NeedlePairOf<V, D, Lossless>>(pairPlan.x.size()));
     runChunks(chunks, threads, [&](std::size_t c, std::size_t worker) {
         runKernel<Profile<D, Lossless>>(variant, s, plan, wanted, sites, needleMaterial, P,
-                                        virtualLayer, jets[worker], t[worker], request,
+                                        virtualLayer, pairPlan, pairs[worker], jets[worker],
+                                        t[worker], request,
                                         chunkStart(c, groups, chunks),
                                         chunkStart(c + 1, groups, chunks),
                                         request.ng ? &partial[P * c] : nullptr);
