@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "platform/dispatch.h"
 #include "platform/threads.h"
@@ -12,17 +14,25 @@ InterfacePlan planInterfaces(const LayeredStack& s, const std::vector<int>& extr
     const int ambient = int(s.M) + 1, substrate = int(s.M);
     plan.interfaceOfLayer.resize(s.L + 1);
     plan.thickness.assign(s.M, 0.0);
+    // Distinct interfaces and media by hash, so that planning stays O(L + M)
+    // however many materials a stack holds.
+    std::unordered_map<long long, int> interfaces;
+    std::unordered_set<int> media;
+    auto addMedium = [&](int x) {
+        if (media.insert(x).second) plan.media.push_back(x);
+    };
     auto interfaceOf = [&](int near, int far) {
-        for (std::size_t f = 0; f < plan.near.size(); ++f)
-            if (plan.near[f] == near && plan.far[f] == far) return int(f);
+        const long long key = (long long)near * (long long)(s.M + 2) + far;
+        const auto found = interfaces.find(key);
+        if (found != interfaces.end()) return found->second;
         plan.near.push_back(near);
         plan.far.push_back(far);
-        for (const int x : {near, far})
-            if (std::find(plan.media.begin(), plan.media.end(), x) == plan.media.end())
-                plan.media.push_back(x);
-        return int(plan.near.size() - 1);
+        addMedium(near);
+        addMedium(far);
+        const int f = int(plan.near.size() - 1);
+        interfaces.emplace(key, f);
+        return f;
     };
-    // Interfaces are found as the layers come; a stack has few distinct ones.
     int previous = ambient;
     for (std::size_t j = 0; j < s.L; ++j) {
         plan.interfaceOfLayer[j] = interfaceOf(previous, s.material[j]);
@@ -30,9 +40,7 @@ InterfacePlan planInterfaces(const LayeredStack& s, const std::vector<int>& extr
         previous = s.material[j];
     }
     plan.interfaceOfLayer[s.L] = interfaceOf(previous, substrate);
-    for (const int x : extraMedia)
-        if (std::find(plan.media.begin(), plan.media.end(), x) == plan.media.end())
-            plan.media.push_back(x);
+    for (const int x : extraMedia) addMedium(x);
 
     const double tau = tangentialIndexSquared(s.na, s.theta);
     plan.lossless = true;

@@ -195,8 +195,9 @@ inline void fillMediaJets(MediaJetsOf<V, D, Lossless>& jets, const LayeredStack&
     for (std::size_t f = 0; f < plan.near.size(); ++f)
         jets.halfRatio[f] = 0.5 * (jets.admittance[plan.far[f]] / jets.admittance[plan.near[f]]);
     Medium phi{};
-    for (std::size_t x = 0; x < s.M; ++x)
-        if (plan.thickness[x] != 0) phi = phi + plan.thickness[x] * jets.beta[x];
+    for (const int x : plan.media)  // the layer materials among them
+        if (x < int(s.M) && plan.thickness[std::size_t(x)] != 0)
+            phi = phi + plan.thickness[std::size_t(x)] * jets.beta[std::size_t(x)];
     jets.phaseSum = phi;
     const Medium& ys = jets.admittance[s.M];
     if constexpr (Lossless)
