@@ -20,6 +20,8 @@
 %! end
 
 %!test  # the physical stack with every index following N + Np x + Npp x^2 / 2, x = k - k_i
+%! % phase differences of step 1e-5 (GD) and 1e-3 rad/um (GDD) are off by 5e-10 and 1e-5
+%! % (the second difference's truncation) of the largest value: bounds 1e-7 and 1e-4
 %! for L = [0 2 5 8]
 %!   for pol = {'TE', 'TM'}
 %!     d = [c.d; c.d](1:L);
