@@ -359,6 +359,8 @@ void checkPath(KernelPath path, double tolerance)
             expectMatches(GD, ref.tableGD, tolerance, "GD of the table walk");
             std::vector<double> dR(K * L), dGD(K * L);
             gradientOverGrid(grid, pol, R.data(), GD.data(), dR.data(), dGD.data(), path);
+            expectMatches(R, ref.tableR, tolerance, "R of the gradient walk (the table walk's)");
+            expectMatches(GD, ref.tableGD, tolerance, "GD of the gradient walk");
             expectMatches(dR, ref.dR, tolerance, "dR");
             expectMatches(dGD, ref.dGD, tolerance, "dGD");
         }
