@@ -83,9 +83,10 @@ inline LComplex physicalReflection(const TestStack& s, double k, Polarization po
 
 // The stack's rho at k with the interfaces frozen at their values at k0 and
 // the layer phases k (q + q' (k - k0)) d, q' = n' n / q: the normal index
-// linear in k around k0, entering the phases only.
+// linear in k around k0, entering the phases only. `substrateEta` as above.
 inline LComplex frozenInterfaceReflection(const TestStack& s, double k, double k0,
-                                          const long double slopes[2], Polarization pol)
+                                          const long double slopes[2], Polarization pol,
+                                          const long double* substrateEta = nullptr)
 {
     const long double n[2] = {s.nA, s.nB};
     std::vector<TextbookLayer> layers;
@@ -95,7 +96,8 @@ inline LComplex frozenInterfaceReflection(const TestStack& s, double k, double k
         layers.push_back({admittance(n[j % 2], q, pol), k * (q + qPrime * (k - k0)) * s.d[j]});
     }
     const long double etaA = admittance(s.na, s.na * std::cos((long double)s.theta), pol);
-    const long double etaS = admittance(s.nS, normalIndex(s.nS, s.na, s.theta), pol);
+    const long double etaS = substrateEta ? *substrateEta
+                                          : admittance(s.nS, normalIndex(s.nS, s.na, s.theta), pol);
     const LComplex r = textbookReflection(etaA, layers, etaS);
     return pol == Polarization::TE ? std::conj(r) : -std::conj(r);
 }

@@ -160,14 +160,11 @@ WideDelay textbookDelay(const TestStack& s, double k, Polarization pol, IndexSlo
     return {double(norm2(r)), -double(divide(rPrime, r).im) / SPEED_OF_LIGHT};
 }
 
-// Material dispersion of A, B and the substrate (dn/dk in um).
-const IndexSlopes SLOPES = {0.021, 0.0043, 0.0051};
-
-std::vector<double> slopeTriples(std::size_t K)
+// Material dispersion of A, B and the substrate at wavenumber i of a grid's
+// slopes np (slopeColumns: dn/dk in um, different at every wavenumber).
+IndexSlopes slopesAt(const std::vector<double>& np, std::size_t i)
 {
-    std::vector<double> np;
-    for (std::size_t i = 0; i < K; ++i) np.insert(np.end(), {SLOPES.nA, SLOPES.nB, SLOPES.nS});
-    return np;
+    return {np[3 * i], np[3 * i + 1], np[3 * i + 2]};
 }
 
 // Thicknesses of the long stacks: alternating quarter-wave-like layers, or
@@ -231,12 +228,13 @@ TEST(LongStackAccuracy, CompactProductAgainstWideTextbook)
     // all that separates them (seen: 1e-14).
     if (std::is_same<WideReal, long double>::value) {
         const TestStack s = longStack(20, 0.7, true);
+        const std::vector<double> np = slopeColumns(k.size());
         for (Polarization pol : BOTH)
-            for (double kk : k) {
-                const WideDelay wide = textbookDelay<long double>(s, kk, pol, SLOPES);
-                const WideDelay dd = textbookDelay<DoubleDouble>(s, kk, pol, SLOPES);
-                EXPECT_LT(relativeDifference(dd.R, wide.R), 1e-13) << kk;
-                EXPECT_LT(relativeDifference(dd.GD, wide.GD), 1e-13) << kk;
+            for (std::size_t i = 0; i < k.size(); ++i) {
+                const WideDelay wide = textbookDelay<long double>(s, k[i], pol, slopesAt(np, i));
+                const WideDelay dd = textbookDelay<DoubleDouble>(s, k[i], pol, slopesAt(np, i));
+                EXPECT_LT(relativeDifference(dd.R, wide.R), 1e-13) << k[i];
+                EXPECT_LT(relativeDifference(dd.GD, wide.GD), 1e-13) << k[i];
             }
     }
 
@@ -255,9 +253,10 @@ TEST(LongStackAccuracy, CompactProductAgainstWideTextbook)
         for (double theta : {0.0, 0.7})
             for (Polarization pol : BOTH) {
                 const TestStack s = longStack(c.L, theta, c.thick);
-                const std::vector<double> n = triples(s, k.size()), np = slopeTriples(k.size());
+                const std::vector<double> n = triples(s, k.size()), np = slopeColumns(k.size());
                 std::vector<WideDelay> ref;
-                for (double kk : k) ref.push_back(textbookDelay(s, kk, pol, SLOPES));
+                for (std::size_t i = 0; i < k.size(); ++i)
+                    ref.push_back(textbookDelay(s, k[i], pol, slopesAt(np, i)));
                 forEachPhysicalKernel(c.L, pol, [&](Kernel kernel) {
                     const GridOutputs out = runGrid(kernel, s, k, n, np, pol);
                     for (std::size_t i = 0; i < k.size(); ++i) {
@@ -329,7 +328,7 @@ TEST(ThickStacks, EveryOutputFiniteFromFarInfraredToUltraviolet)
                 for (Kernel kernel : ALL_KERNELS) {
                     if (kernel == Kernel::Reflectance && pol == Polarization::TE) continue;
                     const GridOutputs out =
-                        runGrid(kernel, s, k, triples(s, k.size()), slopeTriples(k.size()), pol);
+                        runGrid(kernel, s, k, triples(s, k.size()), slopeColumns(k.size()), pol);
                     expectFiniteAndBounded(
                         out, kernel, std::string(nameOf(kernel)) + " L=" + std::to_string(L), true,
                         5e-11);
@@ -353,7 +352,7 @@ TEST(ThickStacks, LongReflectingStacksStayFinite)
                     const TestStack s = longStack(L, theta, thick);
                     forEachPhysicalKernel(L, pol, [&](Kernel kernel) {
                         const GridOutputs out = runGrid(kernel, s, k, triples(s, k.size()),
-                                                        slopeTriples(k.size()), pol);
+                                                        slopeColumns(k.size()), pol);
                         expectFiniteAndBounded(out, kernel,
                                                std::string(nameOf(kernel)) + " L=" +
                                                    std::to_string(L) +
@@ -386,7 +385,7 @@ void expectNaNDerivatives(const GridOutputs& out, Kernel kernel, std::size_t i, 
 TEST(GrazingIncidence, FiniteAndTotallyReflectingInTheLimit)
 {
     const std::vector<double> k = logGrid(0.1, 100, 13);
-    const std::vector<double> np = slopeTriples(k.size());
+    const std::vector<double> np = slopeColumns(k.size());
     for (double fromGrazing : {1e-3, 1e-6, 1e-9, 0.0})
         for (Polarization pol : BOTH) {
             const TestStack s = unevenStack(40, PI / 2 - fromGrazing);
@@ -428,7 +427,7 @@ TEST(EdgeOfPropagation, JustAboveIsFiniteJustBelowIsNaNAtThatWavenumberOnly)
             st.na = na;
             st.nB = 1.6;  // elsewhere B propagates well
             std::vector<double> n = triples(st, k.size());
-            const std::vector<double> np = slopeTriples(k.size());
+            const std::vector<double> np = slopeColumns(k.size());
             n[3 * edge + 1] = justAbove ? above : below;
             TestStack atEdge = st;
             atEdge.nB = n[3 * edge + 1];
@@ -466,7 +465,7 @@ TEST(EdgeOfPropagation, JustAboveIsFiniteJustBelowIsNaNAtThatWavenumberOnly)
 TEST(NoReflection, GivesNaNDerivativesAtThatWavenumberOnly)
 {
     const std::vector<double> k = {6.1, 6.6, 7.3, 7.9, 8.4, 9.0, 9.5, 9.9, 10.4};
-    const std::vector<double> np = slopeTriples(k.size());
+    const std::vector<double> np = slopeColumns(k.size());
     for (std::size_t matched : {0, 5, 8})
         for (Polarization pol : BOTH) {
             const TestStack s = unevenStack(10, 0.0);

@@ -1,14 +1,14 @@
 % End-to-end tests of coatdispgrad.
 
 %!shared c, Npp
-%! c = stack_case(7, 4, 0.6);
-%! Npp = repmat([0.0042; 0.0009; -0.0007], 1, 4);
+%! c = stack_case(7, 11, 0.6);
+%! Npp = c.Npp;
 
 %!test  # gradients are the thickness slopes of its own R, GD, GDD, row j for layer j
 %! h = 1e-6;
 %! for pol = {'TE', 'p'}
 %!   [R, GD, GDD, dR, dGD, dGDD] = coatdispgrad(c.k, c.d, c.na, c.N, c.Np, Npp, c.theta, pol{1});
-%!   assert({size(R), size(GDD), size(dR), size(dGDD)}, {[1 4], [1 4], [7 4], [7 4]});
+%!   assert({size(R), size(GDD), size(dR), size(dGDD)}, {[1 11], [1 11], [7 11], [7 11]});
 %!   for j = [1 4 7]
 %!     up = c.d;  up(j) += h;  down = c.d;  down(j) -= h;
 %!     [Ru, GDu, GDDu] = coatdispgrad(c.k, up, c.na, c.N, c.Np, Npp, c.theta, pol{1});
@@ -19,19 +19,20 @@
 %!   end
 %! end
 
-%!test  # no index dispersion: coatdisp's R, GD, GDD (even L), coatdelaygrad's four (any L)
-%! Z = zeros(3, 4);
+%!test  # the physical stack with every index following N + Np x + Npp x^2 / 2, x = k - k_i
+%! % phase differences of step 1e-5 (GD) and 1e-3 rad/um (GDD) are off by 5e-10 and 1e-5
+%! % (the second difference's truncation) of the largest value: bounds 1e-7 and 1e-4
 %! for L = [0 2 5 8]
 %!   for pol = {'TE', 'TM'}
 %!     d = [c.d; c.d](1:L);
-%!     [R, GD, GDD, dR, dGD] = coatdispgrad(c.k, d, c.na, c.N, Z, [], c.theta, pol{1});
-%!     [R1, GD1, dR1, dGD1] = coatdelaygrad(c.k, d, c.na, c.N, Z, c.theta, pol{1});
-%!     assert([R; GD], [R1; GD1], 1e-11);
-%!     assert([dR; dGD], [dR1; dGD1], 1e-10 * max([1; abs(dGD1(:))]));
-%!     if mod(L, 2) == 0 && L > 0
-%!       [R2, GD2, GDD2] = coatdisp(c.k, d, c.na, c.N, Z, c.theta, pol{1});
-%!       assert(GDD, GDD2, 1e-10 * max(abs(GDD2)));
-%!     end
+%!     [R, GD, GDD] = coatdispgrad(c.k, d, c.na, c.N, c.Np, Npp, c.theta, pol{1});
+%!     rho = @(k) textbook_rho(k, d, c.na, c.N + c.Np .* (k - c.k) + Npp .* (k - c.k).^2 / 2, ...
+%!                             c.theta, pol{1}, 'physical');
+%!     [gd, ~] = phase_slope(rho, c.k, 1e-5);
+%!     [~, gdd] = phase_slope(rho, c.k, 1e-3);
+%!     assert(R, abs(rho(c.k)).^2, 1e-13);
+%!     assert(GD, gd, 1e-7 * max([1 abs(GD)]));
+%!     assert(GDD, gdd, 1e-4 * max([1 abs(GDD)]));
 %!   end
 %! end
 
@@ -39,7 +40,7 @@
 %! N1 = c.N(:, 1);  P1 = c.Np(:, 1);  Q1 = Npp(:, 1);
 %! [R, GD, GDD, dR, dGD, dGDD] = coatdispgrad(c.k, c.d, c.na, N1, P1, Q1, c.theta, 'tm');
 %! [R2, GD2, GDD2, dR2, dGD2, dGDD2] = ...
-%!     coatdispgrad(c.k', c.d', c.na, c.N, c.Np, Npp, c.theta, 'TM');
+%!     coatdispgrad(c.k', c.d', c.na, repmat(N1, 1, 11), repmat(P1, 1, 11), repmat(Q1, 1, 11), c.theta, 'TM');
 %! assert({R, GD, GDD, dR, dGD, dGDD}, {R2, GD2, GDD2, dR2, dGD2, dGDD2});
 %! [R3, GD3] = coatdispgrad(c.k, c.d, c.na, N1, P1, Q1, c.theta, 'p');
 %! assert(abs([R3 - R, GD3 - GD]) < 1e-12 * (1 + abs([R GD])));
@@ -50,7 +51,7 @@
 %!test  # a material that cannot propagate gives NaN at its wavenumber only; R = 0 gives NaN phase
 %! N = c.N;  N(2, 3) = 0.3;                    % B below n_a sin(theta) at k(3)
 %! [R, GD, GDD, dR, dGD, dGDD] = coatdispgrad(c.k, c.d, c.na, N, c.Np, Npp, c.theta, 'TE');
-%! bad = [false false true false];
+%! bad = (1:11) == 3;
 %! assert(all(isnan([R(bad) GD(bad) GDD(bad) dR(:, bad)(:)' dGDD(:, bad)(:)'])));
 %! assert(all(isfinite([R(!bad) GD(!bad) GDD(!bad) dR(:, !bad)(:)' dGDD(:, !bad)(:)'])));
 %! [R, GD, GDD, dR, dGD] = coatdispgrad(8, [0.1; 0.2], 1, [1; 1; 1], [0; 0; 0], [], 0, 'TE');

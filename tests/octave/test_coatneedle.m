@@ -1,8 +1,8 @@
 % End-to-end tests of coatneedle.
 
 %!shared c, Npp, z, args
-%! c = stack_case(7, 4, 0.6);
-%! Npp = repmat([0.0042; 0.0009; -0.0007], 1, 4);
+%! c = stack_case(7, 11, 0.6);
+%! Npp = c.Npp;
 %! b = cumsum(c.d);
 %! z = [b(7); 0; 0.4 * c.d(1); b(3); b(2) + 0.63 * c.d(3)];   % any order
 %! args = {c.k, c.d, c.na, c.N, c.Np, Npp, c.theta};
@@ -11,7 +11,7 @@
 %! h = 1e-5;
 %! for pol = {'TE', 'p'}
 %!   [nR, nGD, nGDD] = coatneedle(args{:}, pol{1}, z);
-%!   assert({size(nR), size(nGD), size(nGDD)}, {[5 4], [5 4], [5 4]});
+%!   assert({size(nR), size(nGD), size(nGDD)}, {[5 11], [5 11], [5 11]});
 %!   b = [0; cumsum(c.d)];
 %!   for p = 1:numel(z)
 %!     j = find(b(1:end-1) <= z(p), 1, 'last');          % the deeper layer holds a boundary
@@ -35,7 +35,7 @@
 %! [nR1, nGD1] = coatneedle(args{:}, 'TE', z');
 %! assert({nR1, nGD1}, {nR, nGD});
 %! assert(coatneedle(args{:}, 'TE', z), nR);
-%! assert(size(coatneedle(args{:}, 'TE', zeros(0, 1))), [0 4]);
+%! assert(size(coatneedle(args{:}, 'TE', zeros(0, 1))), [0 11]);
 %! [nR0, nGD0, nGDD0] = coatneedle(c.k, [], c.na, c.N, c.Np, Npp, c.theta, 'TE', 0);
 %! [R, GD, GDD] = coatdispgrad(c.k, [0; 1e-6], c.na, c.N, c.Np, Npp, c.theta, 'TE');
 %! [R0, GD0, GDD0] = coatdispgrad(c.k, [], c.na, c.N, c.Np, Npp, c.theta, 'TE');

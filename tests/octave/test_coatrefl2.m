@@ -1,12 +1,12 @@
 % End-to-end tests of coatrefl2 as Octave loads it.
 
 %!shared c, R
-%! c = stack_case(10, 7);
+%! c = stack_case(10, 11);
 %! R = coatrefl2(c.k, c.d, c.na, c.N, c.theta);
 
 %!test  # an even stack is the textbook TM reflectance
 %! ref = abs(textbook_rho(c.k, c.d, c.na, c.N, c.theta, 'TM', 'physical')).^2;
-%! assert(size(R), [1 7]);
+%! assert(size(R), [1 11]);
 %! assert(R, ref, 1e-13);
 
 %!test  # an odd stack is closed with B to substrate, not physically
@@ -41,7 +41,7 @@
 %! N = c.N; N(2, 4) = 0.3;
 %! R4 = coatrefl2(c.k, c.d, c.na, N, c.theta);
 %! assert(isnan(R4(4)));
-%! assert(R4([1:3, 5:7]), R([1:3, 5:7]));
+%! assert(R4([1:3, 5:end]), R([1:3, 5:end]));
 
 %!test  # one output or a bare call: the host's single slot only
 %! coatrefl2(c.k, c.d, c.na, c.N, c.theta);
