@@ -60,12 +60,8 @@
 %   (badThickness); pol not a character array (selectorNotChar) or not one
 %   of TE, TM, s, p (badSelector).
 %
-%   Threads: a large call (K x L beyond about 20000) shares its wavenumbers
-%   among threads, with the same numbers bit for bit at any thread count.
-%   The environment variable COAT_THREADS, read at every call, sets their
-%   number (setenv('COAT_THREADS', '4'), in Octave and MATLAB alike; 1: the
-%   calling thread only); unset, the machine's cores, at most 8. MATLAB's
-%   maxNumCompThreads does not govern these threads.
+%   Threads: a large call uses several, with the same numbers bit for bit;
+%   COAT_THREADS sets how many (see help coatresponse).
 %
 %   Example: a GDD merit over 750 to 850 nm and its exact gradient
 %     k = 2*pi ./ linspace(0.75, 0.85, 51);

@@ -65,12 +65,8 @@
 %     nR * dm_dR' + nGD * dm_dGD' + nGDD * dm_dGDD'     (Px1)
 %   with dm_dR etc. the 1xK derivatives of m with respect to R, GD and GDD.
 %
-%   Threads: a large call (K x L beyond about 20000) shares its wavenumbers
-%   among threads, with the same numbers bit for bit at any thread count.
-%   The environment variable COAT_THREADS, read at every call, sets their
-%   number (setenv('COAT_THREADS', '4'), in Octave and MATLAB alike; 1: the
-%   calling thread only); unset, the machine's cores, at most 8. MATLAB's
-%   maxNumCompThreads does not govern these threads.
+%   Threads: a large call uses several, with the same numbers bit for bit;
+%   COAT_THREADS sets how many (see help coatresponse).
 %
 %   Example: where a needle would bring GDD closer to -50 fs^2
 %     k = 2*pi ./ linspace(0.75, 0.85, 51);

@@ -53,12 +53,8 @@
 %   needle outputs are those of coatneedle (whose needle is always the other
 %   material).
 %
-%   Threads: a large call (K x L beyond about 20000) shares its wavenumbers
-%   among threads, with the same numbers bit for bit at any thread count.
-%   The environment variable COAT_THREADS, read at every call, sets their
-%   number (setenv('COAT_THREADS', '4'), in Octave and MATLAB alike; 1: the
-%   calling thread only); unset, the machine's cores, at most 8. MATLAB's
-%   maxNumCompThreads does not govern these threads.
+%   Threads: a large call uses several, with the same numbers bit for bit;
+%   COAT_THREADS sets how many (see help coatresponse).
 %
 %   NaN: where r = 0 (or t = 0) the needle derivatives of the phase of r (or
 %   t) are NaN at that wavenumber; NaN in N reaches that wavenumber only.
