@@ -5,6 +5,16 @@
 add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
 add_link_options(-fsanitize=address,undefined)
 
+# Compiled for checking, not for speed. With every walk flattened into each
+# kernel variant at -O2 (platform/dispatch.h), the instrumented kernels took
+# minutes a unit to compile; plain variants, -O1 (ASan's reports keep their
+# frames) and no tracking of variable locations (a report names files and
+# lines, which the line tables give) take a fifth of the time, for tests that
+# run somewhat longer. Each variant still runs the same walk; the shipped
+# build's own tests check the flattened code.
+add_compile_definitions(COAT_PLAIN_VARIANTS)
+add_compile_options(-O1 $<$<CXX_COMPILER_ID:GNU>:-fno-var-tracking-assignments>)
+
 # A module built so can only run in a host whose first library is the ASan
 # runtime, so octave-cli starts with it preloaded (libubsan comes in as a
 # dependency of each module). The allocator is then replaced for the whole

@@ -37,6 +37,13 @@
 // is emitted with instructions other processors lack). The arguments pass by
 // reference. Keep the struct in an anonymous namespace.
 //
+// A build defining COAT_PLAIN_VARIANTS (the sanitized one, cmake/sanitize.cmake)
+// leaves that inlining to the compiler: only the entry of a variant, and what
+// the compiler chooses to inline into it, is compiled for its instruction set;
+// what stays a call is compiled for the target's baseline, which every
+// processor runs. Each variant computes with the same walk, lanes and
+// sine/cosine; the instrumented build takes a fraction of the time.
+//
 // What must be set up outside the compiled variant (tables sized for its lane
 // type, which cost more as locals of the flattened walk) goes through
 // withVariant, which calls f(Variant{}) in ordinary code:
@@ -80,32 +87,39 @@ struct NeonVariant : VariantOf<2, VectorTrig> {};
 
 // Kernel::run<Variant>(args...), compiled for the variant's instruction set.
 // Only the variants this build has are defined; withVariant reaches no other.
+#if defined(COAT_PLAIN_VARIANTS)
+#define COAT_VARIANT_INLINING
+#else
+#define COAT_VARIANT_INLINING __attribute__((flatten))
+#endif
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define COAT_HAS_X86_VARIANTS 1
 template <class Kernel, class... Args>
-__attribute__((flatten)) void runKernel(PortableVariant, Args&&... args)
+COAT_VARIANT_INLINING void runKernel(PortableVariant, Args&&... args)
 {
     Kernel::template run<PortableVariant>(args...);
 }
 template <class Kernel, class... Args>
-__attribute__((target("avx2"), flatten)) void runKernel(Avx2Variant, Args&&... args)
+__attribute__((target("avx2"))) COAT_VARIANT_INLINING
+void runKernel(Avx2Variant, Args&&... args)
 {
     Kernel::template run<Avx2Variant>(args...);
 }
 template <class Kernel, class... Args>
-__attribute__((target("avx512f"), flatten)) void runKernel(Avx512Variant, Args&&... args)
+__attribute__((target("avx512f"))) COAT_VARIANT_INLINING
+void runKernel(Avx512Variant, Args&&... args)
 {
     Kernel::template run<Avx512Variant>(args...);
 }
 #elif defined(__aarch64__)
 #define COAT_HAS_NEON_VARIANT 1
 template <class Kernel, class... Args>
-__attribute__((flatten)) void runKernel(PortableVariant, Args&&... args)
+COAT_VARIANT_INLINING void runKernel(PortableVariant, Args&&... args)
 {
     Kernel::template run<PortableVariant>(args...);
 }
 template <class Kernel, class... Args>
-__attribute__((flatten)) void runKernel(NeonVariant, Args&&... args)
+COAT_VARIANT_INLINING void runKernel(NeonVariant, Args&&... args)
 {
     Kernel::template run<NeonVariant>(args...);
 }
