@@ -208,6 +208,7 @@ case "${1:-build}" in
       ctest --test-dir "$sanitize" --output-on-failure -L octave --no-tests=error
     stage "sanitized core tests" --after "sanitized build (build-sanitize/)" \
       env ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+      COAT_THREADS=3 COAT_THREADS_MIN_WORK=0 \
       ctest --test-dir "$sanitize" --output-on-failure -LE octave
     ;;
   bench)

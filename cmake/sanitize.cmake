@@ -33,4 +33,7 @@ set(COAT_SANITIZED_HOST_ENV
   "LD_PRELOAD=${COAT_ASAN_RUNTIME}"
   "ASAN_OPTIONS=malloc_context_size=2:detect_leaks=1:leak_check_at_exit=0"
   "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/sanitize/lsan.supp"
-  "UBSAN_OPTIONS=print_stacktrace=1")
+  "UBSAN_OPTIONS=print_stacktrace=1"
+  # Three threads for every call that has lane groups enough: the threaded
+  # paths run under the sanitizers too.
+  "COAT_THREADS=3" "COAT_THREADS_MIN_WORK=0")
