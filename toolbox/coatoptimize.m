@@ -26,6 +26,9 @@
 %                        factor (default 10; 1: no check).
 %       densePasses      how often the grid may grow and the optimisation
 %                        resume (default 5).
+%       margin           the fraction of each tolerance held in reserve while
+%                        optimising (default 0.05); the record judges the
+%                        design by the full tolerance.
 %       display          true: print iteration, merit and layers as it goes
 %                        (default false).
 %
@@ -46,7 +49,8 @@
 %   than on the grid, those wavelengths join the grid and the optimisation
 %   resumes.
 %
-%   Output: design with d, m, materials, ambient, merit (on the final grid)
+%   Output: design with d, m, materials, ambient, merit (on the final grid,
+%   with the full tolerances)
 %   and record:
 %     merit       the merit after every accepted iteration, in order;
 %     iterations  their number;
@@ -94,11 +98,11 @@ function design = coatoptimize(design0, targets, varargin)
   rec = struct('merit', [], 'iterations', 0, ...
                'insertions', struct('depth', {}, 'material', {}, 'layers', {}, 'merit', {}, 'kept', {}));
 
-  [design, merit, rec] = refine(design, ev, opt, rec);
+  [design, merit, rec] = refine(design, held(ev, opt), opt, rec);
   for round = 1:opt.needle
-    [design, merit, rec, kept] = insert_needle(design, ev, merit, opt, rec);
+    [design, merit, rec, kept] = insert_needle(design, held(ev, opt), merit, opt, rec);
     if ~kept, break; end
-    [design, merit, rec] = remove_thin(design, ev, merit, opt, rec);
+    [design, merit, rec] = remove_thin(design, held(ev, opt), merit, opt, rec);
   end
 
   % The dense check: deviations hidden between grid points join the grid.
@@ -115,9 +119,10 @@ function design = coatoptimize(design0, targets, varargin)
     if opt.display
       fprintf('dense check: %d wavelengths join the grid\n', sum(cellfun(@numel, hidden)));
     end
-    [design, merit, rec] = refine(design, ev, opt, rec);
+    [design, merit, rec] = refine(design, held(ev, opt), opt, rec);
   end
 
+  [~, merit] = coattargets(design, ev);
   rec.dense = dense;
   rec.met = all([dense.met]);
   keep = {'quantity', 'lambda', 'theta', 'pol', 'value', 'tol', 'type', 'weight', 'offset'};
@@ -133,9 +138,18 @@ function design = coatoptimize(design0, targets, varargin)
   end
 end
 
+% The targets as optimised: each tolerance less the margin held in reserve,
+% so that the design stays inside its bands between the grid points too.
+function ev = held(ev, opt)
+  for t = 1:numel(ev)
+    ev(t).tol = ev(t).tol * (1 - opt.margin);
+  end
+end
+
 function opt = options(args)
   opt = struct('dmin', 0, 'dmax', Inf, 'needle', 0, 'needleMaterials', [], ...
-               'maxIterations', 200, 'dense', 10, 'densePasses', 5, 'display', false);
+               'maxIterations', 200, 'dense', 10, 'densePasses', 5, 'margin', 0.05, ...
+               'display', false);
   if numel(args) == 1 && isstruct(args{1})
     given = args{1};
     names = fieldnames(given);
@@ -163,6 +177,9 @@ function opt = options(args)
           mat2str(opt.dmin), mat2str(opt.dmax));
   end
   whole = @(x) scalar(x) && x >= 0 && x == round(x);
+  if ~scalar(opt.margin) || opt.margin < 0 || opt.margin >= 1
+    error('coatoptimize:badOptions', 'coatoptimize: margin must be a fraction 0 <= margin < 1.');
+  end
   if ~whole(opt.needle) || ~whole(opt.maxIterations) || ~whole(opt.densePasses) ...
      || ~whole(opt.dense) || opt.dense < 1
     error('coatoptimize:badOptions', ...
@@ -230,7 +247,7 @@ function [design, merit, rec] = refine(design, ev, opt, rec)
     rec.merit(end + 1) = merit;
     rec.iterations = rec.iterations + 1;
     if opt.display
-      fprintf('iteration %4d  merit %.6g  layers %d  mu %.3g free %d\n', rec.iterations, merit, numel(d), mu, sum(free));
+      fprintf('iteration %4d  merit %.6g  layers %d\n', rec.iterations, merit, numel(d));
     end
     % converged: three steps in a row that gain less than 1e-6 of the merit
     if gain < 1e-6, quiet = quiet + 1; else quiet = 0; end

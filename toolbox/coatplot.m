@@ -64,7 +64,7 @@ function h = coatplot(design, targets, report, png)
   else
     h = figure();
   end
-  set(h, 'defaultaxesfontsize', 8, 'defaulttextfontsize', 8);
+  set(h, 'defaultaxesfontsize', 7, 'defaulttextfontsize', 7);
   blue = [0 0.35 0.75];  sand = [1 0.88 0.75];  grey = [0.5 0.5 0.5];
   units = struct('R', '', 'T', '', 'A', '', 'GD', ' (fs)', 'GDD', ' (fs^2)', 'TOD', ' (fs^3)', ...
                  'GDt', ' (fs)', 'GDDt', ' (fs^2)', 'TODt', ' (fs^3)');
@@ -119,7 +119,7 @@ function h = coatplot(design, targets, report, png)
     xlim([min(nm), max(nm) + (max(nm) == min(nm))]);
     grid on;
     ylabel(label);
-    title(sprintf('%s (%s): %s %g, tolerance %g; worst excess on this grid %.3g', ...
+    title(sprintf('%s (%s) %s %g, tolerance %g: worst excess %.3g', ...
                   e.quantity, e.pol, e.type, e.value(1), e.tol, e.worst));
     legend(names{:}, 'location', 'northeast');
     legend('boxoff');

@@ -88,6 +88,33 @@ function [ev, merit, r, J, needle, design] = coattargets(design, targets, z, mu)
     end
     needle = zeros(numel(z), numel(mu));
   end
+  % Targets on one grid, at the same angles and polarisations share their
+  % calls of coatresponse: group g answers every quantity its targets ask.
+  group = 1:numel(ev);
+  for t = 2:numel(ev)
+    for u = 1:t - 1
+      if group(u) == u && strcmp(ev(u).pol, ev(t).pol) && isequal(ev(u).theta, ev(t).theta) ...
+         && isequal(ev(u).lambda, ev(t).lambda)
+        group(t) = u;
+        break;
+      end
+    end
+  end
+  responses = cell(1, numel(ev));
+  for g = unique(group)
+    e = ev(g);
+    names = unique({ev(group == g).quantity});
+    want = names;
+    if want_jacobian || nargin > 2, want = [names, strcat('d', names)]; end
+    pols = polarizations(e.pol);
+    responses{g} = cell(numel(e.theta), numel(pols));
+    for ia = 1:numel(e.theta)
+      for ip = 1:numel(pols)
+        responses{g}{ia, ip} = coatresponse(e.k, design.d, design.m, design.ambient, e.N, e.Np, e.Npp, ...
+                                            e.theta(ia), pols{ip}, want);
+      end
+    end
+  end
   for t = 1:numel(ev)
     e = ev(t);
     pols = polarizations(e.pol);
@@ -95,14 +122,11 @@ function [ev, merit, r, J, needle, design] = coattargets(design, targets, z, mu)
     q = zeros(a, n);
     dq = zeros(L, n, a);
     name = e.quantity;
-    want = {name};
-    if want_jacobian || nargin > 2, want = {name, ['d' name]}; end
     for ia = 1:a
       for ip = 1:numel(pols)
-        o = coatresponse(e.k, design.d, design.m, design.ambient, e.N, e.Np, e.Npp, ...
-                         e.theta(ia), pols{ip}, want);
+        o = responses{group(t)}{ia, ip};
         q(ia, :) = q(ia, :) + o.(name) / numel(pols);
-        if numel(want) > 1
+        if want_jacobian || nargin > 2
           dq(:, :, ia) = dq(:, :, ia) + o.(['d' name]) / numel(pols);
         end
       end

@@ -46,7 +46,7 @@
 %     report = coattolerance(design, t, 0.001, 'samples', 200);
 %     yield = report.yield;  spread = report.targets(1).std;
 %
-%   See also coatoptimize, coattargets, coatplot, parfor.
+%   See also coatoptimize, coattargets, coatplot.
 function report = coattolerance(design, targets, sigma, varargin)
   started = tic;
   if nargin < 3
