@@ -33,7 +33,7 @@ function out = mirror_100fs2(png, K)
   design0 = struct('d', d(:), 'm', repmat([1; 2], pairs, 1), 'materials', {mats});
 
   tic;
-  design = coatoptimize(design0, targets, 'dmin', 0.01, 'maxIterations', 1500, 'needle', 3);
+  design = coatoptimize(design0, targets, 'dmin', 0.01, 'maxIterations', 300, 'needle', 4);
   time = toc;
   report = coattolerance(design, targets, 0.001, 'samples', 200);
   coatplot(design, targets, report, png);
