@@ -251,7 +251,6 @@ function ev = prepare_targets(targets, design, who)
   names = {'quantity', 'lambda', 'theta', 'pol', 'value', 'tol', 'type', 'weight', 'offset', ...
            'k', 'N', 'Np', 'Npp', 'materials'};
   defaults = {'', [], 0, 's', [], 0, '=', 1, 'fixed', [], [], [], [], {}};
-  ev = struct();
   for t = numel(targets):-1:1
     for f = 1:numel(names)
       if isfield(targets, names{f}) && ~isempty(targets(t).(names{f}))
