@@ -131,7 +131,7 @@ function [ev, merit, r, J, needle, design] = coattargets(design, targets, z, mu)
         end
       end
     end
-    dev = q - repmat(e.value, a, 1);
+    dev = bsxfun(@minus, q, e.value);
     c = 0;
     if strcmp(e.offset, 'free'), c = mean(dev(:)); end
     dev = dev - c;
@@ -160,8 +160,8 @@ function [ev, merit, r, J, needle, design] = coattargets(design, targets, z, mu)
     r{t} = scale * st(:);
     if want_jacobian || nargin > 2
       D = reshape(permute(dq, [2 3 1]), a * n, L);   % (points) x L, same order
-      if strcmp(e.offset, 'free'), D = D - repmat(mean(D, 1), a * n, 1); end
-      J{t} = scale * D .* repmat(st(:) ~= 0, 1, L);
+      if strcmp(e.offset, 'free'), D = bsxfun(@minus, D, mean(D, 1)); end
+      J{t} = bsxfun(@times, scale * D, st(:) ~= 0);
     end
     if nargin > 2 && any(s(:) ~= 0)
       % d merit / d q at each point: 2 scale r, centred when the offset is free
