@@ -99,7 +99,7 @@ function design = coatoptimize(design0, targets, varargin)
                'insertions', struct('depth', {}, 'material', {}, 'layers', {}, 'merit', {}, 'kept', {}));
 
   [design, merit, rec] = refine(design, held(ev, opt), opt, rec);
-  for round = 1:opt.needle
+  for insertion = 1:opt.needle
     [design, merit, rec, kept] = insert_needle(design, held(ev, opt), merit, opt, rec);
     if ~kept, break; end
     [design, merit, rec] = remove_thin(design, held(ev, opt), merit, opt, rec);
