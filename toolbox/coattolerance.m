@@ -23,7 +23,9 @@
 %   where a chunk runs: the chunks go through parfor (MATLAB spreads them
 %   over a parallel pool; Octave runs a plain loop), or in Octave through
 %   the parallel package's parcellfun when that package is loaded. The
-%   caller's random state is left as it was.
+%   caller's random state is left as it was. Unless COAT_THREADS is set,
+%   each sample's call of coatresponse runs on one thread (the samples are
+%   what runs in parallel).
 %
 %   Output: report with
 %     targets   struct array per target: quantity, lambda (1xn, um), theta,
@@ -102,6 +104,13 @@ function report = coattolerance(design, targets, sigma, varargin)
   chunks = ceil(n / chunk);
   results = cell(1, chunks);
   spread = @(c) run_chunk(c, chunk, n, opt.seed, design, ev, sigma);
+  % The samples are the parallel unit: each call of the modules runs on its
+  % thread alone (unless the caller set COAT_THREADS), since sharing one
+  % sample's wavenumbers among threads costs more than it saves at this size.
+  if isempty(getenv('COAT_THREADS'))
+    setenv('COAT_THREADS', '1');
+    restore = onCleanup(@() setenv('COAT_THREADS', ''));
+  end
   if exist('OCTAVE_VERSION', 'builtin') && exist('parcellfun', 'file') && chunks > 1
     results = parcellfun(nproc(), spread, num2cell(1:chunks), 'UniformOutput', false, ...
                          'VerboseLevel', 0);
