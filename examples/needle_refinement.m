@@ -1,138 +1,97 @@
 % out = needle_refinement(png, K, insertions)
-% Refines the GDD design of design_gdd by needle insertions. design_gdd
-% optimises the 50 thicknesses of a chirped titania/silica mirror to
-% GDD -50 +- 5 fs^2 and R >= 99.8 % over 750 to 850 nm (K wavenumbers,
-% default 101); from that design, up to `insertions` times (default 4):
-%   1. scan the needle function of its merit (gdd_merit) over the whole
-%      depth: at each depth z, dm/dt for a thin layer of the other material
-%      inserted there, from coatneedle,
-%        dm/dt = 2 nGDD e' / K - 2 w nR max(0, Rd - R)'
-%      (the thickness term of the merit does not see a needle of zero
-%      thickness; only depths that leave both pieces of the split layer at
-%      least dmin thick are candidates);
-%   2. insert a layer of 1 nm at the depth where dm/dt is most negative
-%      (stop if it is nowhere negative);
-%   3. re-optimise all thicknesses with fminunc and the exact gradient, as
-%      design_gdd does (the thickness term then brings the new layer up to
-%      dmin at least).
-% For comparison, thickness optimisation alone is given the same number of
-% further fminunc runs from the same design, without insertions.
+% Refines the GDD design of design_gdd by needle insertions, with
+% coatoptimize's needle rounds. design_gdd optimises the 50 thicknesses of a
+% chirped titania/silica mirror to GDD -50 +- 5 fs^2 and R >= 99.8 % over
+% 750 to 850 nm (K wavenumbers, default 101), least squares in GDD; from that
+% design, with the same targets (its merit, gdd_merit), up to `insertions`
+% rounds (default 4) of:
+%   1. the needle function of the merit over the whole depth (coatprofile's
+%      'ng' through coattargets): at each depth z, dm/dt for a thin layer of
+%      each material inserted there;
+%   2. a layer of 20 nm (the thinnest allowed) at the depth where dm/dt is
+%      most negative, where both pieces of a split layer keep 20 nm (or
+%      between two layers), and re-optimisation of all thicknesses; kept if
+%      the merit fell, else the next two candidates are tried;
+%   3. layers left at 20 nm that would rather be thinner removed.
+% For comparison, thickness optimisation alone runs again from the same
+% design, without insertions.
 %
 % Writes png (default needle_refinement.png): the needle function of the
 % starting design against depth, with the layer boundaries, the depths that
-% are no candidates in grey, and the depth chosen; the merit after each insertion beside thickness optimisation alone;
-% and the GDD before and after. The design_gdd figures of the start go beside
-% it, with '_start' before the extension.
+% are no candidates in grey, and the depth chosen; the merit after each
+% insertion beside thickness optimisation alone; and the GDD before and
+% after. The design_gdd figures of the start go beside it, with '_start'
+% before the extension.
 %
 % out has the fields k, z (um), needle (dm/dt at z for the starting design,
-% per um), boundaries (um), chosen (the depths inserted at, um), d0 and d (the
-% thicknesses before and after, um), merits (the merit of the start and after
-% each insertion), merit_alone (after thickness optimisation alone, one entry
-% per further run), GDD0, GDD, R (over the band), worst_gdd_error (fs^2),
-% min_R, time (s) and merit_args (those of gdd_merit after x and k).
+% for a needle of the other material, per um), boundaries (um), chosen (the
+% depths of the insertions kept, um), rejected ([depth, merit] of those
+% dropped), d0 and d (the thicknesses before and after, um), merits (the
+% merit of the start and after each kept insertion), merit_alone (after
+% thickness optimisation alone), GDD0, GDD, R (over the band),
+% worst_gdd_error (fs^2), min_R, time (s) and merit_args (those of gdd_merit
+% after x and k).
 function out = needle_refinement(png, K, insertions)
   if nargin < 1, png = 'needle_refinement.png'; end
   if nargin < 2, K = 101; end
   if nargin < 3, insertions = 4; end
-  tries = 3;                        % candidate depths tried per insertion
 
   [folder, name, ext] = fileparts(png);
   start = design_gdd(fullfile(folder, [name '_start' ext]), K);
   k = start.k;
   [N, Np, Npp, theta, pol, target, Rd, dmin, w] = start.merit_args{:};
-  f = @(x) gdd_merit(x, k, start.merit_args{:});
-  options = optimset('GradObj', 'on', 'MaxIter', 4000, 'MaxFunEvals', 1e7, ...
-                     'TolX', 1e-9, 'TolFun', 1e-9);
   tic;
-
-  d = start.d;
-  merits = start.merit;
-  chosen = [];
-  rejected = [];                    % [depth, merit after re-optimisation] of each rejected try
-  runs = 0;
-  for i = 1:max(insertions, 1)
-    [z, needle, j, u, v] = needle_scan(d, k, N, Np, Npp, theta, pol, target, Rd, w);
-    if i == 1
-      first = struct('z', z, 'needle', needle, 'boundaries', cumsum(d), ...
-                     'candidate', min(u, v) >= dmin);
-    end
-    if i > insertions, break; end
-    % Candidates: the local minima of dm/dt below zero, most negative first,
-    % at depths that leave both pieces of the split layer depositable.
-    allowed = needle;
-    allowed(min(u, v) < dmin) = Inf;
-    padded = [Inf; allowed; Inf];
-    p = find(allowed < 0 & allowed <= padded(1:end - 2) & allowed <= padded(3:end));
-    [~, order] = sort(allowed(p));
-    accepted = false;
-    for p = p(order(1:min(tries, end)))'
-      % The new layer starts at dmin, the thinnest the merit lets it be.
-      trial = [d(1:j(p) - 1); u(p); dmin; v(p); d(j(p) + 1:end)];
-      [x, m] = fminunc(f, log(trial), options);
-      runs++;
-      if m < merits(end)
-        d = exp(x);
-        merits(end + 1) = m;
-        chosen(end + 1) = z(p);
-        accepted = true;
-        break;
-      end
-      rejected(end + 1, :) = [z(p) m];
-    end
-    if !accepted, break; end
-  end
+  refined = coatoptimize(start.design, start.targets, 'dmin', dmin, 'dense', 1, ...
+                         'needle', insertions, 'maxIterations', 400);
   time = toc;
+  alone = coatoptimize(start.design, start.targets, 'dmin', dmin, 'dense', 1, ...
+                       'maxIterations', 400);
+  ins = refined.record.insertions;
+  kept = [ins.kept];
+  chosen = [ins(kept).depth];
+  rejected = [[ins(~kept).depth]', [ins(~kept).merit]'];
+  merits = [start.merit, [ins(kept).merit]];
+  d = refined.d;
 
-  % Thickness optimisation alone, from the same design, given as many
-  % further fminunc runs as the insertions used.
-  merit_alone = zeros(1, max(runs, 1));
-  x = log(start.d);
-  for i = 1:numel(merit_alone)
-    [x, merit_alone(i)] = fminunc(f, x, options);
-  end
+  % The needle function of the start every nanometre, for a needle of
+  % either material (0 in its own): the other material's at each depth.
+  b = [0; cumsum(start.d)];
+  z = linspace(0, b(end), ceil(1000 * b(end)) + 1)';
+  [~, ~, ~, ~, ng] = coattargets(start.design, start.targets, z, [1 2]);
+  needle = sum(ng, 2);
+  j = min(max(arrayfun(@(x) find(b(1:end - 1) <= x, 1, 'last'), z), 1), numel(start.d));
+  first = struct('z', z, 'needle', needle, 'boundaries', b(2:end), ...
+                 'candidate', min(z - b(j), b(j + 1) - z) >= dmin);
 
-  [R, ~, GDD] = coatdispgrad(k, d, 1, N, Np, Npp, theta, pol);
+  o = coatresponse(k, d, refined.m, 1, N, Np, Npp, theta, pol, {'R', 'GDD'});
+  R = o.R;  GDD = o.GDD;
   worst = max(abs(GDD - target));
   printf('Needle refinement of the GDD design (K = %d)\n', K);
   printf('  start: %d layers, merit %.4g, worst |GDD - target| %.2f fs^2\n', ...
          numel(start.d), start.merit, start.worst_gdd_error);
-  for i = 2:numel(merits)
-    printf('  insertion %d at %.3f um: %d layers, merit %.4g\n', ...
-           i - 1, chosen(i - 1), numel(start.d) + 2 * (i - 1), merits(i));
+  for i = 1:numel(ins)
+    printf('  needle of material %d at %.3f um: %d layers, merit %.4g (%s)\n', ins(i).material, ...
+           ins(i).depth, ins(i).layers, ins(i).merit, ifelse(ins(i).kept, 'kept', 'dropped'));
   end
-  for r = 1:rows(rejected)
-    printf('  rejected: a layer at %.3f um, merit %.4g after re-optimisation\n', rejected(r, :));
-  end
-  printf('  thickness optimisation alone, %d further fminunc runs: merit %.4g\n', ...
-         numel(merit_alone), merit_alone(end));
-  printf('  end: worst |GDD - target| %.2f fs^2, min R %.4f %%, thinnest layer %.1f nm, %.1f s\n', ...
-         worst, 100 * min(R), 1000 * min(d), time);
+  printf('  thickness optimisation alone, run again: merit %.4g\n', alone.merit);
+  printf('  end: %d layers, merit %.4g, worst |GDD - target| %.2f fs^2, min R %.4f %%, thinnest layer %.1f nm, %.1f s\n', ...
+         numel(d), refined.merit, worst, 100 * min(R), 1000 * min(d), time);
 
-  plot_refinement(png, first, chosen, start, merits, merit_alone, k, GDD, target, ...
-                  start.tolerance, dmin);
-  out = struct('k', k, 'z', first.z, 'needle', first.needle, ...
+  plot_refinement(png, first, chosen, start, merits, alone.merit, k, GDD, target, ...
+                  start.tolerance, dmin, numel(d));
+  out = struct('k', k, 'z', z, 'needle', needle, ...
                'boundaries', first.boundaries, 'chosen', chosen, 'd0', start.d, 'd', d, ...
-               'merits', merits, 'rejected', rejected, 'merit_alone', merit_alone, ...
+               'm', refined.m, 'merits', merits, 'rejected', rejected, 'merit_alone', alone.merit, ...
                'GDD0', start.GDD, ...
                'GDD', GDD, 'R', R, 'worst_gdd_error', worst, 'min_R', min(R), 'time', time, ...
                'merit_args', {start.merit_args});
 end
 
-% The needle function dm/dt of the optical part of the merit at depths z
-% every nanometre or so, with the layer j holding each depth (the deeper one
-% on a boundary) and the distances u, v from its front and back.
-function [z, needle, j, u, v] = needle_scan(d, k, N, Np, Npp, theta, pol, target, Rd, w)
-  b = [0; cumsum(d)];
-  z = linspace(0, b(end), ceil(1000 * b(end)) + 1)';
-  [R, ~, GDD] = coatdispgrad(k, d, 1, N, Np, Npp, theta, pol);
-  [nR, ~, nGDD] = coatneedle(k, d, 1, N, Np, Npp, theta, pol, z);
-  needle = 2 * nGDD * (GDD - target)' / numel(k) - 2 * w * nR * max(0, Rd - R)';
-  j = lookup(b(1:end - 1), z);                  % the last front at or above z
-  u = z - b(j);
-  v = b(j + 1) - z;
+function s = ifelse(c, a, b)
+  if c, s = a; else s = b; end
 end
 
-function plot_refinement(png, first, chosen, start, merits, merit_alone, k, GDD, target, tol, dmin)
+function plot_refinement(png, first, chosen, start, merits, merit_alone, k, GDD, target, tol, dmin, layers)
   blue = [0 0.35 0.75];  grey = [0.6 0.6 0.6];  orange = [1 0.6 0.2];  sand = [1 0.88 0.75];
   h = coat_print_png();
   set(h, 'defaultaxesfontsize', 7, 'defaulttextfontsize', 7);
@@ -189,7 +148,7 @@ function plot_refinement(png, first, chosen, start, merits, merit_alone, k, GDD,
   grid on;
   xlabel('wavelength (nm)');  ylabel('GDD (fs^2)');
   title(sprintf('GDD: start grey, refined blue (%d layers); target %g \\pm %g fs^2 shaded', ...
-                numel(start.d) + 2 * (n - 1), target, tol));
+                layers, target, tol));
   coat_print_png(h, png, 900, 1000);
   printf('Plot written to %s\n', png);
 end

@@ -72,7 +72,8 @@
 %
 %   coating_indices gives N, Np and Npp of real materials (help
 %   coating_indices), and the example design_gdd designs a dispersive mirror
-%   to a GDD target that way (help design_gdd).
+%   to a GDD target with such gradients, through coatoptimize (help
+%   design_gdd).
 %
 %   See also coatneedle, coating_indices, design_gdd, coatdisp, coatdelaygrad,
 %   coatdelay.

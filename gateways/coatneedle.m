@@ -80,7 +80,8 @@
 %
 %   coating_indices gives N, Np and Npp of real materials (help
 %   coating_indices), and the example needle_refinement refines a GDD design
-%   by needle insertions (help needle_refinement).
+%   by needle insertions, through coatoptimize and coatprofile's needle
+%   function of any material (help needle_refinement).
 %
 %   See also coatdispgrad, coating_indices, needle_refinement, coatdisp,
 %   coatdelaygrad.
