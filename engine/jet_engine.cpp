@@ -165,7 +165,9 @@ void runWalk(Variant variant, const LayeredStack& s, const InterfacePlan& plan,
     using V = typename Variant::Lanes;
     const std::size_t groups = (s.K + laneCountOf<V> - 1) / laneCountOf<V>;
     const std::size_t chunks = chunkCount(groups);
-    std::size_t threads = threadsFor(double(s.K) * double(s.L + 1) * double(D + 1));
+    // Work: layer steps of jets of order D, three times as many with gradients.
+    std::size_t threads =
+        threadsFor(double(s.K) * double(s.L + 1) * double(D + 1) * (wanted.gradients ? 3 : 1));
     if (threads > chunks) threads = chunks;
     std::vector<MediaJetsOf<V, D, Lossless>> jets(threads, MediaJetsOf<V, D, Lossless>(s.M, plan.near.size()));
     std::vector<SweepTablesOf<V, D>> t(threads, SweepTablesOf<V, D>(wanted.gradients ? s.L : 0, false));

@@ -85,7 +85,7 @@ void runNeedles(Variant variant, const LayeredStack& s, const DepthSite* sites, 
     const InterfacePlan plan = planInterfaces(s, {0, 1});  // both needle materials
     const std::size_t groups = (s.K + laneCountOf<V> - 1) / laneCountOf<V>;
     const std::size_t chunks = chunkCount(groups);
-    std::size_t threads = threadsFor(double(s.K) * double(s.L + P) * double(D + 1));
+    std::size_t threads = threadsFor(double(s.K) * double(3 * s.L + P) * double(D + 1));
     if (threads > chunks) threads = chunks;
     std::vector<MediaJetsOf<V, D, true>> jets(threads, MediaJetsOf<V, D, true>(s.M, plan.near.size()));
     std::vector<SweepTablesOf<V, D>> t(threads, SweepTablesOf<V, D>(s.L, true));

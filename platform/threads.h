@@ -22,9 +22,11 @@ inline std::size_t chunkStart(std::size_t c, std::size_t groups, std::size_t chu
     return c * groups / chunks;
 }
 
-// Below this much work (layers x wavenumbers, or the like) a call stays on
-// the calling thread: starting a thread costs tens of microseconds.
-const double THREAD_MIN_WORK = 20000;
+// Below this much work (layer steps x (jet order + 1) x wavenumbers; about
+// 0.3 ms on one core) a call stays on the calling thread: starting and
+// joining a thread costs tens of microseconds, and far more when the other
+// cores are busy.
+const double THREAD_MIN_WORK = 100000;
 // Without COAT_THREADS, the cores of the machine, at most this many.
 const std::size_t DEFAULT_MAX_THREADS = 8;
 

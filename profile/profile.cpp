@@ -195,7 +195,7 @@ void runProfile(Variant variant, const LayeredStack& s, const InterfacePlan& pla
     using V = typename Variant::Lanes;
     const std::size_t groups = (s.K + laneCountOf<V> - 1) / laneCountOf<V>;
     const std::size_t chunks = chunkCount(groups);
-    std::size_t threads = threadsFor(double(s.K) * double(s.L + P) * double(D + 1));
+    std::size_t threads = threadsFor(double(s.K) * double(3 * s.L + P) * double(D + 1));
     if (threads > chunks) threads = chunks;
     std::vector<MediaJetsOf<V, D, Lossless>> jets(threads, MediaJetsOf<V, D, Lossless>(s.M, plan.near.size()));
     std::vector<ProfileTablesOf<V, D>> t(threads, ProfileTablesOf<V, D>(s.L, wanted.needles, request.E2 != nullptr));
