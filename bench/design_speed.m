@@ -26,15 +26,15 @@ function design_speed(varargin)
   h = design.record.merit;  first = find(h <= 0.3584, 1);
   fprintf('coatoptimize: gdd_merit %.4g after %d iterations, %.3f s; 0.3584 first reached at iteration %d\n', m, ...
           design.record.iterations, time, first);
-  % The specification itself as targets: GDD -50 +- 5 fs^2, R >= 99.8 %,
+  % The design's own goals as targets: GDD -50 +- 5 fs^2, R >= 99.8 %,
   % checked ten times finer than the grid.
-  spec = struct('quantity', {'GDD', 'R'}, 'lambda', lambda, 'value', {-50, 0.998}, ...
+  goals = struct('quantity', {'GDD', 'R'}, 'lambda', lambda, 'value', {-50, 0.998}, ...
                 'tol', {5, 0}, 'type', {'=', '>='}, 'weight', {1, w * K}, 'pol', 's');
   tic;
-  design = coatoptimize(design0, spec, 'dmin', 0.02, varargin{:});
+  design = coatoptimize(design0, goals, 'dmin', 0.02, varargin{:});
   time = toc;
   m = gdd_merit(log(design.d), k, N, Np, Npp, 0, 'TE', -50, 0.9985, 0.02, w);
-  fprintf(['coatoptimize to the specification: met on the dense grid %d (worst GDD excess %.3g fs^2), ' ...
+  fprintf(['coatoptimize to the goals themselves: met on the dense grid %d (worst GDD excess %.3g fs^2), ' ...
            '%d iterations, %.3f s; its gdd_merit %.4g\n'], design.record.met, ...
           design.record.dense(1).worst, design.record.iterations, time, m);
 end

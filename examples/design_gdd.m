@@ -23,7 +23,7 @@
 % design is pulled to the middle of the band, not to its edge.
 %
 % Writes two figures: png (default design_gdd.png), coatplot's figure of the
-% design against the specification (GDD -50 +- 5 fs^2, R >= 99.8 %) on a
+% design against its goals (GDD -50 +- 5 fs^2, R >= 99.8 %) on a
 % grid 10 times finer; and png with '_frozen' before its extension, the GDD
 % of the design as coatdisp computes it (interfaces frozen at each
 % wavenumber, no d2n/dk2) beside the full GDD of coatdispgrad. Ends with an
@@ -98,10 +98,10 @@ function out = design_gdd(png, K)
          frozen_gap);
   printf('  %.1f fs^2 from %d to %d nm\n', max(abs(GDDfrozen - GDDf)), round(nm([1 end])));
 
-  % The design against the specification itself.
-  spec = struct('quantity', {'GDD', 'R'}, 'lambda', lambda, 'value', {target, Rmin}, ...
+  % The design against its goals themselves.
+  goals = struct('quantity', {'GDD', 'R'}, 'lambda', lambda, 'value', {target, Rmin}, ...
                 'tol', {tolerance, 0}, 'type', {'=', '>='}, 'pol', 's');
-  coatplot(design, spec, [], png);
+  coatplot(design, goals, [], png);
 
   blue = [0 0.35 0.75];  orange = [1 0.6 0.2];  sand = [1 0.88 0.75];
   lo = target - tolerance;  hi = target + tolerance;

@@ -1,5 +1,5 @@
 % out = mirror_100fs2(png, K)
-% A dispersive mirror to a specification, in one call of coatoptimize:
+% A dispersive mirror to its targets, in one call of coatoptimize:
 % GDD -100 +- 10 fs^2 and R > 99.5 % over 700 to 900 nm at 5 degrees, s and
 % p averaged, titania and silica on fused silica, no layer thinner than
 % 10 nm; then its tolerance to 1 nm thickness errors (coattolerance) and

@@ -1,5 +1,5 @@
 % examples/mirror_100fs2.m on a short grid: the design meets the
-% specification between its grid points too, by a computation of its own,
+% targets between its grid points too, by a computation of its own,
 % the tolerance report is whole, and the figure is written.
 
 %!shared out, png
