@@ -53,7 +53,8 @@
 %   The environment variable COAT_THREADS, read at every call, sets their
 %   number (setenv('COAT_THREADS', '4'), in Octave and MATLAB alike; 1: the
 %   calling thread only); unset, the machine's cores, at most 8. MATLAB's
-%   maxNumCompThreads does not govern these threads.
+%   maxNumCompThreads does not govern these threads. They wait between calls
+%   and end when the module is cleared (clear coatresponse, clear mex).
 %
 %   Conventions
 %     Fields go as exp(-i omega t): an absorbing medium has Im n > 0. The

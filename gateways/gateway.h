@@ -12,6 +12,7 @@
 #include <stdexcept>
 
 #include "mex.h"
+#include "platform/threads.h"
 #include "stack/stack.h"
 
 // Input positions (0-based, as in prhs) shared by every module.
@@ -83,10 +84,12 @@ double* createOutput(const Gateway& g, int slot, std::size_t rows, std::size_t c
 // Runs work that allocates per-call tables. An allocation failure must not
 // escape the gateway as a C++ exception (that aborts the host): the tables
 // are released as the work's scope is left, and only then is the host error
-// raised.
+// raised. The threads a module keeps waiting between calls are ended as the
+// host unloads it (clear mex, clear all, exit).
 template <class Work>
 void runGuarded(const Gateway& g, Work&& work)
 {
+    mexAtExit(stopThreads);
     bool outOfMemory = false;
     try {
         work();

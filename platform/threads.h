@@ -3,7 +3,7 @@
 // (as many whatever the thread count) and threads take chunks in turn; a sum
 // over wavenumbers (a weighted gradient) is kept per chunk and added up in
 // chunk order, so every output is bit for bit the same at any thread count.
-// Threads live only inside the call that starts them.
+// Between calls the threads wait in a pool, until stopThreads ends them.
 #pragma once
 
 #include <cstddef>
@@ -39,7 +39,12 @@ std::size_t threadsFor(double work);
 
 // task(chunk, worker) for every chunk 0..chunks-1, on `threads` threads
 // (the calling thread one of them; worker < threads names the thread, for its
-// own tables). Returns when every chunk is done. Should a thread fail to
-// start, the threads already running take its share.
+// own tables). Returns when every chunk is done; an exception of a task
+// reaches the caller after every thread has stopped taking chunks. Should a
+// thread fail to start, the others take its share.
 void runChunks(std::size_t chunks, std::size_t threads,
                const std::function<void(std::size_t, std::size_t)>& task);
+
+// Ends and joins the waiting threads (a module calls it as the host unloads
+// it: no thread may outlive the code it runs). The next call starts new ones.
+void stopThreads();

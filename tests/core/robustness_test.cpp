@@ -5,16 +5,19 @@
 // the textbook characteristic matrices in arithmetic wider than double.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <limits>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <type_traits>
 #include <vector>
 
 #include "double_double.h"
 #include "fixtures.h"
+#include "platform/threads.h"
 
 namespace {
 
@@ -491,3 +494,36 @@ TEST(NoReflection, GivesNaNDerivativesAtThatWavenumberOnly)
 }
 
 }  // namespace
+
+// The shared chunks: each done exactly once, by a valid worker, at any thread
+// count and call after call; a task that throws stops the call, and its
+// exception reaches the caller once every thread has left the task.
+TEST(Threads, EveryChunkOnceAndAFailureReachesTheCaller)
+{
+    for (std::size_t threads : {1, 2, 3, 7, 70}) {
+        for (std::size_t chunks : {1, 5, 64}) {
+            std::vector<std::atomic<int>> done(chunks);
+            std::atomic<bool> badWorker(false);
+            runChunks(chunks, threads, [&](std::size_t c, std::size_t worker) {
+                if (worker >= threads) badWorker = true;
+                ++done[c];
+            });
+            EXPECT_FALSE(badWorker);
+            for (std::size_t c = 0; c < chunks; ++c)
+                EXPECT_EQ(done[c], 1) << threads << " threads, chunk " << c << " of " << chunks;
+        }
+        std::atomic<int> inside(0);
+        EXPECT_THROW(runChunks(64, threads,
+                               [&](std::size_t c, std::size_t) {
+                                   ++inside;
+                                   if (c == 37) throw std::runtime_error("chunk 37");
+                                   --inside;
+                               }),
+                     std::runtime_error);
+        EXPECT_EQ(inside, 1);  // only the failed task, none still running
+    }
+    stopThreads();
+    int sum = 0;
+    runChunks(4, 2, [&](std::size_t c, std::size_t) { if (c == 3) sum = 3; });
+    EXPECT_EQ(sum, 3);
+}

@@ -154,6 +154,33 @@
 %! end_unwind_protect
 %! assert(isequal(o{1}, o{2}) && isequal(o{1}, o{3}));
 
+%!test  # waiting threads: ended by clear and started again; a forked child (parcellfun) starts its own
+%! k2 = linspace(6, 9, 101);  d2 = 0.1 + 0.01 * (1:30)';  m2 = 1 + mod(0:29, 2)';
+%! N2 = [2.3; 1.45; 1.52] * ones(1, 101);  f = [tempname() '.mat'];
+%! was = {getenv('COAT_THREADS'), getenv('COAT_THREADS_MIN_WORK')};
+%! unwind_protect
+%!   setenv('COAT_THREADS', '2');  setenv('COAT_THREADS_MIN_WORK', '0');
+%!   a = coatresponse(k2, d2, m2, 1, N2, [], [], 0, 'TE', {'R', 'dGDD'});
+%!   pid = fork();
+%!   if pid == 0
+%!     b = coatresponse(k2, d2, m2, 1, N2, [], [], 0, 'TE', {'R', 'dGDD'});
+%!     save('-binary', [f '.part'], 'b');  rename([f '.part'], f);  exit(0);
+%!   end
+%!   for t = 1:300
+%!     if exist(f, 'file'), break; end
+%!     pause(0.1);
+%!   end
+%!   if ~exist(f, 'file'), kill(pid, 9); end
+%!   waitpid(pid);
+%!   assert(exist(f, 'file') == 2, 'the forked child did not finish');
+%!   load(f);  assert(isequal(a, b));
+%!   clear coatresponse
+%!   assert(isequal(a, coatresponse(k2, d2, m2, 1, N2, [], [], 0, 'TE', {'R', 'dGDD'})));
+%! unwind_protect_cleanup
+%!   if exist(f, 'file'), delete(f); end
+%!   setenv('COAT_THREADS', was{1});  setenv('COAT_THREADS_MIN_WORK', was{2});
+%! end_unwind_protect
+
 %!error id=coatresponse:notEnoughInputs coatresponse(1, 1, 1, 1, [1; 1], [], [], 0, 'TE')
 %!error id=coatresponse:tooManyOutputs [a, b] = coatresponse(1, 1, 1, 1, [1; 1], [], [], 0, 'TE', 'R')
 %!error id=coatresponse:notDouble coatresponse(single(1), 1, 1, 1, [1; 1], [], [], 0, 'TE', 'R')
