@@ -202,6 +202,7 @@ void Coatneedle(benchmark::State& state)
 //   4  g of a merit of R and GDD (weights per wavenumber), real
 //   5  R and GDD alone, real: the values of that merit
 //   6  case 0 with five materials in turn (M = 5)
+//   7  R alone, real (what coatprofile's E2 alone compares with)
 void Coatresponse(benchmark::State& state)
 {
     const Workload w(state.range(0));
@@ -244,6 +245,7 @@ void Coatresponse(benchmark::State& state)
     }
     if (question == 5)
         for (int q : {QUANTITY_R, QUANTITY_GDD}) value(q);
+    if (question == 7) value(QUANTITY_R);
     for (auto _ : state) {
         responseOverGrid(s, request, WalkChoice::Automatic, path);
         benchmark::ClobberMemory();
@@ -352,7 +354,7 @@ BENCHMARK(Coatdispgrad)
     ->ArgNames({"L", "path", "gradients"})
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(Coatresponse)
-    ->ArgsProduct({{100, 1000}, {0, 1, 2, 3}, {0, 1, 2, 3, 4, 5, 6}})
+    ->ArgsProduct({{100, 1000}, {0, 1, 2, 3}, {0, 1, 2, 3, 4, 5, 6, 7}})
     ->ArgNames({"L", "path", "question"})
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(Coatprofile)

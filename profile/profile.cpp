@@ -14,15 +14,14 @@ struct ProfileWanted {
     bool needles, transmission;
 };
 
-// Per layer, for the field: Phi_(<j) (the phases in front of the layer, a
-// complex number) and the rescales of the sweep from the ambient to it; in a
-// lossless stack, where Phi is real, the whole factor e^(i Phi_(<j)) / w_1
-// with those rescales.
+// Per layer, for the field: Phi_(<j), the phases in front of the layer, and
+// |e^(i Phi_(<j)) / w_1|^2 with the rescales of the sweep up to the layer.
+// |E|^2 needs only the size of that factor: in a lossless stack it is real
+// and no phase of it is ever taken.
 template <class V>
 struct FieldEntryOf {
     ComplexOf<V> phase;
-    V scale;
-    ComplexOf<V> factor;
+    V size2;
 };
 
 // The per-call tables beside the engine's, sized once.
@@ -103,11 +102,12 @@ void profileGroups(const LayeredStack& s, const InterfacePlan& plan, const Profi
         if (request.E2) {
             ComplexOf<V> phase = {V{}, V{}};
             V scale = V{} + 1.0;
+            const V inverse2 = norm2(inverse1);
             for (std::size_t j = 0; j < L; ++j) {
                 if (t.sweep.layers[j].rescaled) scale = scale * t.sweep.layers[j].rescale;
-                t.field[j] = {phase, scale, {V{}, V{}}};
-                if constexpr (Lossless) t.field[j].factor = scale * (expOfI<Trig>(phase) * inverse1);
-                phase = phase + s.d[j] * valueOf(jets.beta[std::size_t(s.material[j])]);
+                t.field[j] = {phase, scale * scale * inverse2};
+                if constexpr (!Lossless)
+                    phase = phase + s.d[j] * valueOf(jets.beta[std::size_t(s.material[j])]);
             }
         }
         for (std::size_t p = 0; p < P; ++p) {
@@ -120,23 +120,26 @@ void profileGroups(const LayeredStack& s, const InterfacePlan& plan, const Profi
                 if (virtualLayer || (j + 1 == L && site.back == 0)) {
                     e2 = fieldSquare(jets, s, s.M, c.t, c.t);  // the top of the substrate
                 } else {
+                    // The field at distance a behind the layer's front and b before
+                    // its back: e^(i (Phi + beta a)) / w_1 (w1 + E_b w2), with
+                    // E_b = e^(2 i beta b) = E_j conj(e^(i beta a))^2, and of the
+                    // first factor only its size.
                     const ComplexOf<V> beta = valueOf(jets.beta[x]);
-                    ComplexOf<V> front, Eb;
+                    V size2 = t.field[j].size2;
+                    ComplexOf<V> Eb;
                     if constexpr (Lossless) {
-                        // One sine and cosine: e^(i beta a), and E_b = E_j conj(E_a).
                         V sa, ca;
                         Trig::sinCos(site.front * beta.re, &sa, &ca);
-                        const ComplexOf<V> h = {ca, sa};
-                        front = t.field[j].factor * h;
-                        Eb = coefficient(t.sweep.layers[j].E, 0) * conj(h * h);
+                        const ComplexOf<V> h = {ca, -sa};
+                        Eb = coefficient(t.sweep.layers[j].E, 0) * (h * h);
                     } else {
-                        front = t.field[j].scale *
-                                (expOfI<Trig>(t.field[j].phase + site.front * beta) * inverse1);
+                        using std::exp;
+                        size2 = size2 * exp(-2.0 * (t.field[j].phase.im + site.front * beta.im));
                         Eb = expOfI<Trig>((2.0 * site.back) * beta);
                     }
                     const AmplitudesOf<V, D>& w = t.sweep.behind[j];
                     const ComplexOf<V> w1 = coefficient(w.u, 0), w2 = Eb * coefficient(w.w, 0);
-                    e2 = fieldSquare(jets, s, x, front * (w1 + w2), front * (w1 - w2));
+                    e2 = size2 * fieldSquare(jets, s, x, w1 + w2, w1 - w2);
                 }
                 for (std::size_t l = 0; l < count; ++l) request.E2[at + P * l] = laneOf(e2, l);
             }
