@@ -341,18 +341,7 @@ end
 % where, and the wavelengths of hidden deviations (local peaks of the
 % excess beyond the worst on the grid), at most ten per target.
 function [dense, hidden] = dense_check(design, ev, f)
-  fine = ev;
-  for t = 1:numel(ev)
-    l = sort(ev(t).lambda);
-    if f > 1 && numel(l) > 1
-      s = (0:f - 1)' / f;
-      x = repmat(l(1:end - 1), f, 1) + s * diff(l);
-      fine(t).lambda = [x(:).', l(end)];
-      fine(t).value = interp1(ev(t).lambda, ev(t).value, fine(t).lambda, 'linear', 'extrap');
-    end
-    fine(t).N = [];
-  end
-  fine = coattargets(design, fine);
+  fine = coattargets(design, coat_dense_targets(ev, f));
   coarse = coattargets(design, ev);
   dense = struct('quantity', {fine.quantity}, 'worst', {fine.worst}, ...
                  'lambda', {fine.worst_lambda}, 'theta', {fine.worst_theta}, 'met', {fine.met});

@@ -47,17 +47,7 @@ function h = coatplot(design, targets, report, png)
     error('coatplot:badReport', ...
           'coatplot: input 3 (report) must be [] or coattolerance''s report for these %d targets.', numel(ev));
   end
-  fine = ev;
-  for t = 1:numel(ev)
-    l = sort(ev(t).lambda);
-    if numel(l) > 1
-      x = repmat(l(1:end - 1), 10, 1) + (0:9)' / 10 * diff(l);
-      fine(t).lambda = [x(:).', l(end)];
-      fine(t).value = interp1(ev(t).lambda, ev(t).value, fine(t).lambda, 'linear', 'extrap');
-    end
-    fine(t).N = [];
-  end
-  fine = coattargets(design, fine);
+  fine = coattargets(design, coat_dense_targets(ev, 10));
 
   if nargin > 3
     h = coat_print_png();
