@@ -169,11 +169,18 @@ void runWalk(Variant variant, const LayeredStack& s, const InterfacePlan& plan,
     std::size_t threads =
         threadsFor(double(s.K) * double(s.L + 1) * double(D + 1) * (wanted.gradients ? 3 : 1));
     if (threads > chunks) threads = chunks;
-    std::vector<MediaJetsOf<V, D, Lossless>> jets(threads, MediaJetsOf<V, D, Lossless>(s.M, plan.near.size()));
-    std::vector<SweepTablesOf<V, D>> t(threads, SweepTablesOf<V, D>(wanted.gradients ? s.L : 0, false));
+    struct Tables {
+        MediaJetsOf<V, D, Lossless> jets;
+        SweepTablesOf<V, D> sweep;
+    };
+    PerThread<Tables> tables(threads);
     std::vector<double> partial(request.g ? s.L * chunks : 0, 0.0);
     runChunks(chunks, threads, [&](std::size_t c, std::size_t worker) {
-        runKernel<Response<D, Lossless>>(variant, s, plan, wanted, jets[worker], t[worker],
+        Tables& t = tables.of(worker, [&] {
+            return Tables{MediaJetsOf<V, D, Lossless>(s.M, plan.near.size()),
+                          SweepTablesOf<V, D>(wanted.gradients ? s.L : 0, false)};
+        });
+        runKernel<Response<D, Lossless>>(variant, s, plan, wanted, t.jets, t.sweep,
                                          request, chunkStart(c, groups, chunks),
                                          chunkStart(c + 1, groups, chunks),
                                          request.g ? &partial[s.L * c] : nullptr);

@@ -124,7 +124,7 @@ bool textOf(const mxArray* c, char* out, std::size_t size)
     const std::size_t n = mxGetNumberOfElements(c);
     const mxChar* ch = mxGetChars(c);
     std::size_t i = 0;
-    for (; i < n && i + 1 < size; ++i) out[i] = ch[i] < 128 ? char(ch[i]) : '?';
+    for (; i < n && i + 1 < size; ++i) out[i] = (unsigned long)(ch[i]) < 128 ? char(ch[i]) : '?';
     out[i] = 0;
     return n + 1 <= size;  // a longer text matches no name
 }

@@ -87,11 +87,18 @@ void runNeedles(Variant variant, const LayeredStack& s, const DepthSite* sites, 
     const std::size_t chunks = chunkCount(groups);
     std::size_t threads = threadsFor(double(s.K) * double(3 * s.L + P) * double(D + 1));
     if (threads > chunks) threads = chunks;
-    std::vector<MediaJetsOf<V, D, true>> jets(threads, MediaJetsOf<V, D, true>(s.M, plan.near.size()));
-    std::vector<SweepTablesOf<V, D>> t(threads, SweepTablesOf<V, D>(s.L, true));
-    std::vector<std::vector<AmplitudesOf<V, D>>> mu(threads, std::vector<AmplitudesOf<V, D>>(s.L));
+    struct Tables {
+        MediaJetsOf<V, D, true> jets;
+        SweepTablesOf<V, D> sweep;
+        std::vector<AmplitudesOf<V, D>> mu;
+    };
+    PerThread<Tables> tables(threads);
     runChunks(chunks, threads, [&](std::size_t c, std::size_t worker) {
-        runKernel<Needles<D>>(variant, s, plan, sites, P, jets[worker], t[worker], mu[worker], out,
+        Tables& t = tables.of(worker, [&] {
+            return Tables{MediaJetsOf<V, D, true>(s.M, plan.near.size()), SweepTablesOf<V, D>(s.L, true),
+                          std::vector<AmplitudesOf<V, D>>(s.L)};
+        });
+        runKernel<Needles<D>>(variant, s, plan, sites, P, t.jets, t.sweep, t.mu, out,
                               chunkStart(c, groups, chunks), chunkStart(c + 1, groups, chunks));
     });
 }

@@ -8,6 +8,8 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
+#include <vector>
 
 const std::size_t MAX_CHUNKS = 64;
 
@@ -48,3 +50,22 @@ void runChunks(std::size_t chunks, std::size_t threads,
 // Ends and joins the waiting threads (a module calls it as the host unloads
 // it: no thread may outlive the code it runs). The next call starts new ones.
 void stopThreads();
+
+// The tables of each thread, made by that thread as it takes its first chunk:
+// each in memory of its own, apart from the others' (tables side by side,
+// written by two threads at once, slow both down).
+template <class T>
+class PerThread {
+public:
+    explicit PerThread(std::size_t threads) : items_(threads) {}
+
+    template <class Make>
+    T& of(std::size_t worker, Make&& make)
+    {
+        if (!items_[worker]) items_[worker].reset(new T(make()));
+        return *items_[worker];
+    }
+
+private:
+    std::vector<std::unique_ptr<T>> items_;
+};

@@ -200,17 +200,23 @@ void runProfile(Variant variant, const LayeredStack& s, const InterfacePlan& pla
     const std::size_t chunks = chunkCount(groups);
     std::size_t threads = threadsFor(double(s.K) * double(3 * s.L + P) * double(D + 1));
     if (threads > chunks) threads = chunks;
-    std::vector<MediaJetsOf<V, D, Lossless>> jets(threads, MediaJetsOf<V, D, Lossless>(s.M, plan.near.size()));
-    std::vector<ProfileTablesOf<V, D>> t(threads, ProfileTablesOf<V, D>(s.L, wanted.needles, request.E2 != nullptr));
     std::vector<double> partial(request.ng ? P * chunks : 0, 0.0);
     const NeedlePairPlan pairPlan =
         wanted.needles ? planNeedlePairs(s.material, sites, needleMaterial, P) : NeedlePairPlan{};
-    std::vector<std::vector<NeedlePairOf<V, D, Lossless>>> pairs(
-        threads, std::vector<NeedlePairOf<V, D, Lossless>>(pairPlan.x.size()));
+    struct Tables {
+        MediaJetsOf<V, D, Lossless> jets;
+        ProfileTablesOf<V, D> profile;
+        std::vector<NeedlePairOf<V, D, Lossless>> pairs;
+    };
+    PerThread<Tables> tables(threads);
     runChunks(chunks, threads, [&](std::size_t c, std::size_t worker) {
+        Tables& t = tables.of(worker, [&] {
+            return Tables{MediaJetsOf<V, D, Lossless>(s.M, plan.near.size()),
+                          ProfileTablesOf<V, D>(s.L, wanted.needles, request.E2 != nullptr),
+                          std::vector<NeedlePairOf<V, D, Lossless>>(pairPlan.x.size())};
+        });
         runKernel<Profile<D, Lossless>>(variant, s, plan, wanted, sites, needleMaterial, P,
-                                        virtualLayer, pairPlan, pairs[worker], jets[worker],
-                                        t[worker], request,
+                                        virtualLayer, pairPlan, t.pairs, t.jets, t.profile, request,
                                         chunkStart(c, groups, chunks),
                                         chunkStart(c + 1, groups, chunks),
                                         request.ng ? &partial[P * c] : nullptr);
