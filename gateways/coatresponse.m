@@ -48,7 +48,7 @@
 %             weight adds nothing (not even a NaN).
 %   Only the work of the names asked for is done.
 %
-%   Threads: a large call (K x L beyond about 30000) shares its wavenumbers
+%   Threads: a large call (K x L beyond about 17000) shares its wavenumbers
 %   among threads, with the same numbers bit for bit at any thread count.
 %   The environment variable COAT_THREADS, read at every call, sets their
 %   number (setenv('COAT_THREADS', '4'), in Octave and MATLAB alike; 1: the
