@@ -8,7 +8,8 @@
 #                       built again with AddressSanitizer and UBSan in
 #                       build-sanitize/: the modules in octave-cli (misuse
 #                       sweeps, end-to-end tests, leak checks) and the core
-#                       tests
+#                       tests; and the core tests with ThreadSanitizer in
+#                       build-tsan/, on three threads
 #   ./build.sh bench    build, then run the benchmarks and print a table
 #   ./build.sh package [folder]
 #                       write the Octave package coatings-<version>.tar.gz
@@ -29,6 +30,7 @@ cd "$(dirname "$0")"
 root=$(pwd)
 build=${BUILD_DIR:-$root/build}
 sanitize=${SANITIZE_DIR:-$root/build-sanitize}
+tsan=${TSAN_DIR:-$root/build-tsan}
 
 # The modules and the demo: a compiler, CMake, Octave and its headers,
 # gnuplot and a font for the figure; xsimd where glibc's libmvec is missing
@@ -138,6 +140,14 @@ compile_sanitized() {
   cmake --build "$sanitize" -j "$(nproc)"
 }
 
+# The core and its tests with ThreadSanitizer: races between the threads that
+# share a call.
+compile_tsan() {
+  cmake -S "$root" -B "$tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCOAT_TSAN=ON -DCOAT_OCTAVE=OFF \
+    -DCOAT_BENCHMARKS=OFF
+  cmake --build "$tsan" -j "$(nproc)" --target core_tests
+}
+
 # GoogleTest for a cross target, from the sources Debian's googletest package
 # installs, into that target's prefix beside a link to the (header-only)
 # xsimd headers; then the core and its tests for that target, run by ctest
@@ -213,6 +223,9 @@ case "${1:-build}" in
       env ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
       COAT_THREADS=3 COAT_THREADS_MIN_WORK=0 \
       ctest --test-dir "$sanitize" --output-on-failure -LE octave
+    stage "ThreadSanitizer build (build-tsan/)" compile_tsan
+    stage "core tests under ThreadSanitizer" --after "ThreadSanitizer build (build-tsan/)" \
+      env TSAN_OPTIONS=halt_on_error=1 COAT_THREADS=3 COAT_THREADS_MIN_WORK=0 "$tsan/tests/core_tests"
     ;;
   bench)
     stage build compile
