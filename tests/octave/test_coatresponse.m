@@ -174,7 +174,10 @@
 %!   waitpid(pid);
 %!   assert(exist(f, 'file') == 2, 'the forked child did not finish');
 %!   load(f);  assert(isequal(a, b));
+%!   threads = @() sscanf(regexp(fileread('/proc/self/status'), 'Threads:\s*\d+', 'match', 'once')(9:end), '%d');
+%!   before = threads();
 %!   clear coatresponse
+%!   assert(threads() < before);   # its waiting threads have ended
 %!   assert(isequal(a, coatresponse(k2, d2, m2, 1, N2, [], [], 0, 'TE', {'R', 'dGDD'})));
 %! unwind_protect_cleanup
 %!   if exist(f, 'file'), delete(f); end
