@@ -40,8 +40,9 @@ function out = field_and_needles(png, K)
   [N0, Np0, Npp0] = coating_indices(k0, mats);
   b = [0; cumsum(d)];
   z = linspace(0, b(end), 2000)';
-  E2 = coatprofile(k0, d, m, 1, N0, Np0, Npp0, 0, 'TE', z, 'E2').E2;
-  layer = min(lookup(b, z), numel(d));        % a boundary belongs to the deeper layer
+  field = coatprofile(k0, d, m, 1, N0, Np0, Npp0, 0, 'TE', z, 'E2');
+  E2 = field.E2;
+  layer = layer_of(b, z);
   fprintf('\n|E|^2 at 800 nm in the mirror (relative to the incident wave): %.2f at the surface\n', E2(1));
   peak = nan(1, 4);  peak_layer = nan(1, 4);
   for q = unique(m)'
@@ -67,16 +68,18 @@ function out = field_and_needles(png, K)
   zn = ((1:1000)' - 0.5) * b0(end - 1) / 1000;
   ng = zeros(numel(zn), 3);
   for mu = 1:3
-    ng(:, mu) = coatprofile(k, d0, m0, 1, N, Np, Npp, 0, 'TE', zn, 'ng', mu, weights).ng;
+    o = coatprofile(k, d0, m0, 1, N, Np, Npp, 0, 'TE', zn, 'ng', mu, weights);
+    ng(:, mu) = o.ng;
   end
   [ng_min, i] = min(ng(:));
   [p, mu] = ind2sub(size(ng), i);
-  j = lookup(b0, zn(p));
+  j = layer_of(b0, zn(p));
   split = @(t) [d0(1:j - 1); zn(p) - b0(j); t; b0(j + 1) - zn(p); d0(j + 1:end)];
   m1 = [m0(1:j); mu; m0(j:end)];
   t = [0.01 0.03 0.1 0.3 1 2]' / 1000;        % um
   dmerit = arrayfun(@(t) merit(split(t), m1, c), t) - merit0;
-  E2n = coatprofile(k0, d0, m0, 1, N0, Np0, Npp0, 0, 'TE', zn(p), 'E2').E2;
+  o = coatprofile(k0, d0, m0, 1, N0, Np0, Npp0, 0, 'TE', zn(p), 'E2');
+  E2n = o.E2;
   fprintf('\nSmall stack, %d layers on silver: merit %.4g at its thickness optimum\n', numel(m0) - 1, merit0);
   fprintf('  most negative needle: %s at %.1f nm (in layer %d, %s), ng = %.4g per um; |E|^2 there %.2f\n', ...
           names{mu}, 1000 * zn(p), j, names{m0(j)}, ng_min, E2n);
@@ -167,4 +170,10 @@ function handles = shade(b, m, range, colours)
     handles(m(j)) = fill(1000 * b([j j + 1 j + 1 j])', range([1 1 end end]), colours{m(j)}, ...
                          'edgecolor', 'none');
   end
+end
+
+% The layer holding each depth z (a column) below the boundaries b = [0;
+% cumsum(d)]: a boundary belongs to the deeper layer, sum(d) to the last.
+function j = layer_of(b, z)
+  j = min(sum(z(:) >= b(1:end - 1).', 2), numel(b) - 1);
 end
