@@ -165,26 +165,22 @@ void runWalk(Variant variant, const LayeredStack& s, const InterfacePlan& plan,
     using V = typename Variant::Lanes;
     const std::size_t groups = (s.K + laneCountOf<V> - 1) / laneCountOf<V>;
     const std::size_t chunks = chunkCount(groups);
-    // Work: layer steps of jets of order D, three times as many with gradients.
-    std::size_t threads =
-        threadsFor(double(s.K) * double(s.L + 1) * double(D + 1) * (wanted.gradients ? 3 : 1));
-    if (threads > chunks) threads = chunks;
     struct Tables {
         MediaJetsOf<V, D, Lossless> jets;
         SweepTablesOf<V, D> sweep;
     };
-    PerThread<Tables> tables(threads);
     std::vector<double> partial(request.g ? s.L * chunks : 0, 0.0);
-    runChunks(chunks, threads, [&](std::size_t c, std::size_t worker) {
-        Tables& t = tables.of(worker, [&] {
+    // Work: layer steps of jets of order D, three times as many with gradients.
+    shareGroups(
+        groups, double(s.K) * double(s.L + 1) * double(D + 1) * (wanted.gradients ? 3 : 1),
+        [&] {
             return Tables{MediaJetsOf<V, D, Lossless>(s.M, plan.near.size()),
                           SweepTablesOf<V, D>(wanted.gradients ? s.L : 0, false)};
+        },
+        [&](Tables& t, std::size_t begin, std::size_t end, std::size_t c) {
+            runKernel<Response<D, Lossless>>(variant, s, plan, wanted, t.jets, t.sweep, request,
+                                             begin, end, request.g ? &partial[s.L * c] : nullptr);
         });
-        runKernel<Response<D, Lossless>>(variant, s, plan, wanted, t.jets, t.sweep,
-                                         request, chunkStart(c, groups, chunks),
-                                         chunkStart(c + 1, groups, chunks),
-                                         request.g ? &partial[s.L * c] : nullptr);
-    });
     for (std::size_t c = 0; c < chunks && request.g; ++c)
         for (std::size_t j = 0; j < s.L; ++j) request.g[j] += partial[s.L * c + j];
 }

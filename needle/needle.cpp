@@ -83,24 +83,21 @@ void runNeedles(Variant variant, const LayeredStack& s, const DepthSite* sites, 
 {
     using V = typename Variant::Lanes;
     const InterfacePlan plan = planInterfaces(s, {0, 1});  // both needle materials
-    const std::size_t groups = (s.K + laneCountOf<V> - 1) / laneCountOf<V>;
-    const std::size_t chunks = chunkCount(groups);
-    std::size_t threads = threadsFor(double(s.K) * double(3 * s.L + P) * double(D + 1));
-    if (threads > chunks) threads = chunks;
     struct Tables {
         MediaJetsOf<V, D, true> jets;
         SweepTablesOf<V, D> sweep;
         std::vector<AmplitudesOf<V, D>> mu;
     };
-    PerThread<Tables> tables(threads);
-    runChunks(chunks, threads, [&](std::size_t c, std::size_t worker) {
-        Tables& t = tables.of(worker, [&] {
-            return Tables{MediaJetsOf<V, D, true>(s.M, plan.near.size()), SweepTablesOf<V, D>(s.L, true),
-                          std::vector<AmplitudesOf<V, D>>(s.L)};
+    shareGroups(
+        (s.K + laneCountOf<V> - 1) / laneCountOf<V>, double(s.K) * double(3 * s.L + P) * double(D + 1),
+        [&] {
+            return Tables{MediaJetsOf<V, D, true>(s.M, plan.near.size()),
+                          SweepTablesOf<V, D>(s.L, true), std::vector<AmplitudesOf<V, D>>(s.L)};
+        },
+        [&](Tables& t, std::size_t begin, std::size_t end, std::size_t) {
+            runKernel<Needles<D>>(variant, s, plan, sites, P, t.jets, t.sweep, t.mu, out, begin,
+                                  end);
         });
-        runKernel<Needles<D>>(variant, s, plan, sites, P, t.jets, t.sweep, t.mu, out,
-                              chunkStart(c, groups, chunks), chunkStart(c + 1, groups, chunks));
-    });
 }
 
 }  // namespace

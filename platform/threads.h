@@ -6,6 +6,7 @@
 // Between calls the threads wait in a pool, until stopThreads ends them.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -51,21 +52,22 @@ void runChunks(std::size_t chunks, std::size_t threads,
 // it: no thread may outlive the code it runs). The next call starts new ones.
 void stopThreads();
 
-// The tables of each thread, made by that thread as it takes its first chunk:
-// each in memory of its own, apart from the others' (tables side by side,
-// written by two threads at once, slow both down).
-template <class T>
-class PerThread {
-public:
-    explicit PerThread(std::size_t threads) : items_(threads) {}
-
-    template <class Make>
-    T& of(std::size_t worker, Make&& make)
-    {
-        if (!items_[worker]) items_[worker].reset(new T(make()));
-        return *items_[worker];
-    }
-
-private:
-    std::vector<std::unique_ptr<T>> items_;
-};
+// The lane groups 0..groups-1 of a call that costs `work`, shared among
+// threads: run(tables, begin, end, chunk) for the groups [begin, end) of each
+// chunk. Each thread's tables are made by makeTables() on that thread, as it
+// takes its first chunk: each in memory of its own, apart from the others'
+// (tables side by side, written by two threads at once, slow both down).
+// A sum over wavenumbers is kept per chunk (chunkCount(groups) of them) and
+// added up by the caller in chunk order.
+template <class MakeTables, class Run>
+void shareGroups(std::size_t groups, double work, MakeTables&& makeTables, Run&& run)
+{
+    using Tables = decltype(makeTables());
+    const std::size_t chunks = chunkCount(groups);
+    const std::size_t threads = std::min(threadsFor(work), chunks);
+    std::vector<std::unique_ptr<Tables>> tables(threads);
+    runChunks(chunks, threads, [&](std::size_t c, std::size_t worker) {
+        if (!tables[worker]) tables[worker].reset(new Tables(makeTables()));
+        run(*tables[worker], chunkStart(c, groups, chunks), chunkStart(c + 1, groups, chunks), c);
+    });
+}

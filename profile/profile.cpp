@@ -198,8 +198,6 @@ void runProfile(Variant variant, const LayeredStack& s, const InterfacePlan& pla
     using V = typename Variant::Lanes;
     const std::size_t groups = (s.K + laneCountOf<V> - 1) / laneCountOf<V>;
     const std::size_t chunks = chunkCount(groups);
-    std::size_t threads = threadsFor(double(s.K) * double(3 * s.L + P) * double(D + 1));
-    if (threads > chunks) threads = chunks;
     std::vector<double> partial(request.ng ? P * chunks : 0, 0.0);
     const NeedlePairPlan pairPlan =
         wanted.needles ? planNeedlePairs(s.material, sites, needleMaterial, P) : NeedlePairPlan{};
@@ -208,19 +206,19 @@ void runProfile(Variant variant, const LayeredStack& s, const InterfacePlan& pla
         ProfileTablesOf<V, D> profile;
         std::vector<NeedlePairOf<V, D, Lossless>> pairs;
     };
-    PerThread<Tables> tables(threads);
-    runChunks(chunks, threads, [&](std::size_t c, std::size_t worker) {
-        Tables& t = tables.of(worker, [&] {
+    shareGroups(
+        groups, double(s.K) * double(3 * s.L + P) * double(D + 1),
+        [&] {
             return Tables{MediaJetsOf<V, D, Lossless>(s.M, plan.near.size()),
                           ProfileTablesOf<V, D>(s.L, wanted.needles, request.E2 != nullptr),
                           std::vector<NeedlePairOf<V, D, Lossless>>(pairPlan.x.size())};
+        },
+        [&](Tables& t, std::size_t begin, std::size_t end, std::size_t c) {
+            runKernel<Profile<D, Lossless>>(variant, s, plan, wanted, sites, needleMaterial, P,
+                                            virtualLayer, pairPlan, t.pairs, t.jets, t.profile,
+                                            request, begin, end,
+                                            request.ng ? &partial[P * c] : nullptr);
         });
-        runKernel<Profile<D, Lossless>>(variant, s, plan, wanted, sites, needleMaterial, P,
-                                        virtualLayer, pairPlan, t.pairs, t.jets, t.profile, request,
-                                        chunkStart(c, groups, chunks),
-                                        chunkStart(c + 1, groups, chunks),
-                                        request.ng ? &partial[P * c] : nullptr);
-    });
     for (std::size_t c = 0; c < chunks && request.ng; ++c)
         for (std::size_t p = 0; p < P; ++p) request.ng[p] += partial[P * c + p];
 }
