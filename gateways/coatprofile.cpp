@@ -2,7 +2,6 @@
 // the standing-wave field |E|^2 at depths z of any stack, and the needle
 // derivatives of every real quantity for a thin layer of material mu
 // inserted there. Every input is checked before any output is created.
-#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -78,16 +77,12 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 
     runGuarded(g, [&] {
         numberMaterials(g, call);
-        std::vector<int> names;
-        for (int n : readNames(g, WANT_IN, "names want", NAMES, NAME_COUNT))
-            if (std::find(names.begin(), names.end(), n) == names.end()) names.push_back(n);
-        std::vector<const char*> fields;
-        for (int n : names) fields.push_back(NAMES[n]);
+        const std::vector<int> names = readNames(g, WANT_IN, "names want", NAMES, NAME_COUNT);
         std::vector<DepthSite> sites(P);
         locateDepths(call.stack.d, call.stack.L, z, P, sites.data());
         std::vector<int> needle(mu ? P : 0);
         for (std::size_t p = 0; p < needle.size(); ++p) needle[p] = int(mu[mus ? p : 0]) - 1;
-        mxArray* out = mxCreateStructMatrix(1, 1, int(fields.size()), fields.data());
+        mxArray* out = createStructOf(names, NAMES);
         for (int n : names) {
             mxArray* a = mxCreateUninitNumericMatrix(P, n == NG_NAME ? 1 : call.stack.K,
                                                      mxDOUBLE_CLASS, mxREAL);

@@ -2,7 +2,6 @@
 // r, t, R, T, A and the phase derivatives of any stack with full dispersion,
 // their exact thickness gradients, and the gradient of a weighted merit.
 // Every input is checked before any output is created.
-#include <algorithm>
 #include <vector>
 
 #include "gateways/response_inputs.h"
@@ -40,13 +39,8 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     runGuarded(g, [&] {
         numberMaterials(g, call);
         const LayeredStack& s = call.stack;
-        // Each name once, in the order first given.
-        std::vector<int> names;
-        for (int n : readNames(g, WANT_IN, "names want", NAMES, NAME_COUNT))
-            if (std::find(names.begin(), names.end(), n) == names.end()) names.push_back(n);
-        std::vector<const char*> fields;
-        for (int n : names) fields.push_back(NAMES[n]);
-        mxArray* out = mxCreateStructMatrix(1, 1, int(fields.size()), fields.data());
+        const std::vector<int> names = readNames(g, WANT_IN, "names want", NAMES, NAME_COUNT);
+        mxArray* out = createStructOf(names, NAMES);
         for (int n : names) {
             mxArray* a;
             if (n < FIRST_VALUE) {

@@ -1,5 +1,6 @@
 #include "gateways/response_inputs.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -162,15 +163,22 @@ std::vector<int> readNames(const Gateway& g, int input, const char* inputName,
                        input + 1, inputName, text, list);
         }
     }
-    std::vector<int> names(n);
+    std::vector<int> names;
     for (std::size_t i = 0; i < n; ++i) {
         char text[64];
         textOf(cell ? mxGetCell(a, i) : a, text, sizeof text);
         int v = 0;
         while (std::strcmp(text, valid[v]) != 0) ++v;
-        names[i] = v;
+        if (std::find(names.begin(), names.end(), v) == names.end()) names.push_back(v);
     }
     return names;
+}
+
+mxArray* createStructOf(const std::vector<int>& names, const char* const* valid)
+{
+    std::vector<const char*> fields;
+    for (int n : names) fields.push_back(valid[n]);
+    return mxCreateStructMatrix(1, 1, int(fields.size()), fields.data());
 }
 
 bool namesHold(const Gateway& g, int input, const char* name)

@@ -43,10 +43,13 @@ void numberMaterials(const Gateway& g, ResponseCall& call);
 extern const char* const QUANTITY_NAMES[QUANTITY_COUNT];
 
 // The names a cell array (or one character row) of input `input` holds, as
-// positions in valid[0..validCount-1]; an unknown name is an error listing
-// the valid ones. Everything is checked before the result is allocated.
+// positions in valid[0..validCount-1], each once, in the order first given;
+// an unknown name is an error listing the valid ones. Everything is checked
+// before the result is allocated.
 std::vector<int> readNames(const Gateway& g, int input, const char* inputName,
                            const char* const* valid, int validCount);
+// The 1 x 1 output struct with a field valid[n] for each of `names`.
+mxArray* createStructOf(const std::vector<int>& names, const char* const* valid);
 // Whether input `input`'s names hold `name` (no check, no allocation).
 bool namesHold(const Gateway& g, int input, const char* name);
 
