@@ -73,7 +73,9 @@ function [ev, merit, r, J, needle, design] = coattargets(design, targets, z, mu)
   end
   design = check_design(design, 'coattargets');
   ev = prepare_targets(targets, design, 'coattargets');
-  want_jacobian = nargout > 3;
+  % the gradients (ev.dq and J) with J, unless only the needle function is
+  % taken ([~, ~, ~, ~, needle] = ...)
+  want_jacobian = nargout > 3 && (isargout(1) || isargout(4));
   L = numel(design.d);
   merit = 0;
   r = cell(numel(ev), 1);
@@ -105,7 +107,7 @@ function [ev, merit, r, J, needle, design] = coattargets(design, targets, z, mu)
     e = ev(g);
     names = unique({ev(group == g).quantity});
     want = names;
-    if want_jacobian || nargin > 2, want = [names, strcat('d', names)]; end
+    if want_jacobian, want = [names, strcat('d', names)]; end
     pols = polarizations(e.pol);
     responses{g} = cell(numel(e.theta), numel(pols));
     for ia = 1:numel(e.theta)
@@ -126,7 +128,7 @@ function [ev, merit, r, J, needle, design] = coattargets(design, targets, z, mu)
       for ip = 1:numel(pols)
         o = responses{group(t)}{ia, ip};
         q(ia, :) = q(ia, :) + o.(name) / numel(pols);
-        if want_jacobian || nargin > 2
+        if want_jacobian
           dq(:, :, ia) = dq(:, :, ia) + o.(['d' name]) / numel(pols);
         end
       end
@@ -158,7 +160,7 @@ function [ev, merit, r, J, needle, design] = coattargets(design, targets, z, mu)
     merit = merit + ev(t).merit;
     st = s.';                                   % points ordered wavelength-fastest
     r{t} = scale * st(:);
-    if want_jacobian || nargin > 2
+    if want_jacobian
       D = reshape(permute(dq, [2 3 1]), a * n, L);   % (points) x L, same order
       if strcmp(e.offset, 'free'), D = bsxfun(@minus, D, mean(D, 1)); end
       J{t} = bsxfun(@times, scale * D, st(:) ~= 0);
@@ -168,14 +170,15 @@ function [ev, merit, r, J, needle, design] = coattargets(design, targets, z, mu)
       w = 2 * scale * r{t};
       if strcmp(e.offset, 'free'), w = w - mean(w); end
       w = reshape(w, n, a).' / numel(pols);
+      % every needle material in one call: the depths once per material
+      zz = repmat(z(:), numel(mu), 1);
+      mm = kron(mu(:), ones(numel(z), 1));
       for ia = 1:a
         weights = struct(name, w(ia, :));
         for ip = 1:numel(pols)
-          for cm = 1:numel(mu)
-            o = coatprofile(e.k, design.d, design.m, design.ambient, e.N, e.Np, e.Npp, ...
-                            e.theta(ia), pols{ip}, z, 'ng', mu(cm), weights);
-            needle(:, cm) = needle(:, cm) + o.ng;
-          end
+          o = coatprofile(e.k, design.d, design.m, design.ambient, e.N, e.Np, e.Npp, ...
+                          e.theta(ia), pols{ip}, zz, 'ng', mm, weights);
+          needle = needle + reshape(o.ng, numel(z), numel(mu));
         end
       end
     end
