@@ -74,8 +74,7 @@ function report = coattolerance(design, targets, sigma, varargin)
           'coattolerance: samples must be a whole number >= 0, quantiles probabilities in [0, 1], seed a number.');
   end
   try
-    [ev, ~, ~, ~, ~, design] = coattargets(design, targets);
-    [ev, ~, ~, ~] = coattargets(design, ev);         % with the gradients (ev.dq)
+    [ev, ~, ~, ~, ~, design] = coattargets(design, targets);   % with the gradients (ev.dq)
   catch err
     error(strrep(err.identifier, 'coattargets:', 'coattolerance:'), '%s', ...
           strrep(err.message, 'coattargets:', 'coattolerance:'));
