@@ -62,12 +62,20 @@ namespace {
 
 // What the lanes of a group give: the first `count` into their places; the
 // weighted gradient into g (the chunk's own).
-struct GroupWriter {
+template <class V>
+struct GroupWriterOf {
     const ResponseRequest& request;
     double* g;
     std::size_t L, first, count;
+    GroupWeightsOf<V> weights;
 
-    template <class V>
+    GroupWriterOf(const ResponseRequest& request, double* g, std::size_t L, std::size_t first,
+                  std::size_t count)
+        : request(request), g(g), L(L), first(first), count(count),
+          weights(request.weight, request.weightStride, first, g ? count : 0)
+    {
+    }
+
     void values(const ComplexOf<V>& r, const ComplexOf<V>& t, const V* value) const
     {
         for (std::size_t l = 0; l < count; ++l) {
@@ -81,21 +89,14 @@ struct GroupWriter {
         }
     }
 
-    // Layer j's derivatives: into the gradients, and weighted into g (a zero
-    // weight adds nothing, not even a NaN).
-    template <class V>
+    // Layer j's derivatives: into the gradients, and weighted into g.
     void layer(std::size_t j, const V* d) const
     {
-        for (int q = 0; q < QUANTITY_COUNT; ++q) {
+        for (int q = 0; q < QUANTITY_COUNT; ++q)
             if (request.gradient[q])
                 for (std::size_t l = 0; l < count; ++l)
                     request.gradient[q][j + L * (first + l)] = laneOf(d[q], l);
-            if (g && request.weight[q])
-                for (std::size_t l = 0; l < count; ++l) {
-                    const double w = request.weight[q][request.weightStride[q] * (first + l)];
-                    if (w != 0) g[j] += w * laneOf(d[q], l);
-                }
-        }
+        if (g) weights.addInto(g[j], d);
     }
 };
 
@@ -117,7 +118,7 @@ void responseGroups(const LayeredStack& s, const InterfacePlan& plan, const Want
         const std::size_t first = group * lanes;
         const std::size_t count = s.K - first < lanes ? s.K - first : lanes;
         fillMediaJets(jets, s, plan, first, count);
-        const GroupWriter out = {request, g, s.L, first, count};
+        const GroupWriterOf<V> out(request, g, s.L, first, count);
         SweptOf<V, D> w;
         if (wanted.gradients)
             w = sweepIntoTables<Trig>(t, jets, s, plan);

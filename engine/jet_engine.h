@@ -385,6 +385,36 @@ inline bool needsTransmission(int quantity)
     return quantity == QUANTITY_T || quantity == QUANTITY_A || quantity >= QUANTITY_GDT;
 }
 
+// The weights of a merit at the wavenumbers of one lane group, read once for
+// the group and used at every layer or depth: addInto adds the sum over the
+// quantities, then the lanes, of weight x derivative, a zero weight adding
+// nothing (not even a NaN).
+template <class V>
+struct GroupWeightsOf {
+    double w[QUANTITY_COUNT][laneCountOf<V>];
+    bool given[QUANTITY_COUNT];
+    std::size_t count;
+
+    GroupWeightsOf(const double* const weight[], const std::size_t stride[], std::size_t first,
+                   std::size_t count)
+        : count(count)
+    {
+        for (int q = 0; q < QUANTITY_COUNT; ++q) {
+            given[q] = weight[q] != nullptr;
+            for (std::size_t l = 0; l < count && given[q]; ++l)
+                w[q][l] = weight[q][stride[q] * (first + l)];
+        }
+    }
+
+    void addInto(double& sum, const V* d) const
+    {
+        for (int q = 0; q < QUANTITY_COUNT; ++q)
+            if (given[q])
+                for (std::size_t l = 0; l < count; ++l)
+                    if (w[q][l] != 0) sum += w[q][l] * laneOf(d[q], l);
+    }
+};
+
 // The closing of one lane group: r, t, the quantities, and what the gradients
 // need (the jet of 1/r and the adjoint start rows).
 template <class V, int D>

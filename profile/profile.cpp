@@ -86,6 +86,7 @@ void profileGroups(const LayeredStack& s, const InterfacePlan& plan, const Profi
         const std::size_t first = group * lanes;
         const std::size_t count = s.K - first < lanes ? s.K - first : lanes;
         fillMediaJets(jets, s, plan, first, count);
+        const GroupWeightsOf<V> weights(request.weight, request.weightStride, first, ng ? count : 0);
         const ClosingOf<V, D> c =
             closingOf<Trig>(sweepIntoTables<Trig>(t.sweep, jets, s, plan), jets, true);
         if (wanted.needles) {
@@ -161,15 +162,10 @@ void profileGroups(const LayeredStack& s, const InterfacePlan& plan, const Profi
                     quantityDerivatives<V, D>(c, out[0], nullptr, wanted.quantity, d);
                 }
             }
-            for (int q = 0; q < QUANTITY_COUNT; ++q) {
+            for (int q = 0; q < QUANTITY_COUNT; ++q)
                 if (request.needle[q])
                     for (std::size_t l = 0; l < count; ++l) request.needle[q][at + P * l] = laneOf(d[q], l);
-                if (ng && request.weight[q])
-                    for (std::size_t l = 0; l < count; ++l) {
-                        const double w = request.weight[q][request.weightStride[q] * (first + l)];
-                        if (w != 0) ng[p] += w * laneOf(d[q], l);
-                    }
-            }
+            if (ng) weights.addInto(ng[p], d);
         }
     }
 }
