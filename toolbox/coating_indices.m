@@ -22,10 +22,10 @@
 %   Conventions: time dependence exp(-i omega t), so an absorbing medium has
 %   Im n = kappa > 0 (metals: Re eps < 0, Im eps > 0). lambda = 2*pi/k in um.
 %   The results are real unless some material absorbs at some wavenumber.
-%   The film tables carry the kappa their sources give (1e-3 to 1e-10 in
-%   the blue and visible, exactly 0 where the source gives 0, never < 0);
-%   coatresponse and coatprofile take complex indices, the other modules
-%   real ones: pass them real(N) where kappa is negligible.
+%   The film tables carry the kappa their sources give (up to 1 in the
+%   near UV, 1e-3 to 1e-10 in the visible, exactly 0 where the source gives
+%   0, never < 0); coatresponse and coatprofile take complex indices, the
+%   other modules real ones: pass them real(N) where kappa is negligible.
 %   Wavelengths outside a model's published range are evaluated all the
 %   same (the range is the user's to check); only tables refuse them.
 %
