@@ -22,8 +22,10 @@
 %   Conventions: time dependence exp(-i omega t), so an absorbing medium has
 %   Im n = kappa > 0 (metals: Re eps < 0, Im eps > 0). lambda = 2*pi/k in um.
 %   The results are real unless some material absorbs at some wavenumber.
-%   The modules take real indices only; where a film's kappa is negligible
-%   (the Ta2O5 and Nb2O5 tables below 0.61 um), pass real(N).
+%   The film tables carry the kappa their sources give (up to 1 in the
+%   near UV, 1e-3 to 1e-10 in the visible, exactly 0 where the source gives
+%   0, never < 0); coatresponse and coatprofile take complex indices, the
+%   other modules real ones: pass them real(N) where kappa is negligible.
 %   Wavelengths outside a model's published range are evaluated all the
 %   same (the range is the user's to check); only tables refuse them.
 %
@@ -66,20 +68,20 @@
 %     struct('model', 'table', 'lambda', [0.4 0.6 0.8 1], 'n', [2.3 2.2 2.15 2.13], 'k', [1e-3 0 0 0])
 %     struct('model', 'constant', 'n', 1.5 + 0.01i)
 %
-%   Catalogue (published coefficients; range = where the source holds):
+%   Catalogue (published coefficients and data; range = where the source
+%   holds). Bulk materials:
 %   name            model          source, range
 %   'TiO2'          sellmeier      rutile, ordinary ray, J. R. DeVore, J. Opt. Soc.
 %                                  Am. 41, 416 (1951): n^2 = 5.913 + 0.2441 /
 %                                  (lambda^2 - 0.0803), 0.43 to 1.5 um. n = 2.52
 %                                  at 800 nm; evaporated or sputtered titania
-%                                  films are lower (about 2.3), with a similar
-%                                  dispersion.
+%                                  films are near 2.3: use 'TiO2 film' for them.
 %   'SiO2'          sellmeier      fused silica, I. H. Malitson, J. Opt. Soc. Am. 55,
 %   'fused silica'                 1205 (1965), 0.21 to 3.71 um: B = 0.6961663,
 %                                  0.4079426, 0.8974794, C = 0.0684043^2,
 %                                  0.1162414^2, 9.896161^2. n = 1.4533 at 800 nm.
-%                                  Used for silica layers and for a fused-silica
-%                                  substrate (both names give the same numbers).
+%                                  For a fused-silica substrate (both names give
+%                                  the same numbers); deposited silica: below.
 %   'N-BK7'         sellmeier      Schott N-BK7 catalogue data, 0.3 to 2.5 um:
 %                                  B = 1.03961212, 0.231792344, 1.01046945,
 %                                  C = 0.00600069867, 0.0200179144, 103.560653.
@@ -95,24 +97,66 @@
 %                                  0.23 to 9.7 um: B = 0.5675888, 0.4710914,
 %                                  3.8484723, C = 0.050263605^2, 0.1003909^2,
 %                                  34.649040^2.
-%   'HfO2'          cauchy         electron-beam evaporated film, M. F. Al-Kuhaili,
-%                                  Opt. Mater. 27, 383 (2004), 0.2 to 2.0 um:
-%                                  A = 1.875, B = 6.28e-3, C = 5.80e-4.
-%   'Ta2O5'         table          ion-assisted electron-beam film (400 nm on BK7),
-%                                  L. Gao, F. Lemarchand and M. Lequime, Opt.
+%   Films: a deposited oxide is less dense than its crystal or glass, and
+%   its index depends on the process; each film here is one published
+%   single layer of a named process, a starting point for a design (a
+%   chamber's own layers differ by some 0.01 in n: calibrate on them).
+%   Tables hold some of the published (lambda, n, kappa) points, n to 1e-6
+%   and kappa to 3 digits, checked against published points between them.
+%   'Ta2O5', 'Nb2O5' and 'HfO2' have always been these films (no bulk data
+%   for them here): each bare name gives its film's numbers.
+%   'TiO2 film'     table          electron-beam evaporated, amorphous, 99.6 nm on
+%                                  silicon: D. Franta, D. Necas, I. Ohlidal and
+%                                  A. Giglia, Proc. SPIE 9628, 96281U (2015),
+%                                  ellipsometry and spectrophotometry fitted by
+%                                  their universal dispersion model, as tabulated
+%                                  from it by the refractiveindex.info database
+%                                  (0.11 to 125 um). Taken 0.349 to 2.50 um: 51
+%                                  points, each one up to 0.42 um (kappa 0.065
+%                                  to 2e-4), then every second, then every
+%                                  fifth; within 3e-6 in n and 6 % in kappa of
+%                                  the 121 published points between; kappa below
+%                                  1e-12 taken as 0 (from 0.72 um). n = 2.2609
+%                                  at 800 nm, 2.2333 at 1030 nm; kappa 7e-4 at
+%                                  400 nm, 1.5e-6 at 500 nm.
+%   'SiO2 film'     table          ion-assisted electron-beam film (300 nm on fused
+%                                  silica), L. Gao, F. Lemarchand and M. Lequime,
+%                                  J. Eur. Opt. Soc. Rapid Publ. 8, 13010 (2013),
+%                                  0.252 to 1.25 um: 21 of the published points
+%                                  (2 nm apart), 16 nm apart while kappa falls
+%                                  from 1.2e-3 to 0 at 0.404 um, then 50 to 100
+%                                  nm; within 2e-6 in n and 4 % in kappa of 84
+%                                  published points between them. n = 1.4727 at
+%                                  800 nm, 1.4705 at 1030 nm. Pairs with 'Ta2O5
+%                                  film' (same laboratory, process and method).
+%   'SiO2 sputtered film'  table   magnetron-sputtered film (580 nm on BK7),
+%                                  F. Lemarchand (2013), measured and published
+%                                  as 'Nb2O5 film' (below), 0.25 to 2.5 um: 19
+%                                  of the points (5 nm apart), kappa 2.6e-4 to
+%                                  1.0e-4 up to 0.325 um, 0 from 0.33 um; within
+%                                  1e-6 in n and 7 % in kappa of 45 published
+%                                  points between them. n = 1.4692 at 800 nm,
+%                                  1.4673 at 1030 nm. Pairs with 'Nb2O5 film'.
+%   'Ta2O5 film'    table          ion-assisted electron-beam film (400 nm on BK7),
+%   'Ta2O5'                        L. Gao, F. Lemarchand and M. Lequime, Opt.
 %                                  Express 20, 15734 (2012), 0.35 to 1.8 um: 19
 %                                  of the published (lambda, n, kappa) points,
 %                                  denser in the near UV; at nine published
 %                                  points between them the interpolant is within
-%                                  1e-6 of n and kappa.
-%   'Nb2O5'         table          magnetron-sputtered film (500 nm on BK7),
-%                                  F. Lemarchand (2013), measured as in Gao et
+%                                  1e-6 of n and kappa. n = 2.1124 at 800 nm.
+%   'Nb2O5 film'    table          magnetron-sputtered film (500 nm on BK7),
+%   'Nb2O5'                        F. Lemarchand (2013), measured as in Gao et
 %                                  al. (above), data as published in the
 %                                  refractiveindex.info database, 0.25 to 2.5
 %                                  um: every published point (5 nm apart) up to
 %                                  0.4 um, where kappa falls from 1.06 to 1e-3,
 %                                  then 21 more; within 4e-6 of nine published
-%                                  points between them.
+%                                  points between them. n = 2.2810 at 800 nm.
+%   'HfO2 film'     cauchy         electron-beam evaporated film, M. F. Al-Kuhaili,
+%   'HfO2'                         Opt. Mater. 27, 383 (2004), the author's fit,
+%                                  0.2 to 2.0 um: A = 1.875, B = 6.28e-3, C =
+%                                  5.80e-4 (no kappa given). n = 1.8862 at 800 nm.
+%   Metals:
 %   'Ag', 'Au',     drude-lorentz  A. D. Rakic, A. B. Djurisic, J. M. Elazar and
 %   'Al'                           M. L. Majewski, Appl. Opt. 37, 5271 (1998),
 %                                  Lorentz-Drude parameters (wp, f, gamma, w0),
@@ -450,9 +494,10 @@ function c = catalogue()
   c(end + 1) = struct('name', 'CaF2', 'model', ...
                       sellmeier_model(1, [0.5675888, 0.4710914, 3.8484723], ...
                                       [0.050263605, 0.1003909, 34.649040] .^ 2));
-  c(end + 1) = struct('name', 'HfO2', 'model', ...
-                      struct('model', 'cauchy', 'A', 1.875, 'B', 6.28e-3, 'C', 5.80e-4));
-  % Published (lambda um, n, kappa) points of the two films.
+  % Films: the bare names of the oxides without bulk data are their films.
+  hafnia = struct('model', 'cauchy', 'A', 1.875, 'B', 6.28e-3, 'C', 5.80e-4);
+  c(end + 1) = struct('name', 'HfO2', 'model', hafnia);
+  % Published (lambda um, n, kappa) points of the tabulated films.
   ta2o5 = [0.350 2.317048 0.000655; 0.360 2.299649 0.000569; 0.370 2.284205 0.000495
            0.380 2.270419 0.000431; 0.400 2.246896 0.000327; 0.420 2.227622 0.000247
            0.450 2.204562 0.000158; 0.500 2.176708 0.000067; 0.550 2.157262 0.000021
@@ -478,9 +523,50 @@ function c = catalogue()
            1.200 2.246423 0;        1.400 2.239439 0;        1.600 2.234967 0
            1.800 2.231929 0;        2.000 2.229768 0;        2.250 2.227845 0
            2.500 2.226474 0];
+  % Electron-beam titania: the points of the source's model up to 0.42 um
+  % (kappa 0.065 to 2e-4), then every second and every fifth; kappa below
+  % 1e-12 is 0.
+  tio2 = [0.34861  2.883449 0.0646;   0.352647 2.844287 0.0458;   0.35673  2.806755 0.0314
+          0.360861 2.771410 0.0211;   0.36504  2.738975 0.0142;   0.369266 2.709597 0.00963
+          0.373542 2.683018 0.00654;  0.377868 2.658912 0.00446;  0.382243 2.636958 0.00305
+          0.386669 2.616870 0.0021;   0.391147 2.598403 0.00145;  0.395676 2.581348 0.001
+          0.400258 2.565531 0.000698; 0.404893 2.550805 0.000488; 0.409581 2.537045 0.000342
+          0.414324 2.524149 0.000241; 0.419121 2.512028 0.00017;  0.428884 2.489816 8.62e-05
+          0.438874 2.469922 4.44e-05; 0.449097 2.451975 2.32e-05; 0.459558 2.435688 1.23e-05
+          0.470262 2.420834 6.62e-06; 0.498127 2.388841 1.5e-06;  0.527643 2.362627 3.72e-07
+          0.558907 2.340809 9.98e-08; 0.592025 2.322425 2.87e-08; 0.627104 2.306780 8.6e-09
+          0.664263 2.293355 2.45e-09; 0.703623 2.281749 3.85e-10; 0.745315 2.271651 0
+          0.789478 2.262809 0;        0.836257 2.255020 0;        0.885809 2.248117 0
+          0.938296 2.241960 0;        0.993894 2.236431 0;        1.05279  2.231428 0
+          1.11517  2.226862 0;        1.18124  2.222658 0;        1.25124  2.218746 0
+          1.32538  2.215064 0;        1.40391  2.211554 0;        1.4871   2.208164 0
+          1.57522  2.204843 0;        1.66855  2.201543 0;        1.76742  2.198214 0
+          1.87215  2.194809 0;        1.98308  2.191278 0;        2.10058  2.187570 0
+          2.22505  2.183631 0;        2.35689  2.179403 0;        2.49655  2.174821 0];
+  % Ion-assisted silica, denser where kappa falls to 0; sputtered silica.
+  sio2 = [0.252 1.523846 0.001211; 0.268 1.517209 0.000915; 0.284 1.511687 0.000675
+          0.300 1.507046 0.000483; 0.316 1.503109 0.000331; 0.332 1.499742 0.000213
+          0.348 1.496838 0.000125; 0.364 1.494316 0.000063; 0.380 1.492110 0.000023
+          0.392 1.490629 0.000007; 0.404 1.489276 0;        0.450 1.485008 0
+          0.500 1.481613 0;        0.600 1.477171 0;        0.700 1.474484 0
+          0.800 1.472737 0;        0.900 1.471538 0;        1.000 1.470680 0
+          1.100 1.470045 0;        1.200 1.469561 0;        1.250 1.469362 0];
+  sio2_sputtered = [0.250 1.517462 0.000260; 0.275 1.507595 0.000179; 0.300 1.500288 0.000132
+                    0.325 1.494715 0.000102; 0.330 1.493759 0;        0.350 1.490361 0
+                    0.400 1.484080 0;        0.500 1.476849 0;        0.600 1.472990 0
+                    0.700 1.470686 0;        0.800 1.469199 0;        1.000 1.467460 0
+                    1.200 1.466519 0;        1.400 1.465953 0;        1.600 1.465587 0
+                    1.800 1.465335 0;        2.000 1.465156 0;        2.200 1.465023 0
+                    2.500 1.464881 0];
   table_model = @(t) struct('model', 'table', 'lambda', t(:, 1)', 'n', t(:, 2)', 'k', t(:, 3)');
   c(end + 1) = struct('name', 'Ta2O5', 'model', table_model(ta2o5));
   c(end + 1) = struct('name', 'Nb2O5', 'model', table_model(nb2o5));
+  c(end + 1) = struct('name', 'TiO2 film', 'model', table_model(tio2));
+  c(end + 1) = struct('name', 'SiO2 film', 'model', table_model(sio2));
+  c(end + 1) = struct('name', 'SiO2 sputtered film', 'model', table_model(sio2_sputtered));
+  c(end + 1) = struct('name', 'Ta2O5 film', 'model', table_model(ta2o5));
+  c(end + 1) = struct('name', 'Nb2O5 film', 'model', table_model(nb2o5));
+  c(end + 1) = struct('name', 'HfO2 film', 'model', hafnia);
   % Rakic et al.'s Lorentz-Drude parameters, the Drude term first (w0 = 0).
   c(end + 1) = struct('name', 'Ag', 'model', ...
                       drude_lorentz_model(9.01, [0.845, 0.065, 0.124, 0.011, 0.840, 5.646], ...
@@ -528,6 +614,19 @@ end
 %! assert(coating_indices(2*pi ./ [0.75 1.1], {'Ta2O5'}), [2.117617 2.094918], 1e-5);
 %! assert(coating_indices(2*pi ./ [0.415 0.345], {'Nb2O5'}), [2.510414+0.000469i, 2.798877+0.034999i], 1e-5);
 %! assert(isreal(coating_indices(2*pi ./ [0.7 1.5], {'Ta2O5', 'Nb2O5'})));   % kappa = 0 there
+
+%!test  # films: the sources' points between the tables' own, weak absorption kept and never < 0
+%! N = coating_indices(2*pi ./ [0.443956 0.61283 1.02882], {'TiO2 film'});   % Franta et al.
+%! assert(N, [2.460724+3.1993e-5i, 2.312746, 2.233372], 2e-6);
+%! assert(imag(N(2)) / 1.39126e-8, 1, 0.02);                 % kappa 1e-8 is carried, not dropped
+%! N = coating_indices(2*pi ./ [0.356 0.55 1.03], {'SiO2 film'});   % Gao et al. 2013
+%! assert(N, [1.495534+0.000091i, 1.479093, 1.470470], 2e-6);
+%! N = coating_indices(2*pi ./ [0.31 0.9 1.55], {'SiO2 sputtered film'});
+%! assert(N, [1.497885+0.000118i, 1.468184, 1.465665], 6e-6);
+%! films = {'TiO2 film', 'SiO2 film', 'SiO2 sputtered film', 'Ta2O5 film', 'Nb2O5 film', 'HfO2 film'};
+%! N = coating_indices(2*pi ./ linspace(0.36, 1.25, 2000), films);
+%! assert(all(imag(N(:)) >= 0) && all(imag(N(1, end-1000:end)) == 0));   % exactly real past 0.8 um
+%! assert(isequal(coating_indices(8, {'Ta2O5', 'Nb2O5', 'HfO2'}), coating_indices(8, films(4:6))));
 
 %!test  # the caller's structs give the catalogue's numbers from the same coefficients
 %! lambda = linspace(0.4, 1.2, 7);  k = 2*pi ./ lambda;
