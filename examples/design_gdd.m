@@ -17,10 +17,13 @@
 % Merit, over the band (gdd_merit gives it with a penalty in place of the
 % bound):
 %   m = mean((GDD + 50).^2) + w * sum(max(0, Rd - R).^2),   d >= dmin
-% with Rd = 99.85 %, a little above the 99.8 % asked for, w = 1e6 and
-% dmin = 20 nm: as targets, GDD = -50 with no tolerance (weight 1) and
-% R >= Rd (weight w K, coattargets' merit being weight * mean), so that the
-% design is pulled to the middle of the band, not to its edge.
+% with Rd = 99.85 %, a little above the 99.8 % asked for, and dmin = 20 nm:
+% as targets with default weights, GDD = -50 with no tolerance, so that the
+% design is pulled to the middle of the band, not to its edge, and
+% R >= Rd. Each excess counts in units of its target's scale (coattargets):
+% 1 fs^2 for the GDD and 0.1 % for R, their natural units, so that
+% w = 1 / (K 0.001^2), coattargets' merit being the mean over each target's
+% points.
 %
 % Writes two figures: png (default design_gdd.png), coatplot's figure of the
 % design against its goals (GDD -50 +- 5 fs^2, R >= 99.8 %) on a
@@ -43,11 +46,11 @@ function out = design_gdd(png, K)
   Rmin = 0.998;
   Rdesign = 0.9985;                           % held in the merit, a margin above Rmin
   dmin = 0.02;                                % thinnest layer, um
-  w = 1e6;
   pairs = 25;  taper = 3;
   theta = 0;  pol = 'TE';
   maxIterations = 400;
 
+  w = 1 / (K * 0.001 ^ 2);                    % R's shortfall in units of 0.1 %, over K points
   lambda = linspace(band(2), band(1), K);
   k = 2 * pi ./ lambda;                       % rad/um, increasing
   [N, Np, Npp] = coating_indices(k);
@@ -62,7 +65,7 @@ function out = design_gdd(png, K)
   materials = {'TiO2', 'SiO2', 'fused silica'};
   design0 = struct('d', d0, 'm', repmat([1; 2], pairs, 1), 'materials', {materials});
   targets = struct('quantity', {'GDD', 'R'}, 'lambda', lambda, 'value', {target, Rdesign}, ...
-                   'type', {'=', '>='}, 'weight', {1, w * K}, 'pol', 's');
+                   'type', {'=', '>='}, 'pol', 's');
   merit0 = gdd_merit(log(d0), k, N, Np, Npp, theta, pol, target, Rdesign, dmin, w);
   design = coatoptimize(design0, targets, 'dmin', dmin, 'dense', 1, ...
                         'maxIterations', maxIterations);
