@@ -124,9 +124,9 @@ end
 %!test
 %! h = coat_print_png();
 %! unwind_protect
-%!   fault("coat_print_png(h, 3)", 'must be a file name');
-%!   fault("coat_print_png(h, 'x.png', 0, 200)", 'positive integers');
-%!   fault("coat_print_png(h, 'x.png', 320.5, 200)", 'positive integers');
+%!   fail("coat_print_png(h, 3)", 'must be a file name');
+%!   fail("coat_print_png(h, 'x.png', 0, 200)", 'positive integers');
+%!   fail("coat_print_png(h, 'x.png', 320.5, 200)", 'positive integers');
 %! unwind_protect_cleanup
 %!   close(h);
 %! end_unwind_protect
