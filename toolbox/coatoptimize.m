@@ -69,7 +69,8 @@
 %   so each knows its layer, the deeper one on a boundary as coatprofile
 %   takes it), inserts a layer of its material's dmin where it is most
 %   negative (splitting a layer only where both pieces keep their lower
-%   bound, and never a fixed one, nor beyond maxLayers), and re-optimises;
+%   bound, never in or beside a fixed layer, nor beyond maxLayers), and
+%   re-optimises;
 %   it keeps the insertion if the merit fell, else tries the next two
 %   candidates. Layers left at their material's dmin that would rather be
 %   thinner are then removed (neighbours of one material merged) where that
@@ -132,12 +133,12 @@ function design = coatoptimize(design0, targets, varargin)
                'insertions', struct('depth', {}, 'material', {}, 'layers', {}, 'merit', {}, 'kept', {}));
 
   goal = held(ev, opt);
-  [design, merit, rec] = refine(design, goal, opt, rec, true);
+  [design, merit, rec, stop] = refine(design, goal, opt, rec, true);
   for insertion = 1:opt.needle
     if merit == 0 || out_of_time(opt), break; end
-    [design, merit, rec, kept] = insert_needle(design, goal, merit, opt, rec);
+    [design, merit, rec, kept, stop] = insert_needle(design, goal, merit, opt, rec, stop);
     if ~kept, break; end
-    [design, merit, rec] = remove_thin(design, goal, merit, opt, rec);
+    [design, merit, rec, stop] = remove_thin(design, goal, merit, opt, rec, stop);
   end
 
   % The dense check: deviations hidden between grid points join the grid.
@@ -154,10 +155,13 @@ function design = coatoptimize(design0, targets, varargin)
     if opt.display
       fprintf('dense check: %d wavelengths join the grid\n', sum(cellfun(@numel, hidden)));
     end
-    [design, merit, rec] = refine(design, held(ev, opt), opt, rec, false);
+    [design, merit, rec, stop] = refine(design, held(ev, opt), opt, rec, false);
   end
+  if out_of_time(opt), stop = 'time'; end
 
   [~, merit] = evaluate_targets(design, ev, 'values');
+  rec.stop = stop;
+  rec.message = stop_message(stop, opt, merit, numel(design.d), rec.iterations);
   rec.dense = dense;
   rec.met = all([dense.met]);
   keep = {'quantity', 'lambda', 'theta', 'pol', 'value', 'tol', 'type', 'scale', 'weight', 'offset'};
@@ -285,7 +289,7 @@ end
 % Levenberg-Marquardt from design.d, perturbing a stationary start first
 % (only where first: the start of the run, not a design the run reached);
 % of a perturbed run and the start, the better.
-function [design, merit, rec] = refine(design, ev, opt, rec, first)
+function [design, merit, rec, stop] = refine(design, ev, opt, rec, first)
   start = design;
   for attempt = 0:3
     [result, merit, rec, stop] = lm(design, ev, opt, rec, first && attempt < 3);
@@ -303,6 +307,10 @@ function [design, merit, rec] = refine(design, ev, opt, rec, first)
     result = start;  merit = merit0;
   end
   design = result;
+end
+
+% Why the run stopped, in a sentence.
+function text = stop_message(stop, opt, merit, L, iterations)
   switch stop
     case 'converged'
       text = 'converged';
@@ -313,9 +321,7 @@ function [design, merit, rec] = refine(design, ev, opt, rec, first)
     otherwise
       text = 'stalled: no step lowers the merit';
   end
-  rec.stop = stop;
-  rec.message = sprintf('coatoptimize: %s, merit %.6g, %d layers, %d iterations.', text, merit, ...
-                        numel(design.d), rec.iterations);
+  text = sprintf('coatoptimize: %s, merit %.6g, %d layers, %d iterations.', text, merit, L, iterations);
 end
 
 % Bounded Levenberg-Marquardt over the free thicknesses on
@@ -424,7 +430,7 @@ function s = needle_sites(design)
 end
 
 % One needle round: the best candidates of the needle function, tried in turn.
-function [design, merit, rec, kept] = insert_needle(design, ev, merit, opt, rec)
+function [design, merit, rec, kept, stop] = insert_needle(design, ev, merit, opt, rec, stop)
   kept = false;
   d = design.d;  m = design.m;  L = numel(d);
   room = opt.maxLayers - L;
@@ -433,12 +439,15 @@ function [design, merit, rec, kept] = insert_needle(design, ev, merit, opt, rec)
   mats = opt.needleMaterials;
   [~, ~, ~, ~, ng] = evaluate_targets(design, ev, 'needle', s.z, mats);
   above = [0; m];  above = above(s.j);                 % the layer before the holder (0: the ambient)
+  % no needle beside a fixed layer: a fixed section stays where it is
+  prior = [false; design.fixed];
+  loose = ~design.fixed(s.j) & ~prior(s.j);
   ok = false(size(ng));
   for c = 1:numel(mats)
     mu = mats(c);
     split = s.kind == 0 & m(s.j) ~= mu & room >= 2;
-    front = s.kind == 1 & m(s.j) ~= mu & above ~= mu;
-    bottom = s.kind == 2 & m(L) ~= mu;
+    front = s.kind == 1 & m(s.j) ~= mu & above ~= mu & loose;
+    bottom = s.kind == 2 & m(L) ~= mu & ~design.fixed(L);
     ok(:, c) = (split | front | bottom) & ng(:, c) < 0;
   end
   if ~any(ok(:)), return; end
@@ -470,7 +479,7 @@ function [design, merit, rec, kept] = insert_needle(design, ev, merit, opt, rec)
       trial.(fields{f}) = [x(1:at - 1); new{f}; x(at:end)];
     end
     trial.d = project(trial.d, trial, opt);
-    [trial, m1, rec] = refine(trial, ev, opt, rec, false);
+    [trial, m1, rec, how] = refine(trial, ev, opt, rec, false);
     keep = m1 < merit;
     rec.insertions(end + 1) = struct('depth', s.z(p), 'material', mu, 'layers', numel(trial.d), ...
                                      'merit', m1, 'kept', keep);
@@ -479,7 +488,7 @@ function [design, merit, rec, kept] = insert_needle(design, ev, merit, opt, rec)
               ifelse_text(keep, 'kept', 'dropped'));
     end
     if keep
-      design = trial;  merit = m1;  kept = true;
+      design = trial;  merit = m1;  kept = true;  stop = how;
       return;
     end
     if out_of_time(opt), return; end
@@ -493,7 +502,7 @@ end
 % Layers held at their material's dmin that would rather be thinner go,
 % free neighbours of one material merge, and the rest re-optimise; kept if
 % the merit does not rise.
-function [design, merit, rec] = remove_thin(design, ev, merit, opt, rec)
+function [design, merit, rec, stop] = remove_thin(design, ev, merit, opt, rec, stop)
   if numel(design.d) < 2, return; end
   [~, ~, r, J] = evaluate_targets(design, ev, 'jacobian');
   g = J' * r;
@@ -518,9 +527,9 @@ function [design, merit, rec] = remove_thin(design, ev, merit, opt, rec)
     end
   end
   trial.d = project(trial.d, trial, opt);
-  [trial, m1, rec] = refine(trial, ev, opt, rec, false);
+  [trial, m1, rec, how] = refine(trial, ev, opt, rec, false);
   if m1 <= merit
-    design = trial;  merit = m1;
+    design = trial;  merit = m1;  stop = how;
   end
 end
 
@@ -597,8 +606,41 @@ end
 %! f = coattargets(checked, setfield(t, 'lambda', [x(:)', l(end)]));
 %! y = checked.record.dense;
 %! assert([y.met, y.worst, y.lambda], [f.met, f.worst, f.worst_lambda], 1e-12);
+%!test  # a stationary start is perturbed, not returned: T at the centre of quarter waves
+%! % 17 quarter waves at 1030 nm pass 0.4 %; T is stationary there in every
+%! % thickness, so the first step of the optimiser has nothing to follow
+%! n = coating_indices(2*pi / 1.03, mats);
+%! d0 = struct('d', repmat(1.03 ./ (4 * n(1:2)), 9, 1)(1:17), 'm', repmat([1; 2], 9, 1)(1:17), 'materials', {mats});
+%! t = struct('quantity', 'T', 'lambda', 1.03, 'value', 0.03, 'tol', 0.003);
+%! ev = coattargets(d0, t, 'jacobian');
+%! assert(ev.q < 0.01 && max(abs(ev.dq)) < 1e-9);
+%! ds = coatoptimize(d0, t, 'dense', 1);
+%! assert(ds.record.perturbed >= 1 && ds.record.met && strcmp(ds.record.stop, 'converged'));
+%! assert(abs(coattargets(ds, t).q - 0.03) <= 0.003);
+%!test  # caps, bounds per material and per layer, fixed layers; and every stop names its reason
+%! % a GDD the stack cannot give: needles grow it up to the caps
+%! mats3 = {'TiO2', 'SiO2', 'Ag', 'fused silica'};
+%! d0 = struct('d', [repmat(qw, 3, 1); 0.15], 'm', [repmat([1; 2], 3, 1); 3], 'materials', {mats3});
+%! t = struct('quantity', {'GDD', 'R'}, 'lambda', linspace(0.76, 0.84, 9), 'value', {-150, 0.99}, ...
+%!            'type', {'=', '>='});
+%! ds = coatoptimize(d0, t, 'dmin', [0.03 0.05 0], 'upper', [0.07; Inf(6, 1)], 'fixed', 7, ...
+%!                   'maxLayers', 10, 'maxThickness', 1.2, 'needle', 6, 'dense', 1, 'maxIterations', 40);
+%! L = numel(ds.d);
+%! assert(L <= 10 && L > 7 && sum(ds.d) <= 1.2 + 1e-12);
+%! assert([ds.d(end), ds.m(end)], [0.15, 3]);                  % the silver film as given
+%! assert(ds.record.fixed, [false(L - 1, 1); true]);
+%! assert(all(ds.d(ds.m == 1) >= 0.03 - 1e-15) && all(ds.d(ds.m == 2) >= 0.05 - 1e-15));
+%! assert(ds.d(1) <= 0.07 || ds.m(1) ~= 1);                   % layer 1's own bound, unless a needle went above it
+%! assert(any(strcmp(ds.record.stop, {'converged', 'iterations', 'stalled'})));
+%! a = coatoptimize(d0, t, 'maxIterations', 2, 'dense', 1, 'fixed', 7);
+%! assert({a.record.stop, a.record.iterations}, {'iterations', 2});
+%! b = coatoptimize(d0, t, 'time', 1e-9, 'dense', 1);
+%! assert(b.record.stop, 'time');
+%! assert(!isempty(strfind(b.record.message, 'time budget')));
 %!error id=coatoptimize:notEnoughInputs coatoptimize(struct('d', 0.1))
 %!error id=coatoptimize:badBounds coatoptimize(struct('d', 0.1, 'm', 1, 'materials', {{'TiO2', 'SiO2'}}), struct('quantity', 'R', 'lambda', 0.8, 'value', 1), 'dmin', 0.2, 'dmax', 0.1)
 %!error id=coatoptimize:unknownOption coatoptimize(struct('d', 0.1, 'm', 1, 'materials', {{'TiO2', 'SiO2'}}), struct('quantity', 'R', 'lambda', 0.8, 'value', 1), 'tolerance', 1)
+%!error id=coatoptimize:badFixed coatoptimize(struct('d', 0.1, 'm', 1, 'materials', {{'TiO2', 'SiO2'}}), struct('quantity', 'R', 'lambda', 0.8, 'value', 1), 'fixed', 2)
+%!error id=coatoptimize:badCaps coatoptimize(struct('d', [0.1; 0.1], 'm', [1; 1], 'materials', {{'TiO2', 'SiO2'}}), struct('quantity', 'R', 'lambda', 0.8, 'value', 1), 'maxLayers', 1)
 %!error id=coatoptimize:badQuantity coatoptimize(struct('d', 0.1, 'm', 1, 'materials', {{'TiO2', 'SiO2'}}), struct('quantity', 'Q', 'lambda', 0.8, 'value', 1))
 %!error <design.m must give each of the 1 layers> coatoptimize(struct('d', 0.1, 'm', 2, 'materials', {{'TiO2', 'SiO2'}}), struct('quantity', 'R', 'lambda', 0.8, 'value', 1))
