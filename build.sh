@@ -35,14 +35,15 @@ tsan=${TSAN_DIR:-$root/build-tsan}
 # The modules and the demo: a compiler, CMake, Octave and its headers,
 # gnuplot and a font for the figure; xsimd where glibc's libmvec is missing
 # (CMake takes libmvec on x86-64 Linux). The tests and benchmarks add
-# GoogleTest, Google Benchmark and valgrind; the package, xsimd's headers,
-# which it carries for every target.
+# GoogleTest, Google Benchmark, valgrind and Octave's parallel package (so
+# that the parallel path of coatdesign and coattolerance is the one tested);
+# the package, xsimd's headers, which it carries for every target.
 packages=(cmake g++ make octave octave-dev gnuplot-nox fonts-freefont-otf)
 [ "$(uname -m)" = x86_64 ] || packages+=(libxsimd-dev)
 case "${1:-build}" in
   demo) ;;
   package) packages=(libxsimd-dev) ;;
-  *) packages+=(libgtest-dev libbenchmark-dev libxsimd-dev valgrind) ;;
+  *) packages+=(libgtest-dev libbenchmark-dev libxsimd-dev valgrind octave-parallel) ;;
 esac
 cross=${CROSS_DIR:-$root/build-cross}
 cross_packages=(clang g++-aarch64-linux-gnu qemu-user-static g++-mingw-w64-x86-64-posix wine64

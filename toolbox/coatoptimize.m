@@ -357,6 +357,9 @@ function [design, merit, rec, stop] = lm(design, ev, opt, rec, check)
     accepted = false;
     while mu < 1e20
       [R, bad] = chol(H + mu * D);
+      if ~bad
+        bad = min(abs(diag(R))) <= 1e-7 * max(abs(diag(R)));   % too near singular to solve
+      end
       if bad
         mu = mu * nu;  nu = 2 * nu;
         continue;
