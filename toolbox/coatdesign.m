@@ -55,13 +55,14 @@
 %       for a partial transmittance, the quarter-wave stack whose
 %       transmittance is nearest it;
 %     - gradual evolution: a thin start (a quarter wave of each of two
-%       materials) grown by needles, and in later rounds the best design
-%       not yet meeting its targets grown by a pair of quarter waves at the
-%       top;
+%       materials) grown by needles and, where no needle helps, by a
+%       quarter wave at the top (coatoptimize's grow), up to maxLayers; and
+%       in later rounds the best design not yet meeting its targets grown
+%       by a pair of quarter waves at the top;
 %     - random stacks (random thicknesses up to a half wave, alternating
-%       materials, 50 to 100 % of maxLayers) and, in later rounds, the best
-%       design so far perturbed (5 % and 2 nm), to leave stationary points
-%       and local minima behind.
+%       materials, 70 to 100 % of maxLayers) and, in later rounds, the best
+%       design so far perturbed (normal draws of 3 % and 1 nm), to leave
+%       stationary points and local minima behind.
 %   Stacks sized to the targets reach a dispersive mirror's targets within
 %   a few seconds where growth from a thin start takes minutes: bench/
 %   design_goals.m measures both. Each start's draws come from seed and its
@@ -142,14 +143,20 @@ function design = coatdesign(targets, materials, varargin)
     end
     settings = struct('dmin', opt.dminM, 'dmax', opt.dmaxM, 'maxLayers', opt.maxLayers, ...
                       'maxThickness', opt.maxThickness, 'needleMaterials', opt.use, ...
-                      'needle', plan.needles, 'time', left, 'dense', opt.dense, ...
-                      'margin', opt.margin, 'maxIterations', 400);
-    fixes = cellfun(@(j) j.fixedLayers, jobs, 'UniformOutput', false);
+                      'needle', plan.needles, 'time', min(left, 0.4 * opt.time), 'dense', opt.dense, ...
+                      'margin', opt.margin, 'maxIterations', 1000);
+    % each start's own settings: its fixed layers, its seed, and growth for
+    % the thin start (a needle round each layer up to maxLayers)
+    own = cell(1, count);
+    for i = 1:count
+      own{i} = settings;
+      own{i}.fixed = jobs{i}.fixedLayers;
+      own{i}.seed = opt.seed + next + i - 1;
+      own{i}.grow = strcmp(kinds{i}, 'thin');
+      if own{i}.grow, own{i}.needle = opt.maxLayers; end
+    end
     starts = cellfun(@(j) rmfield(j, 'fixedLayers'), jobs, 'UniformOutput', false);
-    seeds = opt.seed + next - 1 + (1:count);
-    results = parallel_map(@(i) coatoptimize(starts{i}, ev, ...
-                                             setfield(setfield(settings, 'fixed', fixes{i}), 'seed', seeds(i))), ...
-                           count, opt.parallel);
+    results = parallel_map(@(i) coatoptimize(starts{i}, ev, own{i}), count, opt.parallel);
     for i = 1:count
       r = results{i};
       r.kind = kinds{i};
@@ -300,7 +307,7 @@ function plan = survey(ev, base, opt)
   end
   c = 0.299792458;                                   % um/fs
   plan.spread = abs(plan.gdd) * 2 * pi * c * (1 / plan.band(1) - 1 / plan.band(2));   % fs of GD across the band
-  plan.needles = max(4, min(20, opt.maxLayers));
+  plan.needles = 6;
   plan.high = plan.high(1);  plan.low = plan.low(1);
   plan.materials = base.materials;
   plan.ambient = base.ambient;
@@ -337,8 +344,7 @@ function [job, kind] = make_start(s, plan, found, opt, fixed)
     case 'thin'
       d = qw(:);  m = [plan.high; plan.low];
     case 'random'
-      L = max(2, 2 * round(room * (0.5 + 0.25 * u(1))));
-      L = min(L, room);
+      L = min(room, max(2, 2 * round(room * (0.35 + 0.15 * u(1)))));
       m = repmat([plan.high; plan.low], ceil(L / 2), 1);  m = m(1:L);
       half = plan.centre ./ (2 * plan.n(m)).';
       low = opt.dminM(m).';
@@ -360,7 +366,7 @@ function [job, kind] = make_start(s, plan, found, opt, fixed)
       [d, m] = sized_stack(plan, room, u, true);
     end
     E = seeded_draws(seed + 1, 'randn', numel(d), 1);
-    d = max(d .* (1 + 0.05 * E) + 0.002 * E, 0);
+    d = max(d .* (1 + 0.03 * E) + 0.001 * E, 0);
   end
   if numel(d) > room
     d = d(1:room);  m = m(1:room);
@@ -385,14 +391,15 @@ end
 
 % A stack sized to the targets, up to room layers: quarter waves of the
 % high and low index; chirped where a GDD is asked for; as many pairs as
-% bring T nearest a partial transmittance asked for. varied: the layer
-% count and the chirp's span drawn from u (0.8 to 1 of room, 0.6 to 1.6 of
-% the span the group delay asks).
+% bring T nearest a partial transmittance asked for, and a last high-index
+% layer where room is odd. varied: the layer count and the chirp's
+% span drawn from u (0.75 to 1 of room, 0.6 to 1.6 of the span the group
+% delay asks).
 function [d, m] = sized_stack(plan, room, u, varied)
   nH = plan.n(plan.high);  nL = plan.n(plan.low);
   share = 1;  fraction = 1;
   if varied
-    share = 0.8 + 0.2 * u(end);
+    share = 0.75 + 0.25 * u(end);
     fraction = 0.6 + u(end - 1);
   end
   pairs = max(1, floor(share * room / 2));
@@ -428,7 +435,7 @@ function [d, m] = sized_stack(plan, room, u, varied)
   d = [high .* centre / (2 * nH); (1 - high) .* centre / (2 * nL)];
   d = d(:);
   m = repmat([plan.high; plan.low], pairs, 1);
-  if ~isempty(plan.transmit) && numel(d) < room
+  if numel(d) < room && (~isempty(plan.transmit) || (~varied && mod(room, 2) == 1))
     d = [d; plan.centre / (4 * nH)];  m = [m; plan.high];   % ends on the high index, as a reflector does
   end
 end

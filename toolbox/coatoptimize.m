@@ -34,6 +34,12 @@
 %       needle           rounds of needle insertion (default 0: thicknesses
 %                        only).
 %       needleMaterials  the material numbers a needle may be (default all).
+%       grow             true: where no needle lowers the merit, quarter
+%                        waves at the targets' centre wavelength are added
+%                        at the top (a pair of the top layer's material
+%                        over another needle material) and the design
+%                        re-optimised, kept if the merit fell: gradual
+%                        evolution (default false).
 %       maxIterations    Levenberg-Marquardt iterations per optimisation
 %                        (default 200).
 %       time             a budget in seconds (default Inf).
@@ -67,8 +73,7 @@
 %   of the merit over every allowed material and depth (every 2 nm inside
 %   each layer and every boundary; the depths are laid out layer by layer,
 %   so each knows its layer, the deeper one on a boundary as coatprofile
-%   takes it), inserts a layer of its material's dmin where it is most
-%   negative (splitting a layer only where both pieces keep their lower
+%   takes it), inserts a layer where it is most negative (splitting a layer only where both pieces keep their lower
 %   bound, never in or beside a fixed layer, nor beyond maxLayers), and
 %   re-optimises;
 %   it keeps the insertion if the merit fell, else tries the next two
@@ -123,7 +128,7 @@ function design = coatoptimize(design0, targets, varargin)
   defaults = struct('dmin', 0, 'dmax', Inf, 'lower', [], 'upper', [], 'fixed', [], ...
                     'maxLayers', Inf, 'maxThickness', Inf, 'needle', 0, 'needleMaterials', [], ...
                     'maxIterations', 200, 'time', Inf, 'dense', 10, 'densePasses', 5, ...
-                    'margin', 0.05, 'seed', 1, 'display', false);
+                    'margin', 0.05, 'seed', 1, 'grow', false, 'display', false);
   opt = parse_options(who, defaults, varargin);
   design = check_design(design0, who);
   ev = check_targets(targets, design, who);
@@ -137,6 +142,9 @@ function design = coatoptimize(design0, targets, varargin)
   for insertion = 1:opt.needle
     if merit == 0 || out_of_time(opt), break; end
     [design, merit, rec, kept, stop] = insert_needle(design, goal, merit, opt, rec, stop);
+    if ~kept && opt.grow
+      [design, merit, rec, kept, stop] = grow(design, goal, merit, opt, rec, stop);
+    end
     if ~kept, break; end
     [design, merit, rec, stop] = remove_thin(design, goal, merit, opt, rec, stop);
   end
@@ -463,7 +471,10 @@ function [design, merit, rec, kept, stop] = insert_needle(design, ev, merit, opt
     score(s.j == s.j(p), :) = Inf;
     mu = mats(c);  j = s.j(p);
     trial = design;
-    new = {opt.dminM(mu), mu, opt.dminM(mu), opt.dmaxM(mu), false};
+    % a true needle first: no thickness and no lower bound, so that the
+    % needle function's slope is the first step's; its material's dmin is
+    % then imposed, and the design re-optimised again where it bites
+    new = {0, mu, 0, opt.dmaxM(mu), false};
     switch s.kind(p)
       case 0
         at = j + 1;
@@ -483,6 +494,11 @@ function [design, merit, rec, kept, stop] = insert_needle(design, ev, merit, opt
     end
     trial.d = project(trial.d, trial, opt);
     [trial, m1, rec, how] = refine(trial, ev, opt, rec, false);
+    trial.lo(at) = opt.dminM(mu);
+    if trial.d(at) < trial.lo(at)
+      trial.d = project(trial.d, trial, opt);
+      [trial, m1, rec, how] = refine(trial, ev, opt, rec, false);
+    end
     keep = m1 < merit;
     rec.insertions(end + 1) = struct('depth', s.z(p), 'material', mu, 'layers', numel(trial.d), ...
                                      'merit', m1, 'kept', keep);
@@ -500,6 +516,41 @@ end
 
 function s = ifelse_text(c, a, b)
   if c, s = a; else s = b; end
+end
+
+% Gradual evolution: quarter waves at the targets' centre wavelength on
+% top, a pair (a needle material other than the top layer's, then the top
+% layer's) where two more layers fit, else the one; the design
+% re-optimised, kept if the merit fell.
+function [design, merit, rec, kept, stop] = grow(design, ev, merit, opt, rec, stop)
+  kept = false;
+  L = numel(design.d);
+  if L + 1 > opt.maxLayers || (L > 0 && design.fixed(1)), return; end
+  top = 0;
+  if L > 0, top = design.m(1); end
+  mu = opt.needleMaterials(find(opt.needleMaterials ~= top, 1));
+  if isempty(mu), return; end
+  if top > 0 && L + 2 <= opt.maxLayers && any(opt.needleMaterials == top)
+    mu = [top; mu];
+  end
+  lambda = [ev.lambda];
+  centre = mean([min(lambda), max(lambda)]);
+  [~, t] = min(arrayfun(@(e) min(abs(e.lambda - centre)), ev));
+  [~, i] = min(abs(ev(t).lambda - centre));
+  trial = design;
+  trial.d = [centre ./ (4 * real(ev(t).N(mu, i))); design.d];
+  trial.m = [mu; design.m];
+  trial.lo = [opt.dminM(mu).'; design.lo];
+  trial.hi = [opt.dmaxM(mu).'; design.hi];
+  trial.fixed = [false(numel(mu), 1); design.fixed];
+  trial.d = project(trial.d, trial, opt);
+  [trial, m1, rec, how] = refine(trial, ev, opt, rec, false);
+  if opt.display
+    fprintf('%d quarter wave(s) on top: merit %.6g\n', numel(mu), m1);
+  end
+  if m1 < merit
+    design = trial;  merit = m1;  kept = true;  stop = how;
+  end
 end
 
 % Layers held at their material's dmin that would rather be thinner go,

@@ -1,7 +1,8 @@
 % ev = check_targets(targets, design, who): the targets completed and
 % checked, each with its defaults, its wavenumbers k, the indices of the
 % design's materials there (N, Np, Npp, taken once; a target completed
-% before for the same materials keeps them) and its scale. Errors, under
+% before for the same materials keeps them), its scale and its group
+% (target_groups). Errors, under
 % who: badTargets, badQuantity, badLambda, badAngle, badPolarization,
 % badValue, badTolerance, badScale, badType, badWeight, badOffset.
 %
@@ -38,6 +39,10 @@ function ev = check_targets(targets, design, who)
     list(t) = e;
   end
   ev = list(:).';
+  group = target_groups(ev);           % found afresh: the grids may have changed
+  for t = 1:numel(ev)
+    ev(t).group = group(t);
+  end
 end
 
 % Targets an earlier call completed for these materials go as they are.

@@ -19,7 +19,7 @@ function [ev, merit, r, J] = judge_targets(ev, Q, D)
     [s, c] = target_excess(e, q);
     rs = sqrt(e.weight / (a * n));
     [worst, i] = max(abs(s(:)));
-    [ia, il] = ind2sub([a n], i);
+    ia = mod(i - 1, a) + 1;  il = (i - ia) / a + 1;
     ev(t).q = q;
     if gradients
       ev(t).dq = D{t};
@@ -38,9 +38,9 @@ function [ev, merit, r, J] = judge_targets(ev, Q, D)
       L = size(D{t}, 1);
       G = reshape(permute(D{t}, [2 3 1]), a * n, L);   % points x L, in r's order
       if strcmp(e.offset, 'free')
-        G = G - repmat(mean(G, 1), a * n, 1);
+        G = bsxfun(@minus, G, mean(G, 1));
       end
-      J{t} = G .* repmat(rs / e.scale * (st(:) ~= 0), 1, L);
+      J{t} = bsxfun(@times, G, rs / e.scale * (st(:) ~= 0));
     end
   end
   r = vertcat(r{:});

@@ -5,7 +5,7 @@
 % deviation where the offset is free, else 0). A one-sided target costs only
 % on its wrong side.
 function [s, c] = target_excess(e, q)
-  dev = q - repmat(e.value, size(q, 1), 1);
+  dev = bsxfun(@minus, q, e.value);
   c = 0;
   if strcmp(e.offset, 'free')
     c = mean(dev(:));

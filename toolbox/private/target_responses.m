@@ -12,10 +12,13 @@ function [Q, D] = target_responses(design, ev, gradients)
   for g = unique(group)
     e = ev(g);
     members = find(group == g);
-    names = unique({ev(members).quantity});
+    names = {};
+    for t = members
+      if ~any(strcmp(ev(t).quantity, names)), names{end + 1} = ev(t).quantity; end
+    end
     want = names;
     if gradients
-      want = [names, strcat('d', names)];
+      for i = 1:numel(names), want{end + 1} = ['d' names{i}]; end
     end
     pols = polarizations(e.pol);
     a = numel(e.theta);  n = numel(e.lambda);
