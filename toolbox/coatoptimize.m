@@ -639,6 +639,11 @@ end
 %! assert(numel(b.d) > numel(a.d));
 %! assert(b.merit < 0.9 * a.merit);
 %! assert(b.record.insertions(1).kept && all(b.d >= 0.02 - 1e-15));
+%! % two quarter waves, where no needle helps at first: growth by pairs on top
+%! two = struct('d', qw, 'm', [1; 2], 'materials', {mats});
+%! c = coatoptimize(two, t, 'dmin', 0.02, 'needle', 4, 'dense', 1);
+%! g = coatoptimize(two, t, 'dmin', 0.02, 'needle', 8, 'dense', 1, 'grow', true, 'maxLayers', 9);
+%! assert(numel(g.d) > numel(c.d) && numel(g.d) <= 9 && g.merit < 0.01 * c.merit);
 %!test  # the dense check catches a resonance planted between grid points, and reports it
 %! % a Fabry-Perot cavity's dip at 800 nm, 0.8 nm wide, between points 5 nm apart
 %! d = [repmat(qw, 5, 1); qw(1); 20 * qw(2); repmat(qw, 5, 1); qw(1)];
