@@ -2,7 +2,8 @@
 # One entry point for building, the demo, the tests and the benchmarks.
 #   ./build.sh          build everything (modules in build/mex)
 #   ./build.sh demo     build the modules alone (no tests, no benchmarks),
-#                       then run the quarter-wave mirror demo
+#                       then design a dispersive mirror from its targets
+#                       (design_from_targets)
 #   ./build.sh test     build, then run every test: the tests of build/, the
 #                       modules under valgrind's memcheck, then everything
 #                       built again with AddressSanitizer and UBSan in
@@ -208,7 +209,7 @@ case "${1:-build}" in
   demo)
     stage "build the modules" compile_modules
     stage demo --after "build the modules" \
-      octave_run "addpath('$build/mex'); quarter_wave_mirror('$build/quarter_wave_mirror.png');"
+      octave_run "addpath('$build/mex'); design_from_targets('$build/design_from_targets.png');"
     ;;
   test)
     stage build compile

@@ -39,7 +39,7 @@ function out = needle_refinement(png, K, insertions)
   [folder, name, ext] = fileparts(png);
   start = design_gdd(fullfile(folder, [name '_start' ext]), K);
   k = start.k;
-  [N, Np, Npp, theta, pol, target, Rd, dmin, w] = start.merit_args{:};
+  [N, Np, Npp, theta, pol, target, Rd, dmin, w, scale] = start.merit_args{:};
   tic;
   refined = coatoptimize(start.design, start.targets, 'dmin', dmin, 'dense', 1, ...
                          'needle', insertions, 'maxIterations', 400);

@@ -32,7 +32,9 @@
 %       starts        how many starts at most (default 12).
 %       seed          the seed of every random draw (default 1): the same
 %                     seed gives the same design.
-%       time          a budget in seconds (default 60).
+%       time          a budget in seconds (default 60); a start may take
+%                     40 % of it, so that a slow one leaves room for the
+%                     next round.
 %       ambient       the ambient index (default 1).
 %       exhaustive    false (default): stop after the round of starts that
 %                     met every target; true: use every start (or the time).
@@ -43,8 +45,10 @@
 %
 %   Method. The starts run in rounds of four; every start of a round is one
 %   call of coatoptimize: bounded Levenberg-Marquardt with the exact
-%   Jacobian, needle rounds up to maxLayers, removal of layers that would
-%   rather vanish, and the dense check. The starts, in order:
+%   Jacobian, needle rounds, removal of layers that would rather vanish, and
+%   the dense check. The first round of a reflector takes three stacks sized
+%   to it and a random one, growth comes in the second; otherwise the first
+%   round takes one of each kind. The kinds:
 %     - where the targets ask for a high reflectance (R >= 0.9 or T <= 0.1
 %       somewhere), a stack sized to them: quarter waves of the highest and
 %       lowest index at the band's centre; where they also ask for a GDD, a
@@ -64,11 +68,13 @@
 %       design so far perturbed (normal draws of 3 % and 1 nm), to leave
 %       stationary points and local minima behind.
 %   Stacks sized to the targets reach a dispersive mirror's targets within
-%   a few seconds where growth from a thin start takes minutes: bench/
-%   design_goals.m measures both. Each start's draws come from seed and its
+%   seconds; growth from a thin start takes longer and finds thinner
+%   designs (the benchmark design_goals of the repository measures both).
+%   Each start's draws come from seed and its
 %   number alone, and rounds have four starts whatever the machine, so the
 %   design does not depend on the number of workers (only a time budget
-%   that runs out makes it depend on the machine's speed).
+%   that cuts a start short makes it depend on the machine's speed: its
+%   run's stop is then 'time').
 %
 %   Parallel: in Octave the starts of a round go through parcellfun of the
 %   parallel package (Debian: octave-parallel; loaded if installed), one
@@ -325,15 +331,20 @@ function [job, kind] = make_start(s, plan, found, opt, fixed)
     [~, i] = min(cellfun(@(r) r.merit, found));
     best = found{i};
   end
+  % a reflector's first round: stacks sized to it and a random one; growth
+  % from a thin start, slower there, comes in the second
   order = {'sized', 'thin', 'random', 'sized'};
+  if plan.reflector
+    order = {'sized', 'sized', 'random', 'sized', 'thin', 'grown', 'perturbed', 'random'};
+  end
   if ~isempty(opt.start)
     order = {'given', 'sized', 'perturbed', 'random'};
   end
-  if s <= 4
+  later = {'grown', 'perturbed', 'sized', 'random'};
+  if s <= numel(order)
     kind = order{s};
   else
-    later = {'grown', 'perturbed', 'sized', 'random'};
-    kind = later{mod(s - 5, 4) + 1};
+    kind = later{mod(s - numel(order) - 1, 4) + 1};
   end
   u = seeded_draws(seed, 'rand', 4 * opt.maxLayers + 4, 1);
   switch kind
