@@ -1,4 +1,4 @@
-% out = design_from_targets(png, K)
+% out = design_from_targets(png, K, ...)
 % A Ti:sapphire dispersive mirror designed from its targets alone, by one
 % call of coatdesign: no start, no weights. Titania and silica on fused
 % silica at 10 degrees, s and p averaged; over 720 to 880 nm (K wavelengths,
@@ -21,9 +21,12 @@
 % GDD and R on a grid ten times finer, with the target bands, and the
 % layers.
 %
+% Further arguments are options of coatdesign, given after the example's
+% own ('starts', 1: the first start alone).
+%
 % out has the fields design (coatdesign's: d, m, materials, merit, record),
 % targets, time (s).
-function out = design_from_targets(png, K)
+function out = design_from_targets(png, K, varargin)
   if nargin < 1, png = 'design_from_targets.png'; end
   if nargin < 2, K = 81; end
   targets = struct('quantity', {'GDD', 'R'}, 'lambda', linspace(0.72, 0.88, K), ...
@@ -31,7 +34,7 @@ function out = design_from_targets(png, K)
                    'tol', {6, 0}, 'type', {'=', '>='});
   materials = {'TiO2', 'SiO2', 'fused silica'};
   tic;
-  design = coatdesign(targets, materials, 'maxLayers', 50, 'dmin', 0.015, 'time', 20);
+  design = coatdesign(targets, materials, 'maxLayers', 50, 'dmin', 0.015, 'time', 20, varargin{:});
   time = toc;
   rec = design.record;
   fprintf('Ti:sapphire mirror from targets alone: GDD -60 +- 6 fs^2, R >= 99.7 %% over 720-880 nm, 10 deg\n');

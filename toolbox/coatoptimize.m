@@ -60,8 +60,9 @@
 %   weight * mean((excess / scale).^2), the excess being the deviation
 %   beyond the tolerance (coattargets). Bounded Levenberg-Marquardt
 %   minimises it with the exact Jacobian of the residuals, from
-%   coatresponse's thickness gradients, taken only where a step is
-%   accepted (a trial asks for the values alone); the model Hessian adds to
+%   coatresponse's thickness gradients (a trial after a rejected one asks
+%   for the values alone, and for the Jacobian only where it is accepted;
+%   record.jacobians); the model Hessian adds to
 %   J'J the residuals' curvature by the secant update of Dennis, Gay and
 %   Welsch (NL2SOL). Thicknesses at a bound whose gradient points outwards
 %   are held there; every step is projected into the bounds and the total
@@ -89,6 +90,12 @@
 %   and record:
 %     merit       the merit after every accepted iteration, in order;
 %     iterations  their number;
+%     trials      the steps tried;
+%     jacobians   the evaluations that took the Jacobian: a trial right
+%                 after an accepted step takes it with the values, as such
+%                 a trial is usually accepted too; a trial after a
+%                 rejection takes the values alone (values counts those),
+%                 and the Jacobian follows where it is accepted;
 %     stop        why the last optimisation stopped: 'converged' (the merit
 %                 is 0, or three steps in a row gained less than 1e-6 of
 %                 it, or every layer is held at a bound), 'iterations'
@@ -134,7 +141,9 @@ function design = coatoptimize(design0, targets, varargin)
   ev = check_targets(targets, design, who);
   [design, opt] = controls(design, opt, who);
   opt.started = started;
-  rec = struct('merit', [], 'iterations', 0, 'stop', '', 'message', '', 'perturbed', 0, ...
+  rec = struct('merit', [], 'iterations', 0, 'trials', 0, 'jacobians', 0, 'values', 0, ...
+               'stop', '', 'message', '', ...
+               'perturbed', 0, ...
                'insertions', struct('depth', {}, 'material', {}, 'layers', {}, 'merit', {}, 'kept', {}));
 
   goal = held(ev, opt);
@@ -352,6 +361,7 @@ function [design, merit, rec, stop] = lm(design, ev, opt, rec, check)
   S = zeros(L);
   mu = 1e-3;  nu = 2;
   quiet = 0;
+  hopeful = true;
   stop = 'iterations';
   for it = 1:opt.maxIterations
     if merit == 0, stop = 'converged'; break; end
@@ -379,7 +389,20 @@ function [design, merit, rec, stop] = lm(design, ev, opt, rec, check)
       s = trial - d;
       predicted = -(g' * s + 0.5 * s' * (JJ + S) * s);   % of f = merit / 2
       candidate = design;  candidate.d = trial;
-      [~, m1] = evaluate_targets(candidate, ev, 'values');
+      % A trial right after an accepted step is usually accepted too: it
+      % asks for the Jacobian at once. After a rejection it asks for the
+      % values alone, and the Jacobian follows where it is accepted.
+      if hopeful
+        [~, m1, r1, J1] = evaluate_targets(candidate, ev, 'jacobian');
+        rec.jacobians = rec.jacobians + 1;
+      else
+        [~, m1] = evaluate_targets(candidate, ev, 'values');
+        rec.values = rec.values + 1;
+      end
+      rec.trials = rec.trials + 1;
+      if ~(m1 < merit && predicted > 0)
+        hopeful = false;
+      end
       if m1 < merit && predicted > 0
         rho = (merit - m1) / 2 / predicted;
         mu = mu * max(1 / 3, 1 - (2 * rho - 1) ^ 3);  nu = 2;
@@ -389,7 +412,11 @@ function [design, merit, rec, stop] = lm(design, ev, opt, rec, check)
       mu = mu * nu;  nu = 2 * nu;
     end
     if ~accepted, stop = 'stalled'; break; end
-    [~, m1, r1, J1] = evaluate_targets(candidate, ev, 'jacobian');
+    if ~hopeful
+      [~, m1, r1, J1] = evaluate_targets(candidate, ev, 'jacobian');
+      rec.jacobians = rec.jacobians + 1;
+    end
+    hopeful = true;
     % the secant update of S from the step s
     y = J1' * r1 - g;
     ys = J1' * r1 - J' * r1;
