@@ -489,14 +489,14 @@ end
 %!            'value', {0.995, 0}, 'tol', {0, 20}, 'type', {'>=', '='});
 %!test  # caps, bounds per material and a fixed part hold; the same seed gives the same design, in parallel or not
 %! fixed = struct('d', 0.05, 'm', 3);                      % 50 nm of tantala on the substrate, kept
-%! opts = {'maxLayers', 12, 'dmin', [0.03 0.04 0.01], 'fixed', fixed, 'starts', 4, 'use', [1 2], ...
+%! opts = {'maxLayers', 12, 'dmin', [0.07 0.02 0.01], 'fixed', fixed, 'starts', 4, 'use', [1 2], ...
 %!         'exhaustive', true, 'time', 120};
 %! a = coatdesign(t, mats, opts{:});
 %! L = numel(a.d);
 %! assert(a.record.met && L <= 12 && L >= 4);
 %! assert([a.d(end), a.m(end)], [0.05, 3]);
 %! assert(all(a.m(1:end - 1) ~= 3));                       % only the materials of 'use' placed
-%! assert(all(a.d(a.m == 1) >= 0.03 - 1e-15) && all(a.d(a.m == 2) >= 0.04 - 1e-15));
+%! assert(all(a.d(a.m == 1) >= 0.07 - 1e-15) && all(a.d(a.m == 2) >= 0.02 - 1e-15));   % titania held to 70 nm at least
 %! % its own verdict, on a grid ten times finer, by coattargets
 %! ev = coattargets(a, coat_dense_targets(t, 10));
 %! assert(all([ev.met]));
