@@ -80,7 +80,9 @@
 %   parallel package (Debian: octave-parallel; loaded if installed), one
 %   process per core; without it, one after another. In MATLAB through
 %   parfor, which a parallel pool spreads over its workers (not tested
-%   here: no MATLAB on the machines this is built on).
+%   here: no MATLAB on the machines this is built on). The option parallel,
+%   false, or the environment variable COAT_PARALLEL=0 keeps them in one
+%   process.
 %
 %   Output: the best design, a struct with d, m, materials, ambient, merit
 %   (coatoptimize's) and record:

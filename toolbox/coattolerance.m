@@ -23,7 +23,8 @@
 %   where a chunk runs: the chunks go through parfor in MATLAB (a parallel
 %   pool spreads them over its workers), and in Octave through the parallel
 %   package's parcellfun where that package is installed (Debian:
-%   octave-parallel; it is loaded if need be), else a plain loop. The
+%   octave-parallel; it is loaded if need be), else (or with the environment
+%   variable COAT_PARALLEL=0) a plain loop. The
 %   caller's random state is left as it was. Unless COAT_THREADS is set,
 %   each sample's call of coatresponse runs on one thread (the samples are
 %   what runs in parallel).

@@ -4,7 +4,8 @@
 % of the parallel package (Debian: octave-parallel) when it is installed,
 % parallel is true and n > 1, on as many processes as the machine has
 % cores; in MATLAB through parfor, which a parallel pool spreads over its
-% workers (a plain loop without one); else they run in a plain loop. While
+% workers (a plain loop without one); else, or where the environment
+% variable COAT_PARALLEL is 0, they run in a plain loop. While
 % they run, unless the caller set COAT_THREADS, each call of the modules
 % keeps to its own thread: the calls are what runs in parallel. An error in
 % a call is raised again here with its identifier and message.
@@ -19,6 +20,7 @@ function results = parallel_map(fun, n, parallel)
     setenv('COAT_THREADS', '1');
     restore = onCleanup(@() setenv('COAT_THREADS', ''));
   end
+  parallel = parallel && ~strcmp(getenv('COAT_PARALLEL'), '0');
   if exist('OCTAVE_VERSION', 'builtin')
     if parallel && n > 1 && nproc() > 1 && has_parcellfun()
       caught = @(failure, varargin) struct('parallel_map_failure', failure);
@@ -29,8 +31,12 @@ function results = parallel_map(fun, n, parallel)
         results{i} = fun(i);
       end
     end
-  else
+  elseif parallel
     parfor i = 1:n
+      results{i} = fun(i);
+    end
+  else
+    for i = 1:n
       results{i} = fun(i);
     end
   end
