@@ -7,7 +7,9 @@
 %!test  # GDD -60 +- 6 fs^2 and R >= 99.7 % at 10 deg, s and p averaged, every 0.2 nm; <= 50 layers, >= 15 nm
 %! png = fullfile(pwd, 'example_design_from_targets.png');
 %! if exist(png, 'file'), delete(png); end
-%! out = design_from_targets(png, 41, 'starts', 1);
+%! % a budget that never binds (the sanitized build runs several times slower):
+%! % the design is then the same on any machine
+%! out = design_from_targets(png, 41, 'starts', 1, 'time', 600);
 %! d = out.design;
 %! assert(d.record.met && numel(d.d) <= 50 && min(d.d) >= 0.015 - 1e-15);
 %! lambda = linspace(0.72, 0.88, 801);  k = 2*pi ./ lambda;
