@@ -164,7 +164,7 @@ function design = coatdesign(targets, materials, varargin)
       if own{i}.grow, own{i}.needle = opt.maxLayers; end
     end
     starts = cellfun(@(j) rmfield(j, 'fixedLayers'), jobs, 'UniformOutput', false);
-    results = parallel_map(@(i) coatoptimize(starts{i}, ev, own{i}), count, opt.parallel);
+    results = parallel_map(@(i) coatoptimize(starts{i}, ev, own{i}), count, opt.parallel, who);
     for i = 1:count
       r = results{i};
       r.kind = kinds{i};

@@ -103,7 +103,7 @@ function report = coattolerance(design, targets, sigma, varargin)
   judged = @(x) {{x.q}, [x.met]};
   sample = @(j) judged(coattargets(setfield(design, 'd', D(:, j)), ev));
   results = parallel_map(@(c) cellfun(sample, num2cell((c - 1) * chunk + 1:min(c * chunk, n)), ...
-                                      'UniformOutput', false), chunks, true);
+                                      'UniformOutput', false), chunks, true, who);
   results = [results{:}];
   report = struct('targets', rep, 'yield', NaN, 'sigma', sigma, 'samples', n, ...
                   'seed', opt.seed, 'time', 0);

@@ -1,4 +1,4 @@
-% results = parallel_map(fun, n, parallel): fun(1), ..., fun(n) in a 1 x n
+% results = parallel_map(fun, n, parallel, who): fun(1), ..., fun(n) in a 1 x n
 % cell, each call independent of the others, so the results do not depend
 % on where or in which order they run. In Octave they go through parcellfun
 % of the parallel package (Debian: octave-parallel) when it is installed,
@@ -8,13 +8,15 @@
 % variable COAT_PARALLEL is 0, they run in a plain loop. While
 % they run, unless the caller set COAT_THREADS, each call of the modules
 % keeps to its own thread: the calls are what runs in parallel. An error in
-% a call is raised again here with its identifier and message.
+% a call is raised again here with its identifier and message; where the
+% parallel package itself fails, the warning who:parallel says so and the
+% calls run in a plain loop.
 %
 % parcellfun runs fun in Octave processes of its own, which find functions
 % on the path alone: fun must be an anonymous function that calls public
 % functions only (coatoptimize, coattargets, ...), never a private helper
 % or a subfunction, and carries its data in the variables it captures.
-function results = parallel_map(fun, n, parallel)
+function results = parallel_map(fun, n, parallel, who)
   results = cell(1, n);
   if isempty(getenv('COAT_THREADS'))
     setenv('COAT_THREADS', '1');
@@ -22,11 +24,19 @@ function results = parallel_map(fun, n, parallel)
   end
   parallel = parallel && ~strcmp(getenv('COAT_PARALLEL'), '0');
   if exist('OCTAVE_VERSION', 'builtin')
+    done = false;
     if parallel && n > 1 && nproc() > 1 && has_parcellfun()
       caught = @(failure, varargin) struct('parallel_map_failure', failure);
-      results = parcellfun(min(nproc(), n), fun, num2cell(1:n), 'UniformOutput', false, ...
-                           'VerboseLevel', 0, 'ErrorHandler', caught);
-    else
+      try
+        results = parcellfun(min(nproc(), n), fun, num2cell(1:n), 'UniformOutput', false, ...
+                             'VerboseLevel', 0, 'ErrorHandler', caught);
+        done = true;
+      catch failure
+        warning([who ':parallel'], '%s: the parallel package failed (%s); the runs go one after another.', ...
+                who, failure.message);
+      end
+    end
+    if ~done
       for i = 1:n
         results{i} = fun(i);
       end
