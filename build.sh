@@ -2,7 +2,8 @@
 # One entry point for building, the demo, the tests and the benchmarks.
 #   ./build.sh          build everything (modules in build/mex)
 #   ./build.sh demo     build the modules alone (no tests, no benchmarks),
-#                       then run the quarter-wave mirror demo
+#                       then design a dispersive mirror from its targets
+#                       (design_from_targets)
 #   ./build.sh test     build, then run every test: the tests of build/, the
 #                       modules under valgrind's memcheck, then everything
 #                       built again with AddressSanitizer and UBSan in
@@ -35,14 +36,15 @@ tsan=${TSAN_DIR:-$root/build-tsan}
 # The modules and the demo: a compiler, CMake, Octave and its headers,
 # gnuplot and a font for the figure; xsimd where glibc's libmvec is missing
 # (CMake takes libmvec on x86-64 Linux). The tests and benchmarks add
-# GoogleTest, Google Benchmark and valgrind; the package, xsimd's headers,
-# which it carries for every target.
+# GoogleTest, Google Benchmark, valgrind and Octave's parallel package (so
+# that the parallel path of coatdesign and coattolerance is the one tested);
+# the package, xsimd's headers, which it carries for every target.
 packages=(cmake g++ make octave octave-dev gnuplot-nox fonts-freefont-otf)
 [ "$(uname -m)" = x86_64 ] || packages+=(libxsimd-dev)
 case "${1:-build}" in
   demo) ;;
   package) packages=(libxsimd-dev) ;;
-  *) packages+=(libgtest-dev libbenchmark-dev libxsimd-dev valgrind) ;;
+  *) packages+=(libgtest-dev libbenchmark-dev libxsimd-dev valgrind octave-parallel) ;;
 esac
 cross=${CROSS_DIR:-$root/build-cross}
 cross_packages=(clang g++-aarch64-linux-gnu qemu-user-static g++-mingw-w64-x86-64-posix wine64
@@ -207,7 +209,7 @@ case "${1:-build}" in
   demo)
     stage "build the modules" compile_modules
     stage demo --after "build the modules" \
-      octave_run "addpath('$build/mex'); quarter_wave_mirror('$build/quarter_wave_mirror.png');"
+      octave_run "addpath('$build/mex'); design_from_targets('$build/design_from_targets.png');"
     ;;
   test)
     stage build compile

@@ -29,7 +29,8 @@ function out = coat_build(folder, varargin)
 %   it stops the CMake build and the package script.
 %
 %   Every module lands in folder with its help file, beside the functions
-%   for users (coating_indices, coat_print_png) and the examples
+%   for users (coating_indices, coat_print_png, coatdesign, ...), the
+%   helpers they share (in folder/private) and the examples
 %   (quarter_wave_mirror, design_gdd, ...), as in the installed Octave
 %   package; the first-generation coatdelay goes to folder/legacy (help
 %   coatdelay tells when to use it). Then
@@ -108,17 +109,23 @@ function out = coat_build(folder, varargin)
     end
     copyfile(fullfile(root, [builds{i} '.m']), folders{i});
   end
-  % The functions for users and the examples beside the modules: toolbox/
-  % and examples/ in a clone, inst/ in the unpacked package.
-  places = {'toolbox', 'examples'};
-  names = {list.functions, list.examples};
-  for j = 1:2
+  % The functions for users and the examples beside the modules, the
+  % helpers the functions share in private/ there: toolbox/, toolbox/private/
+  % and examples/ in a clone, inst/ and inst/private/ in the unpacked package.
+  places = {'toolbox', fullfile('toolbox', 'private'), 'examples'};
+  packaged = {'inst', fullfile('inst', 'private'), 'inst'};
+  targets = {folder, fullfile(folder, 'private'), folder};
+  names = {list.functions, list.private, list.examples};
+  for j = 1:3
+    if ~isempty(names{j}) && ~exist(targets{j}, 'dir')
+      mkdir(targets{j});
+    end
     for i = 1:numel(names{j})
       file = fullfile(here, places{j}, [names{j}{i} '.m']);
       if ~exist(file, 'file')
-        file = fullfile(here, 'inst', [names{j}{i} '.m']);
+        file = fullfile(here, packaged{j}, [names{j}{i} '.m']);
       end
-      copyfile(file, folder);
+      copyfile(file, targets{j});
     end
   end
   fprintf(['coatings: %d modules, %d functions and %d examples in %s\n' ...
@@ -227,10 +234,11 @@ end
 function list = read_sources(file, conditions)
   list = struct('flags', {{}}, 'release', {{}}, 'libraries', {{}}, 'sources', {cell(0, 2)}, ...
                 'modules', {cell(0, 1)}, 'legacy', {cell(0, 1)}, 'functions', {cell(0, 1)}, ...
-                'examples', {cell(0, 1)});
+                'private', {cell(0, 1)}, 'examples', {cell(0, 1)});
   % The fewest fields after the kind each kind takes.
   fewest = struct('version', 1, 'flags', 1, 'release', 1, 'library', 1, 'core', 1, ...
-                  'gateway', 1, 'module', 2, 'legacy', 1, 'function', 2, 'example', 2);
+                  'gateway', 1, 'module', 2, 'legacy', 1, 'function', 2, 'private', 1, ...
+                  'example', 2);
   known = {'mvec', 'xsimd', 'x86_64', 'aarch64'};
   lines = regexp(fileread(file), '\r?\n', 'split');
   for i = 1:numel(lines)
@@ -271,6 +279,8 @@ function list = read_sources(file, conditions)
         list.legacy{end + 1, 1} = fields{2};
       case 'function'
         list.functions{end + 1, 1} = fields{2};
+      case 'private'
+        list.private{end + 1, 1} = fields{2};
       case 'example'
         list.examples{end + 1, 1} = fields{2};
     end

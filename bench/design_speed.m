@@ -14,9 +14,10 @@ function design_speed(varargin)
   d0(1:2:end) = share .* centre / (2 * n800(1));
   d0(2:2:end) = (1 - share) .* centre / (2 * n800(2));
   w = 1e6;
-  % gdd_merit's terms as targets: mean((GDD + 50)^2) and w sum(max(0, 0.9985 - R)^2)
+  % gdd_merit's terms as targets: mean((GDD + 50)^2) and w sum(max(0, 0.9985 - R)^2),
+  % R's excess counting in units of its natural scale, 0.001
   t = struct('quantity', {'GDD', 'R'}, 'lambda', lambda, 'value', {-50, 0.9985}, ...
-             'type', {'=', '>='}, 'weight', {1, w * K}, 'pol', 's');
+             'type', {'=', '>='}, 'weight', {1, w * K * 1e-6}, 'pol', 's');
   design0 = struct('d', d0, 'm', repmat([1; 2], pairs, 1), ...
                    'materials', {{'TiO2', 'SiO2', 'SiO2'}});
   tic;

@@ -1,7 +1,7 @@
 # Reads sources.txt, the one list of what the modules are built from, into
 # COAT_VERSION, COAT_FLAGS, COAT_RELEASE_FLAGS, COAT_LIBRARIES,
 # COAT_CORE_SOURCES, COAT_GATEWAY_SOURCES, COAT_MODULES, COAT_LEGACY_MODULES,
-# COAT_FUNCTIONS and COAT_EXAMPLES. A core source's own flags become its
+# COAT_FUNCTIONS, COAT_PRIVATE and COAT_EXAMPLES. A core source's own flags become its
 # COMPILE_OPTIONS. An entry whose kind carries conditions (kind:a,b) is taken
 # only when every one is among COAT_CONDITIONS (cmake/platform.cmake). An
 # unknown kind or condition, or an entry short of the fields its kind needs,
@@ -19,6 +19,7 @@ set(coat_fields_gateway 1)
 set(coat_fields_module 2)
 set(coat_fields_legacy 1)
 set(coat_fields_function 2)
+set(coat_fields_private 1)
 set(coat_fields_example 2)
 file(STRINGS ${COAT_SOURCES_FILE} coat_entries)
 foreach(entry IN LISTS coat_entries)
@@ -74,6 +75,8 @@ foreach(entry IN LISTS coat_entries)
     list(APPEND COAT_LEGACY_MODULES ${first})
   elseif(kind STREQUAL "function")
     list(APPEND COAT_FUNCTIONS ${first})
+  elseif(kind STREQUAL "private")
+    list(APPEND COAT_PRIVATE ${first})
   elseif(kind STREQUAL "example")
     list(APPEND COAT_EXAMPLES ${first})
   endif()

@@ -16,11 +16,14 @@
 %
 % Merit, over the band (gdd_merit gives it with a penalty in place of the
 % bound):
-%   m = mean((GDD + 50).^2) + w * sum(max(0, Rd - R).^2),   d >= dmin
-% with Rd = 99.85 %, a little above the 99.8 % asked for, w = 1e6 and
-% dmin = 20 nm: as targets, GDD = -50 with no tolerance (weight 1) and
-% R >= Rd (weight w K, coattargets' merit being weight * mean), so that the
-% design is pulled to the middle of the band, not to its edge.
+%   m = mean(((GDD + 50) / 5).^2) + w * sum(max(0, Rd - R).^2),   d >= dmin
+% with Rd = 99.85 %, a little above the 99.8 % asked for, and dmin = 20 nm:
+% as targets with default weights, GDD = -50 with no tolerance, so that the
+% design is pulled to the middle of the band, not to its edge, its excess
+% counted in units of 5 fs^2 (its scale: the tolerance asked for), and
+% R >= Rd, counted in units of 0.1 % (R's natural unit; see help
+% coattargets), so that w = 1 / (K 0.001^2), coattargets' merit being the
+% mean over each target's points.
 %
 % Writes two figures: png (default design_gdd.png), coatplot's figure of the
 % design against its goals (GDD -50 +- 5 fs^2, R >= 99.8 %) on a
@@ -43,11 +46,11 @@ function out = design_gdd(png, K)
   Rmin = 0.998;
   Rdesign = 0.9985;                           % held in the merit, a margin above Rmin
   dmin = 0.02;                                % thinnest layer, um
-  w = 1e6;
   pairs = 25;  taper = 3;
   theta = 0;  pol = 'TE';
   maxIterations = 400;
 
+  w = 1 / (K * 0.001 ^ 2);                    % R's shortfall in units of 0.1 %, over K points
   lambda = linspace(band(2), band(1), K);
   k = 2 * pi ./ lambda;                       % rad/um, increasing
   [N, Np, Npp] = coating_indices(k);
@@ -62,8 +65,8 @@ function out = design_gdd(png, K)
   materials = {'TiO2', 'SiO2', 'fused silica'};
   design0 = struct('d', d0, 'm', repmat([1; 2], pairs, 1), 'materials', {materials});
   targets = struct('quantity', {'GDD', 'R'}, 'lambda', lambda, 'value', {target, Rdesign}, ...
-                   'type', {'=', '>='}, 'weight', {1, w * K}, 'pol', 's');
-  merit0 = gdd_merit(log(d0), k, N, Np, Npp, theta, pol, target, Rdesign, dmin, w);
+                   'type', {'=', '>='}, 'scale', {tolerance, []}, 'pol', 's');
+  merit0 = gdd_merit(log(d0), k, N, Np, Npp, theta, pol, target, Rdesign, dmin, w, tolerance);
   design = coatoptimize(design0, targets, 'dmin', dmin, 'dense', 1, ...
                         'maxIterations', maxIterations);
   d = design.d;
@@ -134,7 +137,7 @@ function out = design_gdd(png, K)
                'iterations', design.record.iterations, 'time', time, 'converged', converged, ...
                'worst_gdd_error', worst, 'min_R', min(R), 'frozen_gap', frozen_gap, ...
                'png_frozen', png_frozen, 'design', design, 'targets', targets, ...
-               'merit_args', {{N, Np, Npp, theta, pol, target, Rdesign, dmin, w}});
+               'merit_args', {{N, Np, Npp, theta, pol, target, Rdesign, dmin, w, tolerance}});
   if worst > tolerance || min(R) < Rmin
     error('design_gdd: GDD off the target by %.3g fs^2, min R %.5f', worst, min(R));
   end

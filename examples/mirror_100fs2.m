@@ -2,7 +2,8 @@
 % A dispersive mirror to its targets, in one call of coatoptimize:
 % GDD -100 +- 10 fs^2 and R > 99.5 % over 700 to 900 nm at 5 degrees, s and
 % p averaged, titania and silica on fused silica, no layer thinner than
-% 10 nm; then its tolerance to 1 nm thickness errors (coattolerance) and
+% 10 nm, with default weights (each excess counts in units of its scale:
+% 10 fs^2 for the GDD, its tolerance, and 0.1 % for R, its natural unit); then its tolerance to 1 nm thickness errors (coattolerance) and
 % the figure (coatplot). K wavelengths on the design grid (default 81); the
 % final check of coatoptimize looks ten times finer.
 %
@@ -20,8 +21,7 @@ function out = mirror_100fs2(png, K)
   lambda = linspace(0.7, 0.9, K);
   theta = 5 * pi / 180;
   targets = struct('quantity', {'GDD', 'R'}, 'lambda', lambda, 'theta', theta, 'pol', 'avg', ...
-                   'value', {-100, 0.995}, 'tol', {10, 0}, 'type', {'=', '>='}, ...
-                   'weight', {1, 1e8});
+                   'value', {-100, 0.995}, 'tol', {10, 0}, 'type', {'=', '>='});
 
   pairs = 30;  taper = 3;
   mats = {'TiO2', 'SiO2', 'fused silica'};

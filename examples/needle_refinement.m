@@ -39,7 +39,7 @@ function out = needle_refinement(png, K, insertions)
   [folder, name, ext] = fileparts(png);
   start = design_gdd(fullfile(folder, [name '_start' ext]), K);
   k = start.k;
-  [N, Np, Npp, theta, pol, target, Rd, dmin, w] = start.merit_args{:};
+  [N, Np, Npp, theta, pol, target, Rd, dmin, w, scale] = start.merit_args{:};
   tic;
   refined = coatoptimize(start.design, start.targets, 'dmin', dmin, 'dense', 1, ...
                          'needle', insertions, 'maxIterations', 400);
@@ -54,14 +54,21 @@ function out = needle_refinement(png, K, insertions)
   d = refined.d;
 
   % The needle function of the start every nanometre, for a needle of
-  % either material (0 in its own): the other material's at each depth.
+  % either material (0 in its own): the other material's at each depth. The
+  % depths are laid out layer by layer, so each knows its layer and how far
+  % it lies from the layer's faces.
   b = [0; cumsum(start.d)];
-  z = linspace(0, b(end), ceil(1000 * b(end)) + 1)';
-  [~, ~, ~, ~, ng] = coattargets(start.design, start.targets, z, [1 2]);
+  z = cell(numel(start.d), 1);  room = z;
+  for j = 1:numel(start.d)
+    u = linspace(0, start.d(j), ceil(1000 * start.d(j)) + 1)';
+    z{j} = b(j) + u(1:end - 1);
+    room{j} = min(u(1:end - 1), start.d(j) - u(1:end - 1));
+  end
+  z = [vertcat(z{:}); b(end)];
+  [~, ~, ~, ~, ng] = coattargets(start.design, start.targets, 'needle', z, [1 2]);
   needle = sum(ng, 2);
-  j = min(max(arrayfun(@(x) find(b(1:end - 1) <= x, 1, 'last'), z), 1), numel(start.d));
   first = struct('z', z, 'needle', needle, 'boundaries', b(2:end), ...
-                 'candidate', min(z - b(j), b(j + 1) - z) >= dmin);
+                 'candidate', [vertcat(room{:}); 0] >= dmin);
 
   o = coatresponse(k, d, refined.m, 1, N, Np, Npp, theta, pol, {'R', 'GDD'});
   R = o.R;  GDD = o.GDD;

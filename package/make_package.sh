@@ -18,7 +18,7 @@ out=$(cd "${1:-$root/build}" && pwd)
 # condition, conditions on a kind other than core and library, or an entry
 # short of the fields its kind needs stops the script.
 awk 'BEGIN { n["version"] = n["flags"] = n["release"] = n["library"] = n["core"] = 1
-             n["gateway"] = n["legacy"] = 1; n["module"] = n["function"] = n["example"] = 2
+             n["gateway"] = n["legacy"] = n["private"] = 1; n["module"] = n["function"] = n["example"] = 2
              split("mvec xsimd x86_64 aarch64", list, " "); for (i in list) known[list[i]] = 1 }
      /^[ \t]*(#|$)/ { next }
      { k = $1; i = index(k, ":")
@@ -97,11 +97,13 @@ cp "$root/package/post_install.m" "$root/coat_build.m" "$top/"
 } > "$top/INDEX"
 
 # inst/: the modules' help files, the functions for users and the examples,
-# installed as they are (coat_build.m takes the functions and examples from
-# here too).
+# installed as they are, and in inst/private/ the helpers the functions share
+# (coat_build.m takes the functions, helpers and examples from here too).
 for m in $(entries module | cut -d' ' -f1); do cp "$root/gateways/$m.m" "$top/inst/"; done
 for f in $(entries function | cut -d' ' -f1); do cp "$root/toolbox/$f.m" "$top/inst/"; done
 for e in $(entries example | cut -d' ' -f1); do cp "$root/examples/$e.m" "$top/inst/"; done
+mkdir -p "$top/inst/private"
+for p in $(entries private); do cp "$root/toolbox/private/$p.m" "$top/inst/private/"; done
 
 # src/: every source in its folder, every header, sources.txt and the
 # modules' help files for coat_build.m, xsimd's headers, and the Makefile. The

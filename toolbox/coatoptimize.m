@@ -1,4 +1,4 @@
-%COATOPTIMIZE Design a coating to targets: bounded Levenberg-Marquardt with exact gradients, needles, a dense check.
+%COATOPTIMIZE Refine a coating to targets: bounded Levenberg-Marquardt with exact gradients, needles, a dense check.
 %   design = coatoptimize(design0, targets)
 %   design = coatoptimize(design0, targets, options)
 %   design = coatoptimize(design0, targets, 'name', value, ...)
@@ -13,47 +13,96 @@
 %              quantity ('R', 'T', 'A', 'GD', 'GDD', 'TOD', 'GDt', 'GDDt',
 %              'TODt'), lambda (um), theta (RADIANS, every angle of a
 %              vector), pol ('s', 'p', 'avg'), value, tol, type ('=', '>=',
-%              '<='), weight, offset ('free' for GD up to a constant).
-%     options  a struct or name-value pairs:
-%       dmin, dmax       bounds on every thickness, um (default 0 and Inf);
-%                        they hold at every step, the start is clipped.
+%              '<='), scale, weight, offset ('free' for GD up to a constant).
+%              Each excess counts in units of its target's scale (its
+%              tolerance, else the quantity's natural unit), so default
+%              weights make targets of different quantities weigh alike.
+%     options  a struct or name-value pairs (names in any case):
+%       dmin, dmax       bounds on the thicknesses, um: a scalar for every
+%                        layer or one value per material (1xM); default 0
+%                        and Inf. They hold at every step; the start is
+%                        clipped into them.
+%       lower, upper     bounds of the start's own layers (Lx1, um), within
+%                        those of their materials.
+%       fixed            layers kept as given: their numbers, or Lx1
+%                        logical (a metal film, a bottom section). They are
+%                        not moved, split or removed, nor clipped.
+%       maxLayers        no needle makes the design grow beyond this many
+%                        layers (default Inf; the start must not exceed it).
+%       maxThickness     the total thickness of every layer, um (default
+%                        Inf): steps are projected into it.
 %       needle           rounds of needle insertion (default 0: thicknesses
 %                        only).
 %       needleMaterials  the material numbers a needle may be (default all).
+%       grow             true: where no needle lowers the merit, quarter
+%                        waves at the targets' centre wavelength are added
+%                        at the top (a pair of the top layer's material
+%                        over another needle material) and the design
+%                        re-optimised, kept if the merit fell: gradual
+%                        evolution (default false).
 %       maxIterations    Levenberg-Marquardt iterations per optimisation
 %                        (default 200).
+%       time             a budget in seconds (default Inf).
 %       dense            the final check refines each target's grid by this
 %                        factor (default 10; 1: no check).
 %       densePasses      how often the grid may grow and the optimisation
 %                        resume (default 5).
-%       margin           the fraction of each tolerance held in reserve while
-%                        optimising (default 0.05); the record judges the
-%                        design by the full tolerance.
-%       display          true: print iteration, merit and layers as it goes
-%                        (default false).
+%       margin           the fraction of each target's scale held in
+%                        reserve while optimising (default 0.05): a
+%                        tolerance shrinks by it, a one-sided bound moves in
+%                        by it; the record judges by the targets as given.
+%       seed             the seed of the perturbation of a stationary start
+%                        (default 1).
+%       display          true: print iteration, merit and layers as it goes,
+%                        and why it stopped (default false).
 %
-%   Method: the merit is sum over targets of weight * mean(excess.^2), the
-%   excess being the deviation beyond the tolerance (coattargets). Bounded
-%   Levenberg-Marquardt minimises it with the exact Jacobian of the
-%   residuals from coatresponse's thickness gradients; thicknesses at a
-%   bound whose gradient points outwards are held there, every step is
-%   projected into the bounds. A needle round scans coatprofile's needle
-%   function of the merit over every allowed material and depth (every 2 nm
-%   and every boundary), inserts a layer of thickness dmin where it is most
-%   negative (splitting a layer only where both pieces keep dmin), and
-%   re-optimises; it keeps the insertion if the merit fell, else tries the
-%   next two candidates. Layers left at dmin that would rather be thinner
-%   are then removed (neighbours of one material merged) where that does not
-%   raise the merit. Last, every target's grid is refined by the factor
-%   dense; where the design leaves its tolerance between grid points by more
-%   than on the grid, those wavelengths join the grid and the optimisation
-%   resumes.
+%   Method: the merit is the sum over targets of
+%   weight * mean((excess / scale).^2), the excess being the deviation
+%   beyond the tolerance (coattargets). Bounded Levenberg-Marquardt
+%   minimises it with the exact Jacobian of the residuals, from
+%   coatresponse's thickness gradients (a trial after a rejected one asks
+%   for the values alone, and for the Jacobian only where it is accepted;
+%   record.jacobians); the model Hessian adds to
+%   J'J the residuals' curvature by the secant update of Dennis, Gay and
+%   Welsch (NL2SOL). Thicknesses at a bound whose gradient points outwards
+%   are held there; every step is projected into the bounds and the total
+%   thickness cap. A start where the merit is stationary (no 1 nm change of
+%   any layer would change it by 1e-6 of itself: a quarter-wave stack is so
+%   for R and T at its centre) is perturbed, each thickness by a normal
+%   draw of 2 % of it plus 1 nm (up to three times), and the better of the
+%   two outcomes kept. A needle round scans coatprofile's needle function
+%   of the merit over every allowed material and depth (every 2 nm inside
+%   each layer and every boundary; the depths are laid out layer by layer,
+%   so each knows its layer, the deeper one on a boundary as coatprofile
+%   takes it), inserts a layer where it is most negative (splitting a layer only where both pieces keep their lower
+%   bound, never in or beside a fixed layer, nor beyond maxLayers), and
+%   re-optimises;
+%   it keeps the insertion if the merit fell, else tries the next two
+%   candidates. Layers left at their material's dmin that would rather be
+%   thinner are then removed (neighbours of one material merged) where that
+%   does not raise the merit. Last, every target's grid is refined by the
+%   factor dense; where the design leaves its tolerance between grid points
+%   by more than on the grid, those wavelengths join the grid and the
+%   optimisation resumes.
 %
 %   Output: design with d, m, materials, ambient, merit (on the final grid,
 %   with the full tolerances)
 %   and record:
 %     merit       the merit after every accepted iteration, in order;
 %     iterations  their number;
+%     trials      the steps tried;
+%     jacobians   the evaluations that took the Jacobian: a trial right
+%                 after an accepted step takes it with the values, as such
+%                 a trial is usually accepted too; a trial after a
+%                 rejection takes the values alone (values counts those),
+%                 and the Jacobian follows where it is accepted;
+%     stop        why the last optimisation stopped: 'converged' (the merit
+%                 is 0, or three steps in a row gained less than 1e-6 of
+%                 it, or every layer is held at a bound), 'iterations'
+%                 (maxIterations reached), 'time' (the budget ran out) or
+%                 'stalled' (no step along the model lowers the merit);
+%     message     the same in a sentence, with the merit;
+%     perturbed   how often a stationary start was perturbed;
 %     insertions  struct array per needle round tried: depth (um),
 %                 material, layers, merit (after re-optimisation), kept;
 %     dense       struct array per target: quantity, worst (the largest
@@ -62,11 +111,12 @@
 %                 where, met;
 %     met         every target within tolerance on the dense grid;
 %     targets     the targets with the wavelengths the dense check added;
+%     fixed       Lx1 logical, the layers kept as given;
 %     time        seconds.
 %
 %   Errors (identifiers coatoptimize:<reason>): notEnoughInputs, badOptions,
-%   unknownOption, badBounds, badNeedle; those of coattargets for the design
-%   and targets (as coatoptimize:<reason>).
+%   unknownOption, badBounds, badFixed, badCaps, badNeedle, and those of
+%   coattargets for the design and the targets (badDesign, badQuantity, ...).
 %
 %   Example: a quarter-wave mirror at 800 nm from a detuned start
 %     design0 = struct('d', repmat([0.07; 0.12], 5, 1), 'm', repmat([1; 2], 5, 1), ...
@@ -75,154 +125,284 @@
 %     design = coatoptimize(design0, t, 'dmin', 0.02);
 %     R = design.record.dense(1).worst;   % 1 - R left at 800 nm
 %
-%   See also coattargets, coattolerance, coatplot, coatresponse, coatprofile.
+%   See also coatdesign, coattargets, coattolerance, coatplot, coatresponse, coatprofile.
 function design = coatoptimize(design0, targets, varargin)
   started = tic;
+  who = 'coatoptimize';
   if nargin < 2
-    error('coatoptimize:notEnoughInputs', ...
-          'coatoptimize: needs a start design and targets (and options).');
+    fault(who, 'notEnoughInputs', 'needs a start design and targets (and options).');
   end
-  opt = options(varargin);
-  try
-    [ev, ~, ~, ~, ~, design] = coattargets(design0, targets);
-  catch err
-    error(strrep(err.identifier, 'coattargets:', 'coatoptimize:'), '%s', ...
-          strrep(err.message, 'coattargets:', 'coatoptimize:'));
-  end
-  M = numel(design.materials) - 1;
-  if isempty(opt.needleMaterials), opt.needleMaterials = 1:M; end
-  if any(opt.needleMaterials(:) < 1 | opt.needleMaterials(:) > M)
-    error('coatoptimize:badNeedle', 'coatoptimize: needleMaterials must be material numbers 1..%d.', M);
-  end
-  design.d = min(max(design.d, opt.dmin), opt.dmax);
-  rec = struct('merit', [], 'iterations', 0, ...
+  defaults = struct('dmin', 0, 'dmax', Inf, 'lower', [], 'upper', [], 'fixed', [], ...
+                    'maxLayers', Inf, 'maxThickness', Inf, 'needle', 0, 'needleMaterials', [], ...
+                    'maxIterations', 200, 'time', Inf, 'dense', 10, 'densePasses', 5, ...
+                    'margin', 0.05, 'seed', 1, 'grow', false, 'display', false);
+  opt = parse_options(who, defaults, varargin);
+  design = check_design(design0, who);
+  ev = check_targets(targets, design, who);
+  [design, opt] = controls(design, opt, who);
+  opt.started = started;
+  rec = struct('merit', [], 'iterations', 0, 'trials', 0, 'jacobians', 0, 'values', 0, ...
+               'stop', '', 'message', '', ...
+               'perturbed', 0, ...
                'insertions', struct('depth', {}, 'material', {}, 'layers', {}, 'merit', {}, 'kept', {}));
 
-  [design, merit, rec] = refine(design, held(ev, opt), opt, rec);
+  goal = held(ev, opt);
+  [design, merit, rec, stop] = refine(design, goal, opt, rec, true);
   for insertion = 1:opt.needle
-    [design, merit, rec, kept] = insert_needle(design, held(ev, opt), merit, opt, rec);
+    if merit == 0 || out_of_time(opt), break; end
+    [design, merit, rec, kept, stop] = insert_needle(design, goal, merit, opt, rec, stop);
+    if ~kept && opt.grow
+      [design, merit, rec, kept, stop] = grow(design, goal, merit, opt, rec, stop);
+    end
     if ~kept, break; end
-    [design, merit, rec] = remove_thin(design, held(ev, opt), merit, opt, rec);
+    [design, merit, rec, stop] = remove_thin(design, goal, merit, opt, rec, stop);
   end
 
   % The dense check: deviations hidden between grid points join the grid.
   for pass = 0:opt.densePasses
-    [dense, hidden] = dense_check(design, ev, opt.dense);
-    if pass == opt.densePasses || ~any(cellfun(@numel, hidden)), break; end
+    [dense, hidden] = dense_check(design, ev, opt.dense, who);
+    if pass == opt.densePasses || ~any(cellfun(@numel, hidden)) || out_of_time(opt), break; end
     for t = 1:numel(ev)
       if isempty(hidden{t}), continue; end
       [l, i] = sort([ev(t).lambda, hidden{t}]);
       v = [ev(t).value, interp1(ev(t).lambda, ev(t).value, hidden{t}, 'linear', 'extrap')];
       ev(t).lambda = l;  ev(t).value = v(i);  ev(t).N = [];
     end
-    ev = coattargets(design, ev);
+    ev = check_targets(ev, design, who);
     if opt.display
       fprintf('dense check: %d wavelengths join the grid\n', sum(cellfun(@numel, hidden)));
     end
-    [design, merit, rec] = refine(design, held(ev, opt), opt, rec);
+    [design, merit, rec, stop] = refine(design, held(ev, opt), opt, rec, false);
   end
+  if out_of_time(opt), stop = 'time'; end
 
-  [~, merit] = coattargets(design, ev);
+  [~, merit] = evaluate_targets(design, ev, 'values');
+  rec.stop = stop;
+  rec.message = stop_message(stop, opt, merit, numel(design.d), rec.iterations);
   rec.dense = dense;
   rec.met = all([dense.met]);
-  keep = {'quantity', 'lambda', 'theta', 'pol', 'value', 'tol', 'type', 'weight', 'offset'};
+  keep = {'quantity', 'lambda', 'theta', 'pol', 'value', 'tol', 'type', 'scale', 'weight', 'offset'};
   rec.targets = rmfield(ev, setdiff(fieldnames(ev), keep));
+  rec.fixed = design.fixed;
   rec.time = toc(started);
   design.merit = merit;
+  design = rmfield(design, {'lo', 'hi', 'fixed'});
   design.record = rec;
   if opt.display
     for t = 1:numel(dense)
       fprintf('target %d (%s): worst excess %.4g at %.4g um, %.3g rad on the dense grid\n', ...
               t, dense(t).quantity, dense(t).worst, dense(t).lambda, dense(t).theta);
     end
+    fprintf('%s\n', rec.message);
   end
 end
 
-% The targets as optimised: each tolerance less the margin held in reserve,
-% so that the design stays inside its bands between the grid points too.
-function ev = held(ev, opt)
-  for t = 1:numel(ev)
-    ev(t).tol = ev(t).tol * (1 - opt.margin);
+% The options checked and made per material and per layer: opt.dminM and
+% opt.dmaxM (1xM), the design's lo, hi (its layers' bounds) and fixed, the
+% start clipped into its bounds and the thickness cap.
+function [design, opt] = controls(design, opt, who)
+  M = numel(design.materials) - 1;
+  L = numel(design.d);
+  permaterial = @(x) isnumeric(x) && isreal(x) && (isscalar(x) || numel(x) == M) && ~any(isnan(x(:)));
+  if ~permaterial(opt.dmin) || ~permaterial(opt.dmax)
+    fault(who, 'badBounds', 'dmin and dmax must be scalars or one value per material (%d), in um; %s and %s were given.', ...
+         M, mat2str(opt.dmin), mat2str(opt.dmax));
   end
-end
-
-function opt = options(args)
-  opt = struct('dmin', 0, 'dmax', Inf, 'needle', 0, 'needleMaterials', [], ...
-               'maxIterations', 200, 'dense', 10, 'densePasses', 5, 'margin', 0.05, ...
-               'display', false);
-  if numel(args) == 1 && isstruct(args{1})
-    given = args{1};
-    names = fieldnames(given);
-    values = struct2cell(given);
-  elseif mod(numel(args), 2) == 0 && all(cellfun(@ischar, args(1:2:end)))
-    names = args(1:2:end);
-    values = args(2:2:end);
+  opt.dminM = double(opt.dmin(:).') .* ones(1, M);
+  opt.dmaxM = double(opt.dmax(:).') .* ones(1, M);
+  if any(opt.dminM < 0 | opt.dmaxM <= opt.dminM)
+    fault(who, 'badBounds', 'dmin and dmax must hold 0 <= dmin < dmax for every material; %s and %s were given.', ...
+         mat2str(opt.dmin), mat2str(opt.dmax));
+  end
+  lo = opt.dminM(design.m).';  hi = opt.dmaxM(design.m).';
+  perlayer = @(x) isempty(x) || (isnumeric(x) && isreal(x) && numel(x) == L && ~any(isnan(x(:))));
+  if ~perlayer(opt.lower) || ~perlayer(opt.upper)
+    fault(who, 'badBounds', 'lower and upper must give each of the %d layers a bound in um.', L);
+  end
+  if ~isempty(opt.lower), lo = max(lo, opt.lower(:)); end
+  if ~isempty(opt.upper), hi = min(hi, opt.upper(:)); end
+  if any(lo > hi)
+    fault(who, 'badBounds', 'the bounds of layer %d leave no thickness (%g > %g um).', find(lo > hi, 1), ...
+         lo(find(lo > hi, 1)), hi(find(lo > hi, 1)));
+  end
+  f = opt.fixed;
+  if isempty(f)
+    fixed = false(L, 1);
+  elseif islogical(f) && numel(f) == L
+    fixed = f(:);
+  elseif isnumeric(f) && all(f(:) == round(f(:))) && all(f(:) >= 1 & f(:) <= L)
+    fixed = false(L, 1);  fixed(f) = true;
   else
-    error('coatoptimize:badOptions', ...
-          'coatoptimize: options must be a struct or name-value pairs (names are character arrays).');
+    fault(who, 'badFixed', 'fixed must be layer numbers 1..%d or %d logical values.', L, L);
   end
-  known = fieldnames(opt);
-  for i = 1:numel(names)
-    j = find(strcmpi(names{i}, known), 1);
-    if isempty(j)
-      error('coatoptimize:unknownOption', 'coatoptimize: unknown option ''%s''; known: %s.', ...
-            names{i}, strjoin(known', ', '));
-    end
-    opt.(known{j}) = values{i};
+  whole = @(x) isnumeric(x) && isscalar(x) && isreal(x) && x >= 0 && (x == round(x) || x == Inf);
+  if ~whole(opt.maxLayers) || ~isnumeric(opt.maxThickness) || ~isscalar(opt.maxThickness) ...
+     || ~(opt.maxThickness > 0)
+    fault(who, 'badCaps', 'maxLayers must be a whole number >= 0 and maxThickness a thickness > 0 in um (Inf: none).');
   end
-  scalar = @(x) isnumeric(x) && isscalar(x) && isreal(x) && ~isnan(x);
-  if ~scalar(opt.dmin) || ~scalar(opt.dmax) || opt.dmin < 0 || opt.dmax <= opt.dmin
-    error('coatoptimize:badBounds', ...
-          'coatoptimize: dmin and dmax must be scalars in um with 0 <= dmin < dmax; %s and %s were given.', ...
-          mat2str(opt.dmin), mat2str(opt.dmax));
+  if L > opt.maxLayers
+    fault(who, 'badCaps', 'the start has %d layers, more than maxLayers (%d).', L, opt.maxLayers);
   end
-  whole = @(x) scalar(x) && x >= 0 && x == round(x);
-  if ~scalar(opt.margin) || opt.margin < 0 || opt.margin >= 1
-    error('coatoptimize:badOptions', 'coatoptimize: margin must be a fraction 0 <= margin < 1.');
+  if sum(design.d(fixed)) + sum(lo(~fixed)) > opt.maxThickness
+    fault(who, 'badCaps', 'maxThickness (%g um) is less than the fixed layers and the lower bounds need.', ...
+         opt.maxThickness);
+  end
+  if isempty(opt.needleMaterials), opt.needleMaterials = 1:M; end
+  nm = opt.needleMaterials;
+  if ~isnumeric(nm) || any(nm(:) ~= round(nm(:))) || any(nm(:) < 1 | nm(:) > M)
+    fault(who, 'badNeedle', 'needleMaterials must be material numbers 1..%d.', M);
+  end
+  opt.needleMaterials = double(nm(:).');
+  if ~isnumeric(opt.margin) || ~isscalar(opt.margin) || ~(opt.margin >= 0 && opt.margin < 1)
+    fault(who, 'badOptions', 'margin must be a fraction 0 <= margin < 1.');
   end
   if ~whole(opt.needle) || ~whole(opt.maxIterations) || ~whole(opt.densePasses) ...
-     || ~whole(opt.dense) || opt.dense < 1
-    error('coatoptimize:badOptions', ...
-          'coatoptimize: needle, maxIterations and densePasses must be whole numbers >= 0, dense >= 1.');
+     || ~whole(opt.dense) || opt.dense < 1 || opt.dense == Inf || opt.densePasses == Inf
+    fault(who, 'badOptions', 'needle, maxIterations and densePasses must be whole numbers >= 0, dense >= 1.');
+  end
+  if ~isnumeric(opt.time) || ~isscalar(opt.time) || ~(opt.time > 0) ...
+     || ~isnumeric(opt.seed) || ~isscalar(opt.seed) || ~isfinite(opt.seed)
+    fault(who, 'badOptions', 'time must be seconds > 0 (Inf: no budget) and seed a number.');
+  end
+  design.lo = lo;  design.hi = hi;  design.fixed = fixed;
+  design.d = project(design.d, design, opt);
+end
+
+% d within its layers' bounds and the thickness cap, the fixed layers as
+% they are: the nearest such point (in the Euclidean norm) to d, the free
+% layers shifted alike and clipped, the shift found by bisection.
+function d = project(d, design, opt)
+  free = ~design.fixed;
+  d(free) = min(max(d(free), design.lo(free)), design.hi(free));
+  excess = sum(d) - opt.maxThickness;
+  if excess <= 0, return; end
+  x = d(free);  lo = design.lo(free);  hi = design.hi(free);
+  room = opt.maxThickness - sum(d(~free));
+  a = 0;  b = max(x - lo);
+  for i = 1:60
+    c = (a + b) / 2;
+    if sum(min(max(x - c, lo), hi)) > room, a = c; else b = c; end
+  end
+  d(free) = min(max(x - b, lo), hi);
+end
+
+function t = out_of_time(opt)
+  t = toc(opt.started) > opt.time;
+end
+
+% The targets as optimised: each tolerance less the margin's share of its
+% scale, a one-sided bound moved inwards, so that the design stays inside
+% its bands between the grid points too.
+function ev = held(ev, opt)
+  for t = 1:numel(ev)
+    if strcmp(ev(t).type, '=')
+      ev(t).tol = max(ev(t).tol - opt.margin * ev(t).scale, 0);
+    else
+      ev(t).tol = ev(t).tol - opt.margin * ev(t).scale;
+    end
   end
 end
 
-% Bounded Levenberg-Marquardt over every thickness, from design.d, on
-% f = sum(r.^2) / 2 with the model Hessian J'J + S: S, the residuals'
+% Levenberg-Marquardt from design.d, perturbing a stationary start first
+% (only where first: the start of the run, not a design the run reached);
+% of a perturbed run and the start, the better.
+function [design, merit, rec, stop] = refine(design, ev, opt, rec, first)
+  start = design;
+  for attempt = 0:3
+    [result, merit, rec, stop] = lm(design, ev, opt, rec, first && attempt < 3);
+    if ~strcmp(stop, 'stationary'), break; end
+    if attempt == 0, merit0 = merit; end
+    rec.perturbed = rec.perturbed + 1;
+    design = start;
+    E = seeded_draws(opt.seed + attempt, 'randn', numel(start.d), 1);
+    design.d = project(start.d + (0.02 * start.d + 0.001) .* E, start, opt);
+    if opt.display
+      fprintf('stationary start (merit %.6g): thicknesses perturbed\n', merit);
+    end
+  end
+  if rec.perturbed > 0 && first && merit > merit0
+    result = start;  merit = merit0;
+  end
+  design = result;
+end
+
+% Why the run stopped, in a sentence.
+function text = stop_message(stop, opt, merit, L, iterations)
+  switch stop
+    case 'converged'
+      text = 'converged';
+    case 'iterations'
+      text = sprintf('stopped at the iteration limit (%d)', opt.maxIterations);
+    case 'time'
+      text = sprintf('stopped when the time budget (%g s) ran out', opt.time);
+    otherwise
+      text = 'stalled: no step lowers the merit';
+  end
+  text = sprintf('coatoptimize: %s, merit %.6g, %d layers, %d iterations.', text, merit, L, iterations);
+end
+
+% Bounded Levenberg-Marquardt over the free thicknesses on
+% f = sum(r.^2) / 2, with the model Hessian J'J + S: S, the residuals'
 % curvature sum_i r_i r_i'', by the secant update of Dennis, Gay and Welsch
 % (as NL2SOL), since near a merit that stays above zero (resonances a
 % target cannot quite meet, a reflectance of 1 asked for) J'J alone
-% converges slowly. Thicknesses at a bound whose gradient points outwards
-% are held; every step is projected into the bounds.
-function [design, merit, rec] = refine(design, ev, opt, rec)
-  [~, merit, r, J] = coattargets(design, ev);
+% converges slowly. A trial asks for the values alone, the Jacobian is
+% taken where a step is accepted. stop: 'converged', 'iterations', 'time',
+% 'stalled', or 'stationary' (check: the start's gradient vanishes).
+function [design, merit, rec, stop] = lm(design, ev, opt, rec, check)
+  [~, merit, r, J] = evaluate_targets(design, ev, 'jacobian');
   d = design.d;
   L = numel(d);
+  movable = ~design.fixed;
+  if check && merit > 0 && any(movable) && max(abs(2 * J(:, movable)' * r)) * 1e-3 <= 1e-6 * merit
+    stop = 'stationary';
+    return;
+  end
   S = zeros(L);
   mu = 1e-3;  nu = 2;
   quiet = 0;
+  hopeful = true;
+  stop = 'iterations';
   for it = 1:opt.maxIterations
-    if merit == 0 || L == 0, break; end
+    if merit == 0, stop = 'converged'; break; end
+    if out_of_time(opt), stop = 'time'; break; end
     g = J' * r;
-    free = ~((d <= opt.dmin & g > 0) | (d >= opt.dmax & g < 0));
-    if ~any(free), break; end
+    free = movable & ~((d <= design.lo & g > 0) | (d >= design.hi & g < 0));
+    if ~any(free), stop = 'converged'; break; end
     JJ = J' * J;
     H = JJ(free, free) + S(free, free);
     D = eye(sum(free)) * (mean(diag(JJ)) + realmin);
     accepted = false;
     while mu < 1e20
       [R, bad] = chol(H + mu * D);
+      if ~bad
+        bad = min(abs(diag(R))) <= 1e-7 * max(abs(diag(R)));   % too near singular to solve
+      end
       if bad
         mu = mu * nu;  nu = 2 * nu;
         continue;
       end
       step = -(R \ (R' \ g(free)));
       trial = d;
-      trial(free) = min(max(d(free) + step, opt.dmin), opt.dmax);
+      trial(free) = d(free) + step;
+      trial = project(trial, design, opt);
       s = trial - d;
       predicted = -(g' * s + 0.5 * s' * (JJ + S) * s);   % of f = merit / 2
       candidate = design;  candidate.d = trial;
-      [~, m1, r1, J1] = coattargets(candidate, ev);
+      % A trial right after an accepted step is usually accepted too: it
+      % asks for the Jacobian at once. After a rejection it asks for the
+      % values alone, and the Jacobian follows where it is accepted.
+      if hopeful
+        [~, m1, r1, J1] = evaluate_targets(candidate, ev, 'jacobian');
+        rec.jacobians = rec.jacobians + 1;
+      else
+        [~, m1] = evaluate_targets(candidate, ev, 'values');
+        rec.values = rec.values + 1;
+      end
+      rec.trials = rec.trials + 1;
+      if ~(m1 < merit && predicted > 0)
+        hopeful = false;
+      end
       if m1 < merit && predicted > 0
         rho = (merit - m1) / 2 / predicted;
         mu = mu * max(1 / 3, 1 - (2 * rho - 1) ^ 3);  nu = 2;
@@ -231,7 +411,12 @@ function [design, merit, rec] = refine(design, ev, opt, rec)
       end
       mu = mu * nu;  nu = 2 * nu;
     end
-    if ~accepted, break; end
+    if ~accepted, stop = 'stalled'; break; end
+    if ~hopeful
+      [~, m1, r1, J1] = evaluate_targets(candidate, ev, 'jacobian');
+      rec.jacobians = rec.jacobians + 1;
+    end
+    hopeful = true;
     % the secant update of S from the step s
     y = J1' * r1 - g;
     ys = J1' * r1 - J' * r1;
@@ -247,34 +432,61 @@ function [design, merit, rec] = refine(design, ev, opt, rec)
     rec.merit(end + 1) = merit;
     rec.iterations = rec.iterations + 1;
     if opt.display
-      fprintf('iteration %4d  merit %.6g  layers %d\n', rec.iterations, merit, numel(d));
+      fprintf('iteration %4d  merit %.6g  layers %d\n', rec.iterations, merit, L);
     end
     % converged: three steps in a row that gain less than 1e-6 of the merit
     if gain < 1e-6, quiet = quiet + 1; else quiet = 0; end
-    if quiet >= 3, break; end
+    if quiet >= 3, stop = 'converged'; break; end
+    if merit == 0, stop = 'converged'; break; end
   end
 end
 
+% Where a needle may go, laid out layer by layer so that each depth knows
+% its layer (the deeper one on a boundary, the last at the bottom, as
+% coatprofile places a depth): every 2 nm inside each free layer where both
+% pieces keep its lower bound (kind 0, u and v the pieces), the front of
+% every layer (kind 1) and the bottom of the stack (kind 2).
+function s = needle_sites(design)
+  d = design.d;  L = numel(d);
+  b = [0; cumsum(d)];
+  z = cell(L + 1, 1);  j = z;  kind = z;  u = z;
+  for i = 1:L
+    inner = zeros(0, 1);
+    a = max(design.lo(i), 1e-3);
+    if ~design.fixed(i) && d(i) - a >= a
+      inner = linspace(a, d(i) - a, floor((d(i) - 2 * a) / 0.002) + 2).';
+      inner = unique(inner);
+    end
+    z{i} = [b(i); b(i) + inner];
+    j{i} = i * ones(numel(inner) + 1, 1);
+    kind{i} = [1; zeros(numel(inner), 1)];
+    u{i} = [0; inner];
+  end
+  z{L + 1} = b(L + 1);  j{L + 1} = L;  kind{L + 1} = 2;  u{L + 1} = d(L);
+  s = struct('z', vertcat(z{:}), 'j', vertcat(j{:}), 'kind', vertcat(kind{:}), 'u', vertcat(u{:}));
+  s.v = d(s.j) - s.u;
+end
+
 % One needle round: the best candidates of the needle function, tried in turn.
-function [design, merit, rec, kept] = insert_needle(design, ev, merit, opt, rec)
+function [design, merit, rec, kept, stop] = insert_needle(design, ev, merit, opt, rec, stop)
   kept = false;
   d = design.d;  m = design.m;  L = numel(d);
-  b = [0; cumsum(d)];
-  if L == 0 || b(end) == 0, return; end
-  z = unique([linspace(0, b(end), ceil(b(end) / 0.002) + 1)'; b]);
-  mats = opt.needleMaterials(:).';
-  [~, ~, ~, ~, ng] = coattargets(design, ev, z, mats);
-  j = min(max(arrayfun(@(x) find(b(1:L) <= x, 1, 'last'), z), 1), L);   % the deeper layer on a boundary
-  u = z - b(j);  v = b(j + 1) - z;
-  edge = u <= 0 | v <= 0;
-  above = [0; m];  above = above(j);            % the layer above the holder (0: the ambient)
-  below = [m; 0];  below = below(j + 1);        % and below it (0: the substrate)
+  room = opt.maxLayers - L;
+  if L == 0 || sum(d) == 0 || room < 1, return; end
+  s = needle_sites(design);
+  mats = opt.needleMaterials;
+  [~, ~, ~, ~, ng] = evaluate_targets(design, ev, 'needle', s.z, mats);
+  above = [0; m];  above = above(s.j);                 % the layer before the holder (0: the ambient)
+  % no needle beside a fixed layer: a fixed section stays where it is
+  prior = [false; design.fixed];
+  loose = ~design.fixed(s.j) & ~prior(s.j);
   ok = false(size(ng));
   for c = 1:numel(mats)
-    splits = u >= opt.dmin & v >= opt.dmin & ~edge;
-    top = u <= 0 & above ~= mats(c);            % between two layers: no layer split
-    bottom = v <= 0 & below ~= mats(c);
-    ok(:, c) = m(j) ~= mats(c) & (splits | top | bottom) & ng(:, c) < 0;
+    mu = mats(c);
+    split = s.kind == 0 & m(s.j) ~= mu & room >= 2;
+    front = s.kind == 1 & m(s.j) ~= mu & above ~= mu & loose;
+    bottom = s.kind == 2 & m(L) ~= mu & ~design.fixed(L);
+    ok(:, c) = (split | front | bottom) & ng(:, c) < 0;
   end
   if ~any(ok(:)), return; end
   score = ng;  score(~ok) = Inf;
@@ -283,29 +495,49 @@ function [design, merit, rec, kept] = insert_needle(design, ev, merit, opt, rec)
     [value, i] = min(score(:));
     if ~isfinite(value), break; end
     [p, c] = ind2sub(size(score), i);
-    score(j == j(p), :) = Inf;
-    t = max(opt.dmin, 0);
-    if u(p) <= 0
-      dn = [d(1:j(p) - 1); t; d(j(p):end)];  mn = [m(1:j(p) - 1); mats(c); m(j(p):end)];
-    elseif v(p) <= 0
-      dn = [d(1:j(p)); t; d(j(p) + 1:end)];  mn = [m(1:j(p)); mats(c); m(j(p) + 1:end)];
-    else
-      dn = [d(1:j(p) - 1); u(p); t; v(p); d(j(p) + 1:end)];
-      mn = [m(1:j(p)); mats(c); m(j(p):end)];
+    score(s.j == s.j(p), :) = Inf;
+    mu = mats(c);  j = s.j(p);
+    trial = design;
+    % a true needle first: no thickness and no lower bound, so that the
+    % needle function's slope is the first step's; its material's dmin is
+    % then imposed, and the design re-optimised again where it bites
+    new = {0, mu, 0, opt.dmaxM(mu), false};
+    switch s.kind(p)
+      case 0
+        at = j + 1;
+        trial.d = [d(1:j - 1); s.u(p); s.v(p); d(j + 1:end)];
+        for f = {'m', 'lo', 'hi', 'fixed'}
+          trial.(f{1}) = design.(f{1})([1:j, j:L]);
+        end
+      case 1
+        at = j;
+      otherwise
+        at = L + 1;
     end
-    trial = design;  trial.d = dn;  trial.m = mn;
-    [trial, m1, rec] = refine(trial, ev, opt, rec);
+    fields = {'d', 'm', 'lo', 'hi', 'fixed'};
+    for f = 1:5
+      x = trial.(fields{f});
+      trial.(fields{f}) = [x(1:at - 1); new{f}; x(at:end)];
+    end
+    trial.d = project(trial.d, trial, opt);
+    [trial, m1, rec, how] = refine(trial, ev, opt, rec, false);
+    trial.lo(at) = opt.dminM(mu);
+    if trial.d(at) < trial.lo(at)
+      trial.d = project(trial.d, trial, opt);
+      [trial, m1, rec, how] = refine(trial, ev, opt, rec, false);
+    end
     keep = m1 < merit;
-    rec.insertions(end + 1) = struct('depth', z(p), 'material', mats(c), 'layers', numel(dn), ...
+    rec.insertions(end + 1) = struct('depth', s.z(p), 'material', mu, 'layers', numel(trial.d), ...
                                      'merit', m1, 'kept', keep);
     if opt.display
-      fprintf('needle of material %d at %.4f um: merit %.6g (%s)\n', mats(c), z(p), m1, ...
+      fprintf('needle of material %d at %.4f um: merit %.6g (%s)\n', mu, s.z(p), m1, ...
               ifelse_text(keep, 'kept', 'dropped'));
     end
     if keep
-      design = trial;  merit = m1;  kept = true;
+      design = trial;  merit = m1;  kept = true;  stop = how;
       return;
     end
+    if out_of_time(opt), return; end
   end
 end
 
@@ -313,36 +545,81 @@ function s = ifelse_text(c, a, b)
   if c, s = a; else s = b; end
 end
 
-% Layers held at dmin that would rather be thinner go, neighbours of one
-% material merge, and the rest re-optimise; kept if the merit does not rise.
-function [design, merit, rec] = remove_thin(design, ev, merit, opt, rec)
+% Gradual evolution: quarter waves at the targets' centre wavelength on
+% top, a pair (a needle material other than the top layer's, then the top
+% layer's) where two more layers fit, else the one; the design
+% re-optimised, kept if the merit fell.
+function [design, merit, rec, kept, stop] = grow(design, ev, merit, opt, rec, stop)
+  kept = false;
+  L = numel(design.d);
+  if L + 1 > opt.maxLayers || (L > 0 && design.fixed(1)), return; end
+  top = 0;
+  if L > 0, top = design.m(1); end
+  mu = opt.needleMaterials(find(opt.needleMaterials ~= top, 1));
+  if isempty(mu), return; end
+  if top > 0 && L + 2 <= opt.maxLayers && any(opt.needleMaterials == top)
+    mu = [top; mu];
+  end
+  lambda = [ev.lambda];
+  centre = mean([min(lambda), max(lambda)]);
+  [~, t] = min(arrayfun(@(e) min(abs(e.lambda - centre)), ev));
+  [~, i] = min(abs(ev(t).lambda - centre));
+  trial = design;
+  trial.d = [centre ./ (4 * real(ev(t).N(mu, i))); design.d];
+  trial.m = [mu; design.m];
+  trial.lo = [opt.dminM(mu).'; design.lo];
+  trial.hi = [opt.dmaxM(mu).'; design.hi];
+  trial.fixed = [false(numel(mu), 1); design.fixed];
+  trial.d = project(trial.d, trial, opt);
+  [trial, m1, rec, how] = refine(trial, ev, opt, rec, false);
+  if opt.display
+    fprintf('%d quarter wave(s) on top: merit %.6g\n', numel(mu), m1);
+  end
+  if m1 < merit
+    design = trial;  merit = m1;  kept = true;  stop = how;
+  end
+end
+
+% Layers held at their material's dmin that would rather be thinner go,
+% free neighbours of one material merge, and the rest re-optimise; kept if
+% the merit does not rise.
+function [design, merit, rec, stop] = remove_thin(design, ev, merit, opt, rec, stop)
   if numel(design.d) < 2, return; end
-  [~, ~, r, J] = coattargets(design, ev);
+  [~, ~, r, J] = evaluate_targets(design, ev, 'jacobian');
   g = J' * r;
-  gone = design.d <= opt.dmin & g > 0;
+  floor_ = opt.dminM(design.m).';
+  gone = ~design.fixed & design.d <= design.lo & design.lo <= floor_ & g > 0;
   if ~any(gone), return; end
-  d = design.d(~gone);  m = design.m(~gone);
+  trial = design;
+  for f = {'d', 'm', 'lo', 'hi', 'fixed'}
+    trial.(f{1}) = design.(f{1})(~gone);
+  end
   i = 1;
-  while i < numel(d)
-    if m(i) == m(i + 1)
-      d(i) = d(i) + d(i + 1);  d(i + 1) = [];  m(i + 1) = [];
+  while i < numel(trial.d)
+    if trial.m(i) == trial.m(i + 1) && ~trial.fixed(i) && ~trial.fixed(i + 1)
+      trial.d(i) = trial.d(i) + trial.d(i + 1);
+      trial.lo(i) = max(trial.lo(i), trial.lo(i + 1));
+      trial.hi(i) = max(trial.hi(i), trial.hi(i + 1));
+      for f = {'d', 'm', 'lo', 'hi', 'fixed'}
+        trial.(f{1})(i + 1) = [];
+      end
     else
       i = i + 1;
     end
   end
-  trial = design;  trial.d = min(d, opt.dmax);  trial.m = m;
-  [trial, m1, rec] = refine(trial, ev, opt, rec);
+  trial.d = project(trial.d, trial, opt);
+  [trial, m1, rec, how] = refine(trial, ev, opt, rec, false);
   if m1 <= merit
-    design = trial;  merit = m1;
+    design = trial;  merit = m1;  stop = how;
   end
 end
 
 % Each target on its grid refined by the factor f: the worst excess and
 % where, and the wavelengths of hidden deviations (local peaks of the
 % excess beyond the worst on the grid), at most ten per target.
-function [dense, hidden] = dense_check(design, ev, f)
-  fine = coattargets(design, coat_dense_targets(ev, f));
-  coarse = coattargets(design, ev);
+function [dense, hidden] = dense_check(design, ev, f, who)
+  fine = evaluate_targets(design, check_targets(coat_dense_targets(ev, f), design, who), 'values');
+  coarse = evaluate_targets(design, ev, 'values');
   dense = struct('quantity', {fine.quantity}, 'worst', {fine.worst}, ...
                  'lambda', {fine.worst_lambda}, 'theta', {fine.worst_theta}, 'met', {fine.met});
   hidden = cell(1, numel(ev));
@@ -389,6 +666,11 @@ end
 %! assert(numel(b.d) > numel(a.d));
 %! assert(b.merit < 0.9 * a.merit);
 %! assert(b.record.insertions(1).kept && all(b.d >= 0.02 - 1e-15));
+%! % two quarter waves, where no needle helps at first: growth by pairs on top
+%! two = struct('d', qw, 'm', [1; 2], 'materials', {mats});
+%! c = coatoptimize(two, t, 'dmin', 0.02, 'needle', 4, 'dense', 1);
+%! g = coatoptimize(two, t, 'dmin', 0.02, 'needle', 8, 'dense', 1, 'grow', true, 'maxLayers', 9);
+%! assert(numel(g.d) > numel(c.d) && numel(g.d) <= 9 && g.merit < 0.01 * c.merit);
 %!test  # the dense check catches a resonance planted between grid points, and reports it
 %! % a Fabry-Perot cavity's dip at 800 nm, 0.8 nm wide, between points 5 nm apart
 %! d = [repmat(qw, 5, 1); qw(1); 20 * qw(2); repmat(qw, 5, 1); qw(1)];
@@ -410,8 +692,46 @@ end
 %! f = coattargets(checked, setfield(t, 'lambda', [x(:)', l(end)]));
 %! y = checked.record.dense;
 %! assert([y.met, y.worst, y.lambda], [f.met, f.worst, f.worst_lambda], 1e-12);
+%! % beside a target met everywhere on the same grid, only the R grid grows:
+%! % the two no longer share their calls
+%! both = [t, struct('quantity', 'A', 'lambda', t.lambda, 'value', 0.5, 'type', '<=')];
+%! c = coatoptimize(d0, both, 'dense', 10, 'densePasses', 1, 'maxIterations', 5);
+%! assert(numel(c.record.targets(1).lambda) > numel(c.record.targets(2).lambda));
+%!test  # a stationary start is perturbed, not returned: T at the centre of quarter waves
+%! % 17 quarter waves at 1030 nm pass 0.4 %; T is stationary there in every
+%! % thickness, so the first step of the optimiser has nothing to follow
+%! n = coating_indices(2*pi / 1.03, mats);
+%! d0 = struct('d', repmat(1.03 ./ (4 * n(1:2)), 9, 1)(1:17), 'm', repmat([1; 2], 9, 1)(1:17), 'materials', {mats});
+%! t = struct('quantity', 'T', 'lambda', 1.03, 'value', 0.03, 'tol', 0.003);
+%! ev = coattargets(d0, t, 'jacobian');
+%! assert(ev.q < 0.01 && max(abs(ev.dq)) < 1e-9);
+%! ds = coatoptimize(d0, t, 'dense', 1);
+%! assert(ds.record.perturbed >= 1 && ds.record.met && strcmp(ds.record.stop, 'converged'));
+%! assert(abs(coattargets(ds, t).q - 0.03) <= 0.003);
+%!test  # caps, bounds per material and per layer, fixed layers; and every stop names its reason
+%! % a GDD the stack cannot give: needles grow it up to the caps
+%! mats3 = {'TiO2', 'SiO2', 'Ag', 'fused silica'};
+%! d0 = struct('d', [repmat(qw, 3, 1); 0.15], 'm', [repmat([1; 2], 3, 1); 3], 'materials', {mats3});
+%! t = struct('quantity', {'GDD', 'R'}, 'lambda', linspace(0.76, 0.84, 9), 'value', {-150, 0.99}, ...
+%!            'type', {'=', '>='});
+%! ds = coatoptimize(d0, t, 'dmin', [0.03 0.05 0], 'upper', [0.07; Inf(6, 1)], 'fixed', 7, ...
+%!                   'maxLayers', 10, 'maxThickness', 0.4, 'needle', 6, 'dense', 1, 'maxIterations', 40);
+%! L = numel(ds.d);
+%! assert(L <= 10 && abs(sum(ds.d) - 0.4) <= 1e-12);       % the cap binds: the start is 0.81 um
+%! assert([ds.d(end), ds.m(end)], [0.15, 3]);                  % the silver film as given
+%! assert(ds.record.fixed, [false(L - 1, 1); true]);
+%! assert(all(ds.d(ds.m == 1) >= 0.03 - 1e-15) && all(ds.d(ds.m == 2) >= 0.05 - 1e-15));
+%! assert(ds.d(1) <= 0.07 || ds.m(1) ~= 1);                   % layer 1's own bound, unless a needle went above it
+%! assert(any(strcmp(ds.record.stop, {'converged', 'iterations', 'stalled'})));
+%! a = coatoptimize(d0, t, 'maxIterations', 2, 'dense', 1, 'fixed', 7);
+%! assert({a.record.stop, a.record.iterations}, {'iterations', 2});
+%! b = coatoptimize(d0, t, 'time', 1e-9, 'dense', 1);
+%! assert(b.record.stop, 'time');
+%! assert(!isempty(strfind(b.record.message, 'time budget')));
 %!error id=coatoptimize:notEnoughInputs coatoptimize(struct('d', 0.1))
 %!error id=coatoptimize:badBounds coatoptimize(struct('d', 0.1, 'm', 1, 'materials', {{'TiO2', 'SiO2'}}), struct('quantity', 'R', 'lambda', 0.8, 'value', 1), 'dmin', 0.2, 'dmax', 0.1)
 %!error id=coatoptimize:unknownOption coatoptimize(struct('d', 0.1, 'm', 1, 'materials', {{'TiO2', 'SiO2'}}), struct('quantity', 'R', 'lambda', 0.8, 'value', 1), 'tolerance', 1)
+%!error id=coatoptimize:badFixed coatoptimize(struct('d', 0.1, 'm', 1, 'materials', {{'TiO2', 'SiO2'}}), struct('quantity', 'R', 'lambda', 0.8, 'value', 1), 'fixed', 2)
+%!error id=coatoptimize:badCaps coatoptimize(struct('d', [0.1; 0.1], 'm', [1; 1], 'materials', {{'TiO2', 'SiO2'}}), struct('quantity', 'R', 'lambda', 0.8, 'value', 1), 'maxLayers', 1)
 %!error id=coatoptimize:badQuantity coatoptimize(struct('d', 0.1, 'm', 1, 'materials', {{'TiO2', 'SiO2'}}), struct('quantity', 'Q', 'lambda', 0.8, 'value', 1))
 %!error <design.m must give each of the 1 layers> coatoptimize(struct('d', 0.1, 'm', 2, 'materials', {{'TiO2', 'SiO2'}}), struct('quantity', 'R', 'lambda', 0.8, 'value', 1))

@@ -23,8 +23,13 @@
 %
 %   Output: h, the figure's handle ([] after writing png, which closes it).
 %
+%   Each panel's title gives the target and its worst excess on that grid,
+%   in the quantity's unit and in units of the target's scale (see help
+%   coattargets).
+%
 %   Errors (identifiers coatplot:<reason>): notEnoughInputs, badReport (not
-%   a report of these targets), badFile; those of coattargets.
+%   a report of these targets), badFile, and those of coattargets for the
+%   design and the targets (badDesign, badQuantity, ...).
 %
 %   Example: a quarter-wave mirror's reflectance and its layers, as a PNG
 %     design = struct('d', repmat([0.0845; 0.1376], 8, 1), 'm', repmat([1; 2], 8, 1), ...
@@ -34,20 +39,21 @@
 %
 %   See also coatoptimize, coattolerance, coattargets, coat_print_png.
 function h = coatplot(design, targets, report, png)
+  who = 'coatplot';
   if nargin < 2
-    error('coatplot:notEnoughInputs', 'coatplot: needs a design and targets.');
+    fault(who, 'notEnoughInputs', 'needs a design and targets.');
   end
   if nargin < 3, report = []; end
   if nargin > 3 && ~(ischar(png) && ~isempty(png))
-    error('coatplot:badFile', 'coatplot: input 4 (png) must be a file name; a %s was given.', class(png));
+    fault(who, 'badFile', 'input 4 (png) must be a file name; a %s was given.', class(png));
   end
-  [ev, ~, ~, ~, ~, design] = coattargets(design, targets);
+  design = check_design(design, who);
+  ev = check_targets(targets, design, who);
   if ~isempty(report) && ~(isstruct(report) && isfield(report, 'targets') ...
                            && numel(report.targets) == numel(ev))
-    error('coatplot:badReport', ...
-          'coatplot: input 3 (report) must be [] or coattolerance''s report for these %d targets.', numel(ev));
+    fault(who, 'badReport', 'input 3 (report) must be [] or coattolerance''s report for these %d targets.', numel(ev));
   end
-  fine = coattargets(design, coat_dense_targets(ev, 10));
+  fine = evaluate_targets(design, check_targets(coat_dense_targets(ev, 10), design, who), 'values');
 
   if nargin > 3
     h = coat_print_png();
@@ -109,8 +115,8 @@ function h = coatplot(design, targets, report, png)
     xlim([min(nm), max(nm) + (max(nm) == min(nm))]);
     grid on;
     ylabel(label);
-    title(sprintf('%s (%s) %s %g, tolerance %g: worst excess %.3g', ...
-                  e.quantity, e.pol, e.type, e.value(1), e.tol, e.worst));
+    title(sprintf('%s (%s) %s %g, tolerance %g: worst excess %.3g (%.2g of its scale %g)', ...
+                  e.quantity, e.pol, e.type, e.value(1), e.tol, e.worst, e.worst / e.scale, e.scale));
     legend(names{:}, 'location', 'northeast');
     legend('boxoff');
   end

@@ -20,9 +20,11 @@
 %   The Monte-Carlo samples draw independent normal errors (a thickness
 %   that would turn negative is 0) in chunks of 50, chunk c seeded with
 %   seed + c - 1 in a generator of its own, so the numbers do not depend on
-%   where a chunk runs: the chunks go through parfor (MATLAB spreads them
-%   over a parallel pool; Octave runs a plain loop), or in Octave through
-%   the parallel package's parcellfun when that package is loaded. The
+%   where a chunk runs: the chunks go through parfor in MATLAB (a parallel
+%   pool spreads them over its workers), and in Octave through the parallel
+%   package's parcellfun where that package is installed (Debian:
+%   octave-parallel; it is loaded if need be), else (or with the environment
+%   variable COAT_PARALLEL=0) a plain loop. The
 %   caller's random state is left as it was. Unless COAT_THREADS is set,
 %   each sample's call of coatresponse runs on one thread (the samples are
 %   what runs in parallel).
@@ -34,12 +36,15 @@
 %               samples), quantiles (numel(p) x n x a), p (the
 %               probabilities), yield (the fraction of samples meeting this
 %               target everywhere);
-%     yield     the fraction of samples meeting every target;
+%     yield     the fraction of samples meeting every target (judged as
+%               coattargets judges the design: within each tolerance, on
+%               the side its type names);
 %     sigma     Lx1 absolute standard deviations, um;
 %     samples, seed, time (s).
 %
 %   Errors (identifiers coattolerance:<reason>): notEnoughInputs, badSigma,
-%   badOptions, unknownOption; those of coattargets (as coattolerance:<reason>).
+%   badOptions, unknownOption, and those of coattargets for the design and
+%   the targets (badDesign, badQuantity, ...).
 %
 %   Example: 1 nm errors on a 10-pair quarter-wave mirror, R >= 99.5 %
 %     design = struct('d', repmat([0.0845; 0.1376], 10, 1), 'm', repmat([1; 2], 10, 1), ...
@@ -51,39 +56,24 @@
 %   See also coatoptimize, coattargets, coatplot.
 function report = coattolerance(design, targets, sigma, varargin)
   started = tic;
+  who = 'coattolerance';
   if nargin < 3
-    error('coattolerance:notEnoughInputs', 'coattolerance: needs a design, targets and sigma.');
+    fault(who, 'notEnoughInputs', 'needs a design, targets and sigma.');
   end
-  opt = struct('samples', 1000, 'relative', false, 'quantiles', [0.05 0.5 0.95], 'seed', 1);
-  if mod(numel(varargin), 2) ~= 0 || ~all(cellfun(@ischar, varargin(1:2:end)))
-    error('coattolerance:badOptions', 'coattolerance: options are name-value pairs.');
-  end
-  known = fieldnames(opt);
-  for i = 1:2:numel(varargin)
-    j = find(strcmpi(varargin{i}, known), 1);
-    if isempty(j)
-      error('coattolerance:unknownOption', 'coattolerance: unknown option ''%s''; known: %s.', ...
-            varargin{i}, strjoin(known', ', '));
-    end
-    opt.(known{j}) = varargin{i + 1};
-  end
+  opt = parse_options(who, struct('samples', 1000, 'relative', false, ...
+                                  'quantiles', [0.05 0.5 0.95], 'seed', 1), varargin);
   if ~isnumeric(opt.samples) || ~isscalar(opt.samples) || opt.samples < 0 || opt.samples ~= round(opt.samples) ...
      || ~isnumeric(opt.quantiles) || any(opt.quantiles(:) < 0 | opt.quantiles(:) > 1) ...
      || ~isnumeric(opt.seed) || ~isscalar(opt.seed)
-    error('coattolerance:badOptions', ...
-          'coattolerance: samples must be a whole number >= 0, quantiles probabilities in [0, 1], seed a number.');
+    fault(who, 'badOptions', ...
+         'samples must be a whole number >= 0, quantiles probabilities in [0, 1], seed a number.');
   end
-  try
-    [ev, ~, ~, ~, ~, design] = coattargets(design, targets);   % with the gradients (ev.dq)
-  catch err
-    error(strrep(err.identifier, 'coattargets:', 'coattolerance:'), '%s', ...
-          strrep(err.message, 'coattargets:', 'coattolerance:'));
-  end
+  design = check_design(design, who);
+  ev = evaluate_targets(design, check_targets(targets, design, who), 'jacobian');
   L = numel(design.d);
   if ~isnumeric(sigma) || ~isreal(sigma) || ~(isscalar(sigma) || numel(sigma) == L) ...
      || any(~(sigma(:) >= 0)) || any(~isfinite(sigma(:)))
-    error('coattolerance:badSigma', ...
-          'coattolerance: input 3 (sigma) must be a scalar or %d values (one per layer), finite and >= 0.', L);
+    fault(who, 'badSigma', 'input 3 (sigma) must be a scalar or %d values (one per layer), finite and >= 0.', L);
   end
   sigma = sigma(:) .* ones(L, 1);
   if opt.relative, sigma = sigma .* design.d; end
@@ -95,36 +85,33 @@ function report = coattolerance(design, targets, sigma, varargin)
     rep(t).linear = permute(sqrt(sum((ev(t).dq .* repmat(sigma, [1, size(ev(t).dq, 2), size(ev(t).dq, 3)])) .^ 2, 1)), [3 2 1]);
   end
   keep = {'quantity', 'lambda', 'theta', 'pol', 'value', 'tol', 'type', 'weight', 'offset', ...
-          'k', 'N', 'Np', 'Npp', 'materials'};
+          'scale', 'k', 'N', 'Np', 'Npp', 'materials'};
   ev = rmfield(ev, setdiff(fieldnames(ev), keep));
 
+  % The samples in chunks of 50, chunk c drawn from a generator seeded with
+  % seed + c - 1; each sample judged by coattargets (a public function, so
+  % that parcellfun's processes find it), keeping its quantities and verdicts.
   n = opt.samples;
   chunk = 50;
   chunks = ceil(n / chunk);
-  results = cell(1, chunks);
-  spread = @(c) run_chunk(c, chunk, n, opt.seed, design, ev, sigma);
-  % The samples are the parallel unit: each call of the modules runs on its
-  % thread alone (unless the caller set COAT_THREADS), since sharing one
-  % sample's wavenumbers among threads costs more than it saves at this size.
-  if isempty(getenv('COAT_THREADS'))
-    setenv('COAT_THREADS', '1');
-    restore = onCleanup(@() setenv('COAT_THREADS', ''));
+  E = zeros(L, n);
+  for c = 1:chunks
+    E(:, (c - 1) * chunk + 1:min(c * chunk, n)) = ...
+        seeded_draws(opt.seed + c - 1, 'randn', L, min(c * chunk, n) - (c - 1) * chunk);
   end
-  if exist('OCTAVE_VERSION', 'builtin') && exist('parcellfun', 'file') && chunks > 1
-    results = parcellfun(nproc(), spread, num2cell(1:chunks), 'UniformOutput', false, ...
-                         'VerboseLevel', 0);
-  else
-    parfor c = 1:chunks
-      results{c} = spread(c);
-    end
-  end
+  D = max(repmat(design.d, 1, n) + repmat(sigma, 1, n) .* E, 0);
+  judged = @(x) {{x.q}, [x.met]};
+  sample = @(j) judged(coattargets(setfield(design, 'd', D(:, j)), ev));
+  results = parallel_map(@(c) cellfun(sample, num2cell((c - 1) * chunk + 1:min(c * chunk, n)), ...
+                                      'UniformOutput', false), chunks, true, who);
+  results = [results{:}];
   report = struct('targets', rep, 'yield', NaN, 'sigma', sigma, 'samples', n, ...
                   'seed', opt.seed, 'time', 0);
   if n > 0
-    met = vertcat(results{:});
-    met = vertcat(met.met);                           % n x T
+    met = cell2mat(cellfun(@(x) x{2}, results(:), 'UniformOutput', false));   % n x T
     for t = 1:numel(ev)
-      Q = cell2mat(cellfun(@(x) x.Q{t}, results(:), 'UniformOutput', false));   % n x (n_l a)
+      % each sample's quantity a row, its points wavelength-fastest
+      Q = cell2mat(cellfun(@(x) reshape(x{1}{t}.', 1, []), results(:), 'UniformOutput', false));
       a = numel(ev(t).theta);  nl = numel(ev(t).lambda);
       report.targets(t).mean = reshape(mean(Q, 1), nl, a).';
       report.targets(t).std = reshape(std(Q, 0, 1), nl, a).';
@@ -136,72 +123,6 @@ function report = coattolerance(design, targets, sigma, varargin)
     report.yield = mean(all(met, 2));
   end
   report.time = toc(started);
-end
-
-% Samples (c - 1) chunk + 1 .. min(c chunk, n), from a generator seeded
-% with seed + c - 1: each target's quantity (a sample a row, the points
-% wavelength-fastest) and whether the sample meets each target.
-function out = run_chunk(c, chunk, n, seed, design, ev, sigma)
-  count = min(c * chunk, n) - (c - 1) * chunk;
-  E = normal_deviates(seed + c - 1, numel(sigma), count);
-  out.Q = cell(1, numel(ev));
-  out.met = false(count, numel(ev));
-  for t = 1:numel(ev)
-    out.Q{t} = zeros(count, numel(ev(t).lambda) * numel(ev(t).theta));
-  end
-  % coatresponse straight, not coattargets: its checks would cost more than
-  % the response itself at every sample
-  for s = 1:count
-    d = max(design.d + sigma .* E(:, s), 0);
-    for t = 1:numel(ev)
-      e = ev(t);
-      pols = {e.pol};
-      if strcmp(e.pol, 'avg'), pols = {'s', 'p'}; end
-      q = zeros(numel(e.lambda), numel(e.theta));
-      for ia = 1:numel(e.theta)
-        for ip = 1:numel(pols)
-          o = coatresponse(e.k, d, design.m, design.ambient, e.N, e.Np, e.Npp, ...
-                           e.theta(ia), pols{ip}, e.quantity);
-          q(:, ia) = q(:, ia) + o.(e.quantity).' / numel(pols);
-        end
-      end
-      out.Q{t}(s, :) = q(:).';
-    end
-  end
-  for t = 1:numel(ev)
-    out.met(:, t) = meets(ev(t), out.Q{t});
-  end
-end
-
-% Whether each sample (a row of Q, points wavelength-fastest) meets target e
-% everywhere: its deviation, less the free constant, within the tolerance
-% on the side its type names (as coattargets judges it).
-function ok = meets(e, Q)
-  dev = Q - repmat(repmat(e.value, 1, numel(e.theta)), size(Q, 1), 1);
-  if strcmp(e.offset, 'free')
-    dev = dev - repmat(mean(dev, 2), 1, size(dev, 2));
-  end
-  switch e.type
-    case '='
-      ok = all(abs(dev) <= e.tol, 2);
-    case '>='
-      ok = all(dev >= -e.tol, 2);
-    otherwise
-      ok = all(dev <= e.tol, 2);
-  end
-end
-
-% Standard normal deviates from a generator of their own, seeded with seed,
-% leaving the caller's random state as it was.
-function E = normal_deviates(seed, rows, cols)
-  if exist('OCTAVE_VERSION', 'builtin')
-    saved = randn('state');
-    randn('state', seed);
-    E = randn(rows, cols);
-    randn('state', saved);
-  else
-    E = randn(RandStream('mt19937ar', 'Seed', seed), rows, cols);
-  end
 end
 
 % Quantiles of each column of X at the probabilities p: the sorted samples

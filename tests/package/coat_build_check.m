@@ -33,5 +33,6 @@ function coat_build_check(folder, lists, reference, tarball)
     assert(strcmp(which(others{i}), fullfile(built, [others{i} '.m'])), ...
            '%s is not in %s', others{i}, built);
   end
+  check_helpers(built, lists.private);
   check_pointers([lists.modules, others]);
 end

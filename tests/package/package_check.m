@@ -38,6 +38,7 @@ function package_check(tarball, home, lists, reference)
   for i = 1:numel(others)
     assert(strncmp(which(others{i}), home, numel(home)), '%s is not in the package', others{i});
   end
+  check_helpers(fileparts(which(lists.functions{1})), lists.private);
   check_pointers([modules, others]);
   legacy = fullfile(folder, 'legacy');
   addpath(legacy);

@@ -1,0 +1,523 @@
+%COATDESIGN Design a coating from its targets alone: starts, needles, gradual growth, exact refinement.
+%   design = coatdesign(targets, materials)
+%   design = coatdesign(targets, materials, options)
+%   design = coatdesign(targets, materials, 'name', value, ...)
+%
+%   Inputs
+%     targets    struct array, one element a target, as coattargets takes
+%                it: quantity ('R', 'T', 'A', 'GD', 'GDD', 'TOD', 'GDt',
+%                'GDDt', 'TODt'), lambda (um), theta (RADIANS), pol ('s',
+%                'p', 'avg'), value, tol, type ('=', '>=', '<='), scale,
+%                weight, offset. Each excess counts in units of its scale
+%                (the tolerance, else the quantity's natural unit: see help
+%                coattargets), so targets weigh alike with default weights.
+%     materials  cell array: the layer materials, then the substrate (as
+%                design.materials: catalogue names or structs, see help
+%                coating_indices).
+%     options    a struct or name-value pairs (names in any case):
+%       maxLayers     the most layers a design may have, fixed ones included
+%                     (default 40).
+%       maxThickness  the most total thickness, um (default Inf).
+%       dmin, dmax    bounds on each thickness, um: a scalar, or one value
+%                     per material (default 0.01 and Inf).
+%       use           the material numbers the synthesis may place (default
+%                     those that do not absorb at the band's centre, or all
+%                     where every one does).
+%       fixed         a part kept as given: a struct with d (um) and m
+%                     (material numbers) and where, 'bottom' (default: next
+%                     to the substrate, e.g. a metal film) or 'top'.
+%       start         a design (d, m; the materials are those given) to
+%                     start from; the other starts are copies of it perturbed
+%                     and starts of the kinds below.
+%       starts        how many starts at most (default 12).
+%       seed          the seed of every random draw (default 1): the same
+%                     seed gives the same design.
+%       time          a budget in seconds (default 60); a start may take
+%                     40 % of it, so that a slow one leaves room for the
+%                     next round.
+%       ambient       the ambient index (default 1).
+%       exhaustive    false (default): stop after the round of starts that
+%                     met every target; true: use every start (or the time).
+%       parallel      true (default): the starts of a round run in parallel
+%                     (below); false: one after another.
+%       dense, margin as coatoptimize takes them (defaults 10 and 0.05).
+%       display       true: a line per start as it ends (default false).
+%
+%   Method. The starts run in rounds of four; every start of a round is one
+%   call of coatoptimize: bounded Levenberg-Marquardt with the exact
+%   Jacobian, needle rounds, removal of layers that would rather vanish, and
+%   the dense check. The first round of a reflector takes three stacks sized
+%   to it and a random one, growth comes in the second; otherwise the first
+%   round takes one of each kind. The kinds:
+%     - where the targets ask for a high reflectance (R >= 0.9 or T <= 0.1
+%       somewhere), a stack sized to them: quarter waves of the highest and
+%       lowest index at the band's centre; where they also ask for a GDD, a
+%       chirped stack whose quarter-wave wavelength ramps through the band
+%       and beyond it, longer ones deeper for a negative GDD, the ramp's
+%       share of the depth set by the group delay the GDD asks across the
+%       band, the first pairs tapered (impedance matching); where they ask
+%       for a partial transmittance, the quarter-wave stack whose
+%       transmittance is nearest it;
+%     - gradual evolution: a thin start (a quarter wave of each of two
+%       materials) grown by needles and, where no needle helps, by a
+%       quarter wave at the top (coatoptimize's grow), up to maxLayers; and
+%       in later rounds the best design not yet meeting its targets grown
+%       by a pair of quarter waves at the top;
+%     - random stacks (random thicknesses up to a half wave, alternating
+%       materials, 70 to 100 % of maxLayers) and, in later rounds, the best
+%       design so far perturbed (normal draws of 3 % and 1 nm), to leave
+%       stationary points and local minima behind.
+%   Stacks sized to the targets reach a dispersive mirror's targets within
+%   seconds; growth from a thin start takes longer and finds thinner
+%   designs (the benchmark design_goals of the repository measures both).
+%   Each start's draws come from seed and its
+%   number alone, and rounds have four starts whatever the machine, so the
+%   design does not depend on the number of workers (only a time budget
+%   that cuts a start short makes it depend on the machine's speed: its
+%   run's stop is then 'time').
+%
+%   Parallel: in Octave the starts of a round go through parcellfun of the
+%   parallel package (Debian: octave-parallel; loaded if installed), one
+%   process per core; without it, one after another. In MATLAB through
+%   parfor, which a parallel pool spreads over its workers (not tested
+%   here: no MATLAB on the machines this is built on). The option parallel,
+%   false, or the environment variable COAT_PARALLEL=0 keeps them in one
+%   process.
+%
+%   Output: the best design, a struct with d, m, materials, ambient, merit
+%   (coatoptimize's) and record:
+%     met           every target within tolerance on the dense grid;
+%     dense         per target, the dense grid's worst excess and where
+%                   (see help coatoptimize);
+%     alternatives  struct array of the distinct designs found, best first:
+%                   layers, thickness (total, um), merit, met, d, m, kind
+%                   (of its start); a designer chooses between thinner and
+%                   better;
+%     runs          struct array, a start each: kind, layers, merit, met,
+%                   stop, iterations, perturbed (coatoptimize's), time;
+%     stop          why it stopped: 'met' (a round ended with a design that
+%                   meets every target), 'starts' (every start tried) or
+%                   'time' (the budget ran out);
+%     message       the same in a sentence;
+%     optimize      coatoptimize's record of the best design;
+%     seed, time    the seed and the seconds taken.
+%   The best design: of those that meet every target, the one with the
+%   fewest layers, then the thinnest; where none does, the lowest merit.
+%
+%   Errors (identifiers coatdesign:<reason>): notEnoughInputs, badMaterials,
+%   badOptions, unknownOption, badFixed, badStart, badUse, and those of
+%   coattargets for the targets (badTargets, badQuantity, ...).
+%
+%   Example: a mirror for 750 to 850 nm of titania and silica, R >= 99.5 %
+%     t = struct('quantity', 'R', 'lambda', linspace(0.75, 0.85, 21), 'value', 0.995, 'type', '>=');
+%     design = coatdesign(t, {'TiO2', 'SiO2', 'fused silica'}, 'maxLayers', 16, 'starts', 4);
+%     met = design.record.met;  layers = numel(design.d);
+%
+%   See also coatoptimize, coattargets, coattolerance, coatplot.
+function design = coatdesign(targets, materials, varargin)
+  started = tic;
+  who = 'coatdesign';
+  if nargin < 2
+    fault(who, 'notEnoughInputs', 'needs targets and materials (the layer materials, then the substrate).');
+  end
+  if ischar(materials), materials = {materials}; end
+  if ~iscell(materials) || numel(materials) < 2
+    fault(who, 'badMaterials', 'input 2 (materials) must list the layer materials, then the substrate.');
+  end
+  defaults = struct('maxLayers', 40, 'maxThickness', Inf, 'dmin', 0.01, 'dmax', Inf, 'use', [], ...
+                    'fixed', [], 'start', [], 'starts', 12, 'seed', 1, 'time', 60, 'ambient', 1, ...
+                    'exhaustive', false, 'parallel', true, 'dense', 10, 'margin', 0.05, ...
+                    'display', false);
+  opt = parse_options(who, defaults, varargin);
+  base = check_design(struct('d', zeros(0, 1), 'm', zeros(0, 1), 'materials', {materials}, ...
+                             'ambient', opt.ambient), who);
+  ev = check_targets(targets, base, who);
+  [opt, fixed] = controls(opt, base, who);
+  plan = survey(ev, base, opt);
+
+  batch = 4;
+  runs = struct('kind', {}, 'layers', {}, 'merit', {}, 'met', {}, 'stop', {}, 'iterations', {}, ...
+                'perturbed', {}, 'time', {});
+  found = {};
+  stop = 'starts';
+  next = 1;
+  while next <= opt.starts
+    left = opt.time - toc(started);
+    if left <= 0, stop = 'time'; break; end
+    count = min(batch, opt.starts - next + 1);
+    jobs = cell(1, count);  kinds = cell(1, count);
+    for i = 1:count
+      [jobs{i}, kinds{i}] = make_start(next + i - 1, plan, found, opt, fixed);
+    end
+    settings = struct('dmin', opt.dminM, 'dmax', opt.dmaxM, 'maxLayers', opt.maxLayers, ...
+                      'maxThickness', opt.maxThickness, 'needleMaterials', plan.use, ...
+                      'needle', plan.needles, 'time', min(left, 0.4 * opt.time), 'dense', opt.dense, ...
+                      'margin', opt.margin, 'maxIterations', 1000);
+    % each start's own settings: its fixed layers, its seed, and growth for
+    % the thin start (a needle round each layer up to maxLayers)
+    own = cell(1, count);
+    for i = 1:count
+      own{i} = settings;
+      own{i}.fixed = jobs{i}.fixedLayers;
+      own{i}.seed = opt.seed + next + i - 1;
+      own{i}.grow = strcmp(kinds{i}, 'thin');
+      if own{i}.grow, own{i}.needle = opt.maxLayers; end
+    end
+    starts = cellfun(@(j) rmfield(j, 'fixedLayers'), jobs, 'UniformOutput', false);
+    results = parallel_map(@(i) coatoptimize(starts{i}, ev, own{i}), count, opt.parallel, who);
+    for i = 1:count
+      r = results{i};
+      r.kind = kinds{i};
+      found{end + 1} = r;
+      runs(end + 1) = struct('kind', kinds{i}, 'layers', numel(r.d), 'merit', r.merit, ...
+                             'met', r.record.met, 'stop', r.record.stop, ...
+                             'iterations', r.record.iterations, 'perturbed', r.record.perturbed, ...
+                             'time', r.record.time);
+      if opt.display
+        fprintf('start %2d (%s): %d layers, %.4g um, merit %.4g, %s, %s, %.1f s\n', next + i - 1, ...
+                kinds{i}, numel(r.d), sum(r.d), r.merit, ifelse_text(r.record.met, 'met', 'not met'), ...
+                r.record.stop, r.record.time);
+      end
+    end
+    next = next + count;
+    if any(cellfun(@(r) r.record.met, found)) && ~opt.exhaustive
+      stop = 'met';
+      break;
+    end
+    if toc(started) >= opt.time
+      stop = 'time';
+      break;
+    end
+  end
+
+  [best, alternatives] = choose(found);
+  design = struct('d', best.d, 'm', best.m, 'materials', {base.materials}, ...
+                  'ambient', base.ambient, 'merit', best.merit);
+  rec.met = best.record.met;
+  rec.dense = best.record.dense;
+  rec.alternatives = alternatives;
+  rec.runs = runs;
+  rec.stop = stop;
+  switch stop
+    case 'met'
+      text = 'a design meets every target on the dense grid';
+    case 'time'
+      text = sprintf('the time budget (%g s) ran out', opt.time);
+    otherwise
+      text = sprintf('every start (%d) was tried', numel(runs));
+  end
+  rec.message = sprintf('coatdesign: %s; best: %d layers, %.4g um, merit %.4g, %s.', text, ...
+                        numel(best.d), sum(best.d), best.merit, ifelse_text(rec.met, 'met', 'not met'));
+  rec.optimize = best.record;
+  rec.seed = opt.seed;
+  rec.time = toc(started);
+  design.record = rec;
+  if opt.display
+    fprintf('%s\n', rec.message);
+  end
+end
+
+% The options checked: dmin and dmax per material (dminM, dmaxM), the
+% materials the synthesis places (use), the fixed part and the start.
+function [opt, fixed] = controls(opt, base, who)
+  M = numel(base.materials) - 1;
+  permaterial = @(x) isnumeric(x) && isreal(x) && (isscalar(x) || numel(x) == M) && ~any(isnan(x(:)));
+  if ~permaterial(opt.dmin) || ~permaterial(opt.dmax) || any(opt.dmin(:) < 0) ...
+     || any(opt.dmax(:) .* ones(M, 1) <= opt.dmin(:) .* ones(M, 1))
+    fault(who, 'badOptions', 'dmin and dmax must be scalars or one value per material (%d), um, 0 <= dmin < dmax.', M);
+  end
+  opt.dminM = double(opt.dmin(:).') .* ones(1, M);
+  opt.dmaxM = double(opt.dmax(:).') .* ones(1, M);
+  whole = @(x) isnumeric(x) && isscalar(x) && isreal(x) && x >= 1 && x == round(x);
+  if ~whole(opt.maxLayers) || ~whole(opt.starts) || ~isnumeric(opt.time) || ~isscalar(opt.time) ...
+     || ~(opt.time > 0) || ~isnumeric(opt.seed) || ~isscalar(opt.seed) || ~isfinite(opt.seed) ...
+     || ~isnumeric(opt.maxThickness) || ~isscalar(opt.maxThickness) || ~(opt.maxThickness > 0)
+    fault(who, 'badOptions', ...
+          'maxLayers and starts must be whole numbers >= 1, time and maxThickness > 0, seed a number.');
+  end
+  if isempty(opt.use)
+    opt.use = [];
+  elseif ~isnumeric(opt.use) || any(opt.use(:) ~= round(opt.use(:))) || any(opt.use(:) < 1 | opt.use(:) > M)
+    fault(who, 'badUse', 'use must be material numbers 1..%d.', M);
+  else
+    opt.use = unique(double(opt.use(:).'));
+  end
+  fixed = struct('d', zeros(0, 1), 'm', zeros(0, 1), 'where', 'bottom');
+  if ~isempty(opt.fixed)
+    f = opt.fixed;
+    if ~isstruct(f) || ~all(isfield(f, {'d', 'm'})) || numel(f.d) ~= numel(f.m) || isempty(f.d) ...
+       || ~isnumeric(f.d) || any(~(f.d(:) >= 0)) || any(~isfinite(f.d(:))) || ~isnumeric(f.m) ...
+       || any(f.m(:) ~= round(f.m(:))) || any(f.m(:) < 1 | f.m(:) > M)
+      fault(who, 'badFixed', 'fixed must be a struct with d (um) and m (material numbers 1..%d), one each per layer.', M);
+    end
+    fixed.d = double(f.d(:));  fixed.m = double(f.m(:));
+    if isfield(f, 'where') && ~isempty(f.where)
+      if ~any(strcmp(f.where, {'bottom', 'top'}))
+        fault(who, 'badFixed', 'fixed.where must be ''bottom'' or ''top''.');
+      end
+      fixed.where = f.where;
+    end
+  end
+  if numel(fixed.d) + 1 > opt.maxLayers
+    fault(who, 'badOptions', 'maxLayers (%d) leaves no layer beside the fixed part (%d).', ...
+          opt.maxLayers, numel(fixed.d));
+  end
+  if ~isempty(opt.start)
+    s = opt.start;
+    if ~isstruct(s) || ~all(isfield(s, {'d', 'm'})) || numel(s.d) ~= numel(s.m) || isempty(s.d) ...
+       || ~isnumeric(s.d) || any(~(s.d(:) >= 0)) || any(s.m(:) ~= round(s.m(:))) || any(s.m(:) < 1 | s.m(:) > M) ...
+       || numel(s.d) + numel(fixed.d) > opt.maxLayers
+      fault(who, 'badStart', 'start must be a struct with d (um) and m (material numbers 1..%d), at most maxLayers less the fixed part.', M);
+    end
+    opt.start = struct('d', double(s.d(:)), 'm', double(s.m(:)));
+  end
+  if ~isscalar(opt.dense) || ~isscalar(opt.margin)
+    fault(who, 'badOptions', 'dense and margin are scalars, as coatoptimize takes them.');
+  end
+end
+
+% What the targets ask for, and the materials to answer with: the band,
+% its centre, the highest and lowest index among the materials placed,
+% whether the targets ask for a high reflectance, a GDD (its value and the
+% group delay it spans across the band), a partial transmittance.
+function plan = survey(ev, base, opt)
+  lambda = [ev.lambda];
+  plan.band = [min(lambda), max(lambda)];
+  plan.centre = mean(plan.band);
+  M = numel(base.materials) - 1;
+  n = coating_indices(2 * pi / plan.centre, base.materials);
+  n = n(:).';
+  clear_ = find(abs(imag(n(1:M))) < 0.05 * abs(real(n(1:M))));
+  use = opt.use;
+  if isempty(use)
+    use = clear_;
+    if isempty(use), use = 1:M; end
+  end
+  plan.use = use;
+  [~, hi] = max(real(n(use)));  [~, lo] = min(real(n(use)));
+  plan.high = use(hi);  plan.low = use(lo);
+  plan.n = real(n);
+  plan.reflector = false;  plan.gdd = 0;  plan.transmit = [];
+  for t = 1:numel(ev)
+    e = ev(t);
+    v = mean(e.value);
+    switch e.quantity
+      case 'R'
+        plan.reflector = plan.reflector || (~strcmp(e.type, '<=') && v >= 0.9);
+      case 'T'
+        if ~strcmp(e.type, '>=') && v <= 0.1
+          plan.reflector = true;
+          if strcmp(e.type, '=') && v > 0, plan.transmit = v; end
+        end
+      case 'GDD'
+        if abs(v) > abs(plan.gdd), plan.gdd = v; end
+    end
+  end
+  c = 0.299792458;                                   % um/fs
+  plan.spread = abs(plan.gdd) * 2 * pi * c * (1 / plan.band(1) - 1 / plan.band(2));   % fs of GD across the band
+  plan.needles = 6;
+  plan.high = plan.high(1);  plan.low = plan.low(1);
+  plan.materials = base.materials;
+  plan.ambient = base.ambient;
+end
+
+% Start s: its design (d, m, the fixed part in place, fixedLayers its
+% layer numbers) and its kind. The kinds follow a fixed order; every random
+% draw comes from seed + s.
+function [job, kind] = make_start(s, plan, found, opt, fixed)
+  room = opt.maxLayers - numel(fixed.d);
+  seed = opt.seed + 1000 * s;
+  qw = plan.centre ./ (4 * plan.n([plan.high plan.low]));
+  best = [];
+  if ~isempty(found)
+    [~, i] = min(cellfun(@(r) r.merit, found));
+    best = found{i};
+  end
+  % a reflector's first round: stacks sized to it and a random one; growth
+  % from a thin start, slower there, comes in the second
+  order = {'sized', 'thin', 'random', 'sized'};
+  if plan.reflector
+    order = {'sized', 'sized', 'random', 'sized', 'thin', 'grown', 'perturbed', 'random'};
+  end
+  if ~isempty(opt.start)
+    order = {'given', 'sized', 'perturbed', 'random'};
+  end
+  later = {'grown', 'perturbed', 'sized', 'random'};
+  if s <= numel(order)
+    kind = order{s};
+  else
+    kind = later{mod(s - numel(order) - 1, 4) + 1};
+  end
+  u = seeded_draws(seed, 'rand', 4 * opt.maxLayers + 4, 1);
+  switch kind
+    case 'given'
+      d = opt.start.d;  m = opt.start.m;
+    case 'sized'
+      [d, m] = sized_stack(plan, room, u, s > 1);
+    case 'thin'
+      d = qw(:);  m = [plan.high; plan.low];
+    case 'random'
+      L = min(room, max(2, 2 * round(room * (0.35 + 0.15 * u(1)))));
+      m = repmat([plan.high; plan.low], ceil(L / 2), 1);  m = m(1:L);
+      half = plan.centre ./ (2 * plan.n(m)).';
+      low = opt.dminM(m).';
+      d = low + u(2:L + 1) .* max(half - low, 0);
+    case 'grown'
+      if ~isempty(best) && numel(best.d) + 2 <= opt.maxLayers && ~best.record.met
+        [d, m] = free_part(best, fixed);
+        d = [qw(:); d];  m = [plan.high; plan.low; m];
+      else
+        kind = 'perturbed';
+      end
+    end
+  if strcmp(kind, 'perturbed')
+    if ~isempty(best)
+      [d, m] = free_part(best, fixed);
+    elseif ~isempty(opt.start)
+      d = opt.start.d;  m = opt.start.m;
+    else
+      [d, m] = sized_stack(plan, room, u, true);
+    end
+    E = seeded_draws(seed + 1, 'randn', numel(d), 1);
+    d = max(d .* (1 + 0.03 * E) + 0.001 * E, 0);
+  end
+  if numel(d) > room
+    d = d(1:room);  m = m(1:room);
+  end
+  if strcmp(fixed.where, 'top')
+    job = struct('d', [fixed.d; d], 'm', [fixed.m; m], 'fixedLayers', 1:numel(fixed.d));
+  else
+    job = struct('d', [d; fixed.d], 'm', [m; fixed.m], 'fixedLayers', numel(d) + (1:numel(fixed.d)));
+  end
+  job.materials = plan.materials;
+  job.ambient = plan.ambient;
+end
+
+% A design's layers without the fixed part.
+function [d, m] = free_part(r, fixed)
+  free = ~r.record.fixed;
+  d = r.d(free);  m = r.m(free);
+  if numel(d) ~= numel(r.d) - numel(fixed.d)
+    d = r.d;  m = r.m;
+  end
+end
+
+% A stack sized to the targets, up to room layers: quarter waves of the
+% high and low index; chirped where a GDD is asked for; as many pairs as
+% bring T nearest a partial transmittance asked for, and a last high-index
+% layer where room is odd. varied: the layer count and the chirp's
+% span drawn from u (0.75 to 1 of room, 0.6 to 1.6 of the span the group
+% delay asks).
+function [d, m] = sized_stack(plan, room, u, varied)
+  nH = plan.n(plan.high);  nL = plan.n(plan.low);
+  share = 1;  fraction = 1;
+  if varied
+    share = 0.75 + 0.25 * u(end);
+    fraction = 0.6 + u(end - 1);
+  end
+  pairs = max(1, floor(share * room / 2));
+  if ~isempty(plan.transmit)
+    % quarter-wave pairs until T falls below the target: the closest count
+    t = zeros(1, pairs);
+    for p = 1:pairs
+      % (H L)^p H, lossless, at normal incidence from air: T = 4 Y / (1 + Y)^2
+      % with the stack's admittance Y = (nH / nL)^(2 p) nH^2 / n_substrate
+      y = (nH / nL) ^ (2 * p) * nH ^ 2 / plan.n(end);
+      t(p) = 4 * y / (1 + y) ^ 2;
+    end
+    [~, pairs] = min(abs(log(t / plan.transmit)));
+  end
+  centre = plan.centre * ones(1, pairs);
+  if plan.gdd ~= 0 && plan.reflector
+    % the depth across which the band's group delay is spread, as a share of
+    % the stack's optical thickness: c GD / 2 against pairs lambda / 2
+    depth = 0.299792458 * plan.spread / 2;
+    share = min(max(fraction * depth / (pairs * plan.centre / 2), 0.25), 0.95);
+    width = (plan.band(2) - plan.band(1)) / share;
+    ramp = linspace(plan.centre - width / 2, plan.centre + width / 2, pairs);
+    if plan.gdd > 0, ramp = fliplr(ramp); end
+    centre = ramp;
+  elseif plan.reflector && plan.band(2) > 1.15 * plan.band(1)
+    centre = linspace(plan.band(1), plan.band(2), pairs);   % broadband: a ramp through the band
+  end
+  high = 0.5 * ones(1, pairs);
+  if plan.gdd ~= 0
+    taper = min(3, floor(pairs / 4));
+    high(1:taper) = (1:taper) / (2 * (taper + 1));
+  end
+  d = [high .* centre / (2 * nH); (1 - high) .* centre / (2 * nL)];
+  d = d(:);
+  m = repmat([plan.high; plan.low], pairs, 1);
+  if numel(d) < room && (~isempty(plan.transmit) || (~varied && mod(room, 2) == 1))
+    d = [d; plan.centre / (4 * nH)];  m = [m; plan.high];   % ends on the high index, as a reflector does
+  end
+end
+
+% The best design and the distinct ones: those meeting every target first
+% (fewest layers, then thinnest), then by merit; designs of one layer count
+% within 1 nm of total thickness and 1e-6 of merit are one.
+function [best, alternatives] = choose(found)
+  n = numel(found);
+  met = cellfun(@(r) r.record.met, found);
+  layers = cellfun(@(r) numel(r.d), found);
+  thickness = cellfun(@(r) sum(r.d), found);
+  merit = cellfun(@(r) r.merit, found);
+  key = [~met(:), layers(:) .* met(:), thickness(:) .* met(:), merit(:), (1:n)'];
+  [~, order] = sortrows(key);
+  keep = [];
+  for i = order(:).'
+    same = false;
+    for j = keep
+      same = same || (layers(i) == layers(j) && abs(thickness(i) - thickness(j)) < 1e-3 ...
+                      && abs(merit(i) - merit(j)) <= 1e-6 * max(merit(j), 1e-12));
+    end
+    if ~same, keep(end + 1) = i; end
+  end
+  best = found{keep(1)};
+  alternatives = struct('layers', num2cell(layers(keep)), 'thickness', num2cell(thickness(keep)), ...
+                        'merit', num2cell(merit(keep)), 'met', num2cell(met(keep)), ...
+                        'd', cellfun(@(r) r.d, found(keep), 'UniformOutput', false), ...
+                        'm', cellfun(@(r) r.m, found(keep), 'UniformOutput', false), ...
+                        'kind', cellfun(@(r) r.kind, found(keep), 'UniformOutput', false));
+end
+
+function s = ifelse_text(c, a, b)
+  if c, s = a; else s = b; end
+end
+
+%!shared t, mats
+%! mats = {'TiO2', 'SiO2', 'Ta2O5', 'fused silica'};
+%! t = struct('quantity', {'R', 'GDD'}, 'lambda', linspace(0.78, 0.82, 9), 'theta', 0.1, 'pol', 'avg', ...
+%!            'value', {0.995, 0}, 'tol', {0, 20}, 'type', {'>=', '='});
+%!test  # caps, bounds per material and a fixed part hold; the same seed gives the same design, in parallel or not
+%! fixed = struct('d', 0.05, 'm', 3);                      % 50 nm of tantala on the substrate, kept
+%! opts = {'maxLayers', 12, 'dmin', [0.07 0.02 0.01], 'fixed', fixed, 'starts', 4, 'use', [1 2], ...
+%!         'exhaustive', true, 'time', 120};
+%! a = coatdesign(t, mats, opts{:});
+%! L = numel(a.d);
+%! assert(a.record.met && L <= 12 && L >= 4);
+%! assert([a.d(end), a.m(end)], [0.05, 3]);
+%! assert(all(a.m(1:end - 1) ~= 3));                       % only the materials of 'use' placed
+%! assert(all(a.d(a.m == 1) >= 0.07 - 1e-15) && all(a.d(a.m == 2) >= 0.02 - 1e-15));   % titania held to 70 nm at least
+%! % its own verdict, on a grid ten times finer, by coattargets
+%! ev = coattargets(a, coat_dense_targets(t, 10));
+%! assert(all([ev.met]));
+%! r = a.record;
+%! assert(numel(r.runs) == 4 && strcmp(r.stop, 'starts') && r.alternatives(1).met);
+%! assert(isequal(r.alternatives(1).d, a.d));
+%! assert(issorted([r.alternatives([r.alternatives.met]).layers]));
+%! b = coatdesign(t, mats, opts{:}, 'PARALLEL', false);    % option names in any case
+%! assert(isequal(a.d, b.d) && isequal(a.m, b.m) && isequal([r.runs.merit], [b.record.runs.merit]));
+%!test  # an output coupler from targets alone: its quarter-wave start is stationary for T, and is perturbed
+%! c = struct('quantity', {'T', 'GDD'}, 'lambda', {1.03, linspace(1.0, 1.06, 7)}, 'value', {0.03, 0}, ...
+%!            'tol', {0.003, 5});
+%! d = coatdesign(c, {'TiO2', 'SiO2', 'fused silica'}, 'maxLayers', 20, 'starts', 4);
+%! assert(d.record.met && numel(d.d) <= 20);
+%! x = d.record.runs(1);
+%! assert(x.kind, 'sized');  assert(x.perturbed >= 1 && x.iterations > 0);
+%! ev = coattargets(d, c);
+%! assert(abs(ev(1).q - 0.03) <= 0.003);
+%!error id=coatdesign:badFixed coatdesign(t, mats, 'fixed', struct('d', 0.1, 'm', 4))
+%!error id=coatdesign:badStart coatdesign(t, mats, 'start', struct('d', [0.1; 0.1], 'm', [1; 5]))
+%!error id=coatdesign:unknownOption coatdesign(t, mats, 'layers', 10)
+%!error id=coatdesign:badQuantity coatdesign(setfield(t(1), 'quantity', 'Q'), mats)

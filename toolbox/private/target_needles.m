@@ -1,0 +1,55 @@
+% needle = target_needles(design, ev, r, z, mu): the needle function of the
+% merit of the judged targets ev (residuals r): P x numel(mu), d merit / dt
+% for a layer of material mu(c) and thickness t inserted at depth z(p), per
+% um, from coatprofile's 'ng'. Targets of one group share their calls: the
+% weights of all their quantities, d merit / d q at each point, go in one
+% call per group, angle and polarisation.
+function needle = target_needles(design, ev, r, z, mu)
+  P = numel(z);
+  needle = zeros(P, numel(mu));
+  zz = repmat(z(:), numel(mu), 1);
+  mm = kron(mu(:), ones(P, 1));
+  group = target_groups(ev);
+  last = cumsum(arrayfun(@(e) numel(e.q), ev));
+  first = [1, last(1:end - 1) + 1];
+  for g = unique(group)
+    e = ev(g);
+    members = find(group == g);
+    pols = polarizations(e.pol);
+    a = numel(e.theta);  n = numel(e.lambda);
+    weights = struct();
+    for t = members
+      if ~any(ev(t).excess(:))
+        continue;
+      end
+      % d merit / d q: 2 r sqrt(weight / (a n)) / scale, centred where the
+      % offset is free; split evenly between s and p where they are averaged
+      w = 2 * sqrt(ev(t).weight / (a * n)) / ev(t).scale * r(first(t):last(t));
+      if strcmp(ev(t).offset, 'free')
+        w = w - mean(w);
+      end
+      w = reshape(w, n, a).' / numel(pols);
+      name = ev(t).quantity;
+      if isfield(weights, name)
+        weights.(name) = weights.(name) + w;
+      else
+        weights.(name) = w;
+      end
+    end
+    names = fieldnames(weights);
+    if isempty(names)
+      continue;
+    end
+    for ia = 1:a
+      wa = struct();
+      for f = 1:numel(names)
+        wa.(names{f}) = weights.(names{f})(ia, :);
+      end
+      for ip = 1:numel(pols)
+        o = coatprofile(e.k, design.d, design.m, design.ambient, e.N, e.Np, e.Npp, ...
+                        e.theta(ia), pols{ip}, zz, 'ng', mm, wa);
+        needle = needle + reshape(o.ng, P, numel(mu));
+      end
+    end
+  end
+end
