@@ -221,7 +221,8 @@ inline Complex decayingRoot(const Complex& x)
     const double smaller = larger == 0 ? 0.0 : std::fabs(x.im) / (2.0 * larger);
     const double re = x.re >= 0 ? larger : smaller, im = x.re >= 0 ? smaller : larger;
     // The principal root is (re, im) with the sign of Im x: below the real
-    // axis it points the other way, and is negated.
+    // axis it points the other way and is negated; on it (Im x = +-0) the
+    // root with Im >= 0 is (re, im) itself.
     if (x.im < 0) return {-re, im};
     return {re, im};
 }

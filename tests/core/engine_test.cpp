@@ -236,10 +236,10 @@ void compare(const Problem& p, const std::vector<std::size_t>& layers,
         }
     }
     for (std::size_t j : layers)
-        e.of[MERIT].see(std::fabs(o.g[j] - g[j]) / gSize[j],
+        e.of[MERIT].see(std::fabs(o.g[j] - g[j]) / std::fmax(gSize[j], 1e-300),
                         what + " g of layer " + std::to_string(j));
     for (std::size_t c = 0; c < P; ++c)
-        e.of[MERIT].see(std::fabs(o.ng[c] - ng[c]) / ngSize[c],
+        e.of[MERIT].see(std::fabs(o.ng[c] - ng[c]) / std::fmax(ngSize[c], 1e-300),
                         what + " ng of depth " + std::to_string(c));
 }
 
@@ -262,16 +262,15 @@ void expectWithin(const Errors& e, const char* title)
 }
 
 // Two films (A, B) alternating on glass, A of index 2.05 + i kappa, B of 1.45;
-// L layers of uneven thickness; five wavenumbers about 800 nm (a group of
-// four and a short one, or one short group of eight); n' and n'' per
-// wavenumber.
+// L layers of uneven thickness; three wavenumbers about 800 nm (one short
+// lane group, or one of two and a short one); n' and n'' per wavenumber.
 Problem filmPair(std::size_t L, double kappa, double theta, Polarization pol)
 {
     Problem p;
     p.M = 2;
     p.theta = theta;
     p.pol = pol;
-    for (std::size_t i = 0; i < 5; ++i) p.k.push_back(7.2 + 0.37 * double(i));
+    for (std::size_t i = 0; i < 3; ++i) p.k.push_back(7.2 + 0.61 * double(i));
     for (std::size_t j = 0; j < L; ++j) {
         p.material.push_back(int(j % 2));
         const double uneven = 1 + 0.37 * std::sin(1.3 * double(j) + 0.4);
@@ -392,15 +391,15 @@ Problem randomStack(std::mt19937& rng, std::size_t K)
 }
 
 // Every output on random stacks, every layer's gradient, needles of every
-// material. K = 19: at least three lane groups whatever the lanes (8 + 8 + 3,
-// 4 x 4 + 3, 2 x 9 + 1), so that the ThreadSanitizer stage (three threads,
+// material. K = 17: at least three lane groups whatever the lanes (8 + 8 + 1,
+// 4 x 4 + 1, 2 x 8 + 1), so that the ThreadSanitizer stage (three threads,
 // no minimum of work) shares every call, and its sums g and ng, among three.
 TEST(GeneralEngine, RandomStacksOfWeaklyAbsorbingFilmsMatchTheWideTextbook)
 {
     std::mt19937 rng(29);
     Errors e;
-    for (int c = 0; c < 24; ++c) {
-        const Problem p = randomStack(rng, 19);
+    for (int c = 0; c < 16; ++c) {
+        const Problem p = randomStack(rng, 17);
         std::vector<std::size_t> layers(p.d.size());
         for (std::size_t j = 0; j < layers.size(); ++j) layers[j] = j;
         std::vector<DepthSite> sites;

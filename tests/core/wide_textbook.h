@@ -1,8 +1,9 @@
 // The textbook characteristic-matrix method for any stack in double-double
 // arithmetic (about 32 digits): the independent reference of the general
-// engine's tests. Nothing of the engine is used: the normal indices come
-// from the C library's complex root refined by Newton steps, the layer
-// matrices from sines and cosines of complex phases.
+// engine's tests. Nothing of the engine's walks is used (only its complex
+// pairs, here of double-doubles): the normal indices come from the C
+// library's complex root refined by Newton steps, the layer matrices from
+// sines and cosines of complex phases.
 //
 // Fields go as exp(-i omega t): M(d) = [[cos, -i sin/eta], [-i eta sin, cos]],
 // delta = k q d, q on the branch Im q >= 0, eta = q (TE) or n^2/q (TM), and
@@ -49,22 +50,26 @@ inline DoubleDouble exp(const DoubleDouble& x)
     return {std::ldexp(sum.hi, int(m)), std::ldexp(sum.lo, int(m))};
 }
 
-// cosh b and sinh b; sinh by its series below 1/2, where e^b - e^-b cancels.
+// cosh b and sinh b: by their series below 1/2 (where e^b - e^-b would
+// cancel), else from e^b.
 inline void coshSinh(const DoubleDouble& b, DoubleDouble* ch, DoubleDouble* sh)
 {
-    const DoubleDouble e = exp(b), inverse = DoubleDouble(1.0) / e;
-    *ch = (e + inverse) * 0.5;
     if (std::fabs(b.hi) >= 0.5) {
+        const DoubleDouble e = exp(b), inverse = DoubleDouble(1.0) / e;
+        *ch = (e + inverse) * 0.5;
         *sh = (e - inverse) * 0.5;
         return;
     }
     const DoubleDouble b2 = b * b;
-    DoubleDouble term = b, sum = b;
-    for (int k = 2; k < 40 && std::fabs(term.hi) > 1e-36; k += 2) {
-        term = term * b2 / (double(k) * double(k + 1));
-        sum = sum + term;
+    DoubleDouble even = 1.0, odd = b;
+    *ch = even;
+    *sh = odd;
+    for (int k = 1; k < 40 && std::fabs(even.hi) > 1e-36; k += 2) {
+        even = even * b2 / (double(k) * double(k + 1));  // b^(k+1) / (k+1)!
+        odd = odd * b2 / (double(k + 1) * double(k + 2));  // b^(k+2) / (k+2)!
+        *ch = *ch + even;
+        *sh = *sh + odd;
     }
-    *sh = sum;
 }
 
 // sin and cos of a complex phase a + ib.
@@ -109,12 +114,13 @@ inline Vector operator*(const Matrix& x, const Vector& v)
 {
     return {x.a * v.e + x.b * v.h, x.c * v.e + x.d * v.h};
 }
-const WideComplex ZERO = {0.0, 0.0}, ONE = {1.0, 0.0}, MINUS_I = {0.0, -1.0};
+const WideComplex ZERO = {0.0, 0.0}, ONE = {1.0, 0.0};
 const Matrix IDENTITY = {ONE, ZERO, ZERO, ONE};
+inline WideComplex timesMinusI(const WideComplex& z) { return {z.im, -z.re}; }
 
-// A medium at k: its index, normal index and admittance.
+// A medium at k: its index, normal index and admittance, and 1 / admittance.
 struct Medium {
-    WideComplex n, q, eta;
+    WideComplex n, q, eta, inverseEta;
 };
 
 // The matrix of a thickness d of medium m at wavenumber k, and G of dM/dd = M G.
@@ -122,12 +128,12 @@ inline Matrix layerMatrix(const Medium& m, const WideComplex& k, const DoubleDou
 {
     WideComplex s, c;
     sinCos(d * (k * m.q), &s, &c);
-    return {c, MINUS_I * (s / m.eta), MINUS_I * (m.eta * s), c};
+    return {c, timesMinusI(s * m.inverseEta), timesMinusI(m.eta * s), c};
 }
 inline Matrix generator(const Medium& m, const WideComplex& k)
 {
     const WideComplex kq = k * m.q;
-    return {ZERO, MINUS_I * (kq / m.eta), MINUS_I * (kq * m.eta), ZERO};
+    return {ZERO, timesMinusI(kq * m.inverseEta), timesMinusI(kq * m.eta), ZERO};
 }
 
 // The stack at k = k_i + h (h complex): [E; H] at the front of every layer
@@ -159,7 +165,8 @@ struct Walk {
             const WideComplex n2 = n * n;
             const WideComplex q =
                 centre ? rootFrom(n2 - tau, (*centre)[x].q) : decayingRoot(n2 - tau);
-            media.push_back({n, q, s.pol == Polarization::TE ? q : n2 / q});
+            const WideComplex eta = s.pol == Polarization::TE ? q : n2 / q;
+            media.push_back({n, q, eta, ONE / eta});
         }
         front.resize(s.L + 1);
         before.resize(s.L + 1);
@@ -177,7 +184,7 @@ struct Walk {
 // r and t from [E; H] at the stack's front, r = (eta_A E - H) / (eta_A E + H)
 // and the tangential E in the substrate 2 eta_A / (eta_A E + H); and their
 // logarithmic derivatives by a parameter of which the front's derivative is
-// dv.
+// dv, from 1 / (eta_A E -+ H) of the front.
 struct Closing {
     WideComplex r, t;
 };
@@ -189,12 +196,19 @@ inline Closing closing(const Walk& w, const Vector& v, Polarization pol)
     if (pol == Polarization::TE) return {r, tE};
     return {-r, tE * etaS / etaA};
 }
-inline Closing logSlopes(const Walk& w, const Vector& v, const Vector& dv)
+struct Denominators {
+    WideComplex difference, sum;  // 1 / (eta_A E - H), 1 / (eta_A E + H)
+};
+inline Denominators denominators(const Walk& w)
 {
-    const WideComplex etaA = {w.etaA, 0.0};
-    const WideComplex sum = etaA * v.e + v.h, dSum = etaA * dv.e + dv.h;
-    const WideComplex dlogT = -(dSum / sum);
-    return {(etaA * dv.e - dv.h) / (etaA * v.e - v.h) + dlogT, dlogT};
+    const WideComplex etaAE = w.etaA * w.front[0].e;
+    return {ONE / (etaAE - w.front[0].h), ONE / (etaAE + w.front[0].h)};
+}
+inline Closing logSlopes(const Walk& w, const Denominators& inverse, const Vector& dv)
+{
+    const WideComplex etaAE = w.etaA * dv.e;
+    const WideComplex dlogT = -((etaAE + dv.h) * inverse.sum);
+    return {(etaAE - dv.h) * inverse.difference + dlogT, dlogT};
 }
 
 // Everything at wavenumber k_i of a LayeredStack, each rounded to double at
@@ -208,7 +222,7 @@ struct Reference {
     std::vector<double> gradient, needle, E2;
 };
 
-const int NODES = 8;
+const int NODES = 6;
 const DoubleDouble C = SPEED_OF_LIGHT;
 
 // The quantities' derivatives by a parameter from the logarithmic derivatives
@@ -249,7 +263,7 @@ inline void frontSlopes(const LayeredStack& s, const Walk& w,
                         const std::vector<int>& needleMaterial, std::vector<Closing>& out)
 {
     out.clear();
-    const Vector& v = w.front[0];
+    const Denominators v = denominators(w);
     for (std::size_t j : layers) {
         const Medium& m = w.media[std::size_t(s.material[j])];
         out.push_back(logSlopes(w, v, w.before[j + 1] * (generator(m, w.k) * w.front[j + 1])));
@@ -285,10 +299,10 @@ inline double fieldSquare(const LayeredStack& s, const Walk& w, const DepthSite&
     return double((norm2(v.e) + norm2(normal)) * (cosTheta * cosTheta) / norm2(incident));
 }
 
-// The circle's radius: 1e-4 (eight nodes: aliasing below 1e-16 for poles
-// of r farther than 1e-2 from k_i, rounding near 1e-18 of TOD), or less
-// where a medium's n^2 - tau, a branch point of its q, would come within 100
-// radii.
+// The circle's radius: 1e-4 (six nodes: aliasing (radius / distance)^6,
+// 1e-12 for a pole of r at 1e-2 from k_i; rounding of the n-th derivative
+// 1e-31 (distance / radius)^n, below 1e-16), or less where a medium's
+// n^2 - tau, a branch point of its q, would come within 100 radii.
 inline double radiusFor(const LayeredStack& s, std::size_t i)
 {
     double radius = 1e-4;
