@@ -200,12 +200,30 @@ inline ComplexJetOf<V, D> inverse(const ComplexJetOf<V, D>& z)
 // The square root of the value with Im >= 0 (a decaying or outgoing wave):
 // the principal root, negated where it points the other way (a negative real
 // part beside an imaginary part of -0 gives the root -i sqrt|x|).
+//
+// Of the two parts of the principal root, the larger is the root of
+// (|x| + |Re x|) / 2, a sum of two positive numbers, and the smaller is
+// |Im x| over twice the larger. The half-angle form sqrt((|x| - Re x) / 2)
+// of the smaller part would subtract two nearly equal numbers in a weakly
+// absorbing film (Im x << Re x): its error grows like eps / Im x, and below
+// Im x of about 1e-8 Re x the absorption is lost altogether. Here both parts
+// are within a few ulps, however small Im x. A value so small that
+// (|x| + |Re x|) / 2 would be subnormal is scaled by a power of two first:
+// exact.
 inline Complex decayingRoot(const Complex& x)
 {
     const double m = std::hypot(x.re, x.im);
-    double re = std::sqrt(0.5 * (m + x.re)), im = std::sqrt(0.5 * (m - x.re));
-    if (x.im < 0) im = -im;
-    if (im < 0 || (im == 0 && re < 0)) return {-re, -im};
+    if (m > 0 && m < 0x1p-1000) {
+        const Complex y = decayingRoot(Complex{0x1p200 * x.re, 0x1p200 * x.im});
+        return {0x1p-100 * y.re, 0x1p-100 * y.im};
+    }
+    const double larger = std::sqrt(0.5 * (m + std::fabs(x.re)));
+    const double smaller = larger == 0 ? 0.0 : std::fabs(x.im) / (2.0 * larger);
+    const double re = x.re >= 0 ? larger : smaller, im = x.re >= 0 ? smaller : larger;
+    // The principal root is (re, im) with the sign of Im x: below the real
+    // axis it points the other way and is negated; on it (Im x = +-0) the
+    // root with Im >= 0 is (re, im) itself.
+    if (x.im < 0) return {-re, im};
     return {re, im};
 }
 template <std::size_t N>

@@ -162,6 +162,24 @@ TEST(Jets, CoefficientsAreThoseOfKnownFunctionsInEveryLane)
         EXPECT_EQ(r.re, ROOT[l].real()) << l;
         EXPECT_EQ(r.im, ROOT[l].imag()) << l;
     }
+    // Nearly real values on both sides of either axis: the root of
+    // a^2 - b^2 +- 2iab is +-(a + ib), each part within an ulp however small
+    // b is (the half-angle form sqrt((|x| - Re x) / 2) loses b entirely below
+    // about 1e-8 a); and a value whose (|x| + |Re x|) / 2 is subnormal.
+    auto expectRoot = [](Complex x, Complex root) {
+        const Complex r = decayingRoot(x);
+        EXPECT_LE(std::fabs(r.re - root.re), 0x1p-52 * std::fabs(root.re)) << x.re << " " << x.im;
+        EXPECT_LE(std::fabs(r.im - root.im), 0x1p-52 * std::fabs(root.im)) << x.re << " " << x.im;
+    };
+    const double a = 1.5;
+    for (double b : {0x1p-10, 0x1p-30, 0x1p-60, 0x1p-600}) {
+        expectRoot({a * a - b * b, 2 * a * b}, {a, b});
+        expectRoot({b * b - a * a, 2 * a * b}, {b, a});
+        expectRoot({a * a - b * b, -2 * a * b}, {-a, b});  // the principal root a - ib, negated
+        expectRoot({b * b - a * a, -2 * a * b}, {-b, a});
+    }
+    const double tiny = std::sqrt(1.5) * 0x1p-537;
+    expectRoot({0, 3 * 0x1p-1074}, {tiny, tiny});
 }
 
 // ---- Lanes of the grid kernels ---------------------------------------------

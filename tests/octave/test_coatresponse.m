@@ -32,6 +32,32 @@
 %! assert(p.r, -o.r, 1e-15);
 %! assert([o.T; o.A], [1 - o.R; 0 0], 1e-15);
 
+%!test  # weakly absorbing films, Im n from 0 to 1: r, t, R, T, A within 1e-13 of the textbook product; no jump at Im n -> 0
+%! % A root that drops a small Im n errs by about Im n; the slope
+%! % (R(0) - R(kappa)) / kappa then falls to 0 below kappa = 1e-8. It must stay
+%! % one constant from 1e-12 to 1e-6, up to the curvature of R (2e-3 of it
+%! % here) and the rounding of R over kappa.
+%! kk = 2 * pi ./ [0.75 0.8 0.85];  kappas = [0, 1e-14, 1e-12, 1e-10, 1e-8, 1e-6, 1e-4, 1e-2, 0.1, 1];
+%! for L = [1 14 200]
+%!   j = (0:L-1)';  ml = mod(j, 2) + 1;
+%!   dl = (0.087 + 0.051 * mod(j, 2)) .* (1 + 0.37 * sin(1.3 * j + 0.4));
+%!   if L == 1, dl = 0.3; end
+%!   for pol = {'TE', 'TM'}
+%!     for th = [0 0.7]
+%!       R = zeros(numel(kappas), numel(kk));
+%!       for a = 1:numel(kappas)
+%!         Nl = repmat([2.05 + 1i * kappas(a); 1.45; 1.52], 1, numel(kk));
+%!         o = coatresponse(kk, dl, ml, 1, Nl, [], [], th, pol{1}, {'r', 't', 'R', 'T', 'A'});
+%!         [r, t, T] = textbook_response(kk, dl, ml, 1, Nl, th, pol{1});
+%!         assert([o.r; o.t; o.R; o.T; o.A], [r; t; abs(r) .^ 2; T; 1 - abs(r) .^ 2 - T], 1e-13);
+%!         R(a, :) = o.R;
+%!       end
+%!       slope = (R(1, :) - R(3:6, :)) ./ kappas(3:6)';
+%!       assert(slope, repmat(slope(4, :), 4, 1), 2e-3 * abs(slope(4, :)) + (L + 2) * 4e-15 ./ kappas(3:6)');
+%!     end
+%!   end
+%! end
+
 %!test  # total internal reflection: R = 1, T = 0; a thin gap lets light through (frustrated)
 %! o = coatresponse(k, [], [], 1.5, 1.0, [], [], 0.9, 's', {'R', 'T', 'GD'});
 %! assert([o.R; o.T], [ones(1, K); zeros(1, K)], 1e-15);
