@@ -11,14 +11,7 @@
 % anything and say what is missing.
 function coat_build_check(folder, lists, reference, tarball)
   check_lists(lists);
-  confirm_recursive_rmdir(false);
-  if exist(folder, 'dir')
-    rmdir(folder, 's');
-  end
-  mkdir(folder);
-  untar(tarball, folder);
-  unpacked = glob(fullfile(folder, 'coatings-*', 'coat_build.m'));
-  addpath(fileparts(unpacked{1}));
+  addpath(unpack_package(tarball, folder));
   try
     coat_build(fullfile(folder, 'none'), 'libmvec', false, 'xsimd', folder);
     error('coat_build went on without xsimd');

@@ -8,13 +8,7 @@
 % compilation of the Makefile must carry every flag and release flag of
 % sources.txt; and the reader must stop at each kind of faulty entry.
 function sources_check(tarball, folder, cmake)
-  confirm_recursive_rmdir(false);
-  if exist(folder, 'dir')
-    rmdir(folder, 's');
-  end
-  mkdir(folder);
-  untar(tarball, folder);
-  top = fileparts(glob(fullfile(folder, 'coatings-*', 'DESCRIPTION')){1});
+  top = unpack_package(tarball, folder);
   assert(strcmp(fileread(fullfile(top, 'private', 'coat_sources.m')), ...
                 fileread(which('coat_sources'))), 'the package carries another coat_sources');
   root = fileparts(fileparts(fileparts(mfilename('fullpath'))));
@@ -70,7 +64,7 @@ function sources_check(tarball, folder, cmake)
 
     for [got, who] = struct('make', {make}, 'coat_sources', {mine}, 'cmake', {reader})
       assert(isequal(got, units), '%s builds for %s (libmvec %d): %s', who, machine, libmvec, ...
-             strjoin(got(:, 1)', ' '));
+             sprintf('%s %s; ', got'{:}));
     end
     for [got, who] = struct('make', {make_libraries}, 'coat_sources', {s.libraries}, ...
                             'cmake', {reader_libraries})
