@@ -1,0 +1,45 @@
+% check_length(who, kind, name, x): a length in um that no coating exceeds,
+% checked for the mistake of giving it in nm: any finite element of x at
+% or above the limit of its kind raises who:thicknessUnits (who:sigmaUnits
+% for a thickness error) naming the input, the value and what it would be
+% in um. limit = check_length(kind): the limit alone. Kinds and limits (um):
+%   'layer'  50   a layer's thickness or an upper bound on one: the
+%                 thickest layers of coatings (cavities of a few half
+%                 waves at 30 um) stay below it, and a design in nm has
+%                 layers far above it; an optimiser holds every layer
+%                 below it too;
+%   'dmin'   1    a lower bound on every layer: 1 um is more than a quarter
+%                 wave of most materials up to 10 um;
+%   'total'  200  a coating's total thickness (thick filters: 50 to 80 um);
+%   'sigma'  0.05 a thickness error's standard deviation: 50 nm, beyond any
+%                 chamber's (0.2 to 1 nm are usual).
+% Kinds, sizes and signs of x are the caller's to check; Inf passes (no bound).
+function limit = check_length(who, kind, name, x)
+  if nargin == 1
+    kind = who;
+  end
+  switch kind
+    case 'layer'
+      limit = 50;  reason = 'thicknessUnits';  why = 'no layer of a coating is 50 um thick';
+    case 'dmin'
+      limit = 1;  reason = 'thicknessUnits';  why = 'a lower bound of 1 um on every layer leaves no thin layer';
+    case 'total'
+      limit = 200;  reason = 'thicknessUnits';  why = 'no coating is 200 um thick';
+    otherwise
+      limit = 0.05;  reason = 'sigmaUnits';  why = 'no chamber''s thickness errors reach 50 nm';
+  end
+  if nargin == 1 || ~isnumeric(x) || isempty(x)
+    return;
+  end
+  x = double(real(x(:)));
+  i = find(isfinite(x) & x >= limit, 1);
+  if isempty(i)
+    return;
+  end
+  where = '';
+  if numel(x) > 1
+    where = sprintf('(%d)', i);
+  end
+  fault(who, reason, '%s%s = %g um, yet %s: lengths are in um, and %g looks like nm (%g um).', ...
+        name, where, x(i), why, x(i), x(i) / 1000);
+end
