@@ -719,6 +719,10 @@ end
 %! assert([y.met, y.worst, y.lambda], [f.met, f.worst, f.worst_lambda], 1e-12);
 %! [~, own] = coattargets(checked, t);                   % its merit: of the targets as given
 %! assert(checked.merit, own);
+%! % the band's mean, met on the grid: the dip pulls it off on the fine grid,
+%! % and its wavelength joins the grid
+%! band = coatoptimize(d0, setfield(t, 'kind', 'mean'), 'dense', 10, 'densePasses', 1, 'maxIterations', 0);
+%! assert(!band.record.met && any(abs(band.record.targets.lambda - 0.8) < 5e-4));
 %! % beside a target met everywhere on the same grid, only the R grid grows:
 %! % the two no longer share their calls
 %! both = [t, struct('quantity', 'A', 'lambda', t.lambda, 'value', 0.5, 'type', '<=')];

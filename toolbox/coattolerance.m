@@ -76,8 +76,8 @@ function report = coattolerance(design, targets, sigma, varargin)
      || any(~(sigma(:) >= 0)) || any(~isfinite(sigma(:)))
     fault(who, 'badSigma', 'input 3 (sigma) must be a scalar or %d values (one per layer), finite and >= 0.', L);
   end
-  sigma = sigma(:) .* ones(L, 1);
   if ~opt.relative, check_length(who, 'sigma', 'sigma', sigma); end
+  sigma = sigma(:) .* ones(L, 1);
   if opt.relative, sigma = sigma .* design.d; end
 
   rep = struct('quantity', {ev.quantity}, 'lambda', {ev.lambda}, 'theta', {ev.theta}, ...

@@ -63,7 +63,7 @@
 %! expect(@() coatoptimize(design, t, 'upper', [0.1; 150; 0.1]), 'coatoptimize:thicknessUnits', 'upper(2) = 150 um');
 %! expect(@() coatdesign(t, mats, 'fixed', struct('d', 150, 'm', 1)), 'coatdesign:thicknessUnits', 'fixed.d = 150 um');
 %! expect(@() coattolerance(design, t, 1), 'coattolerance:sigmaUnits', ...
-%!        'sigma(1) = 1 um, yet no chamber''s thickness errors reach 50 nm');
+%!        'sigma = 1 um, yet no chamber''s thickness errors reach 50 nm');
 %! % the pulse's wavelength, a measured spectrum's, a coating's layers in
 %! % nm; a plate of one layer may be thick (1 mm)
 %! expect(@() coatpulse(design, setfield(pulse, 'lambda', 800)), 'coatpulse:lambdaUnits', ...
