@@ -198,8 +198,10 @@ function design = coatoptimize(design0, targets, varargin)
   design.record = rec;
   if opt.display
     for t = 1:numel(dense)
-      fprintf('target %d (%s): worst excess %.4g at %.4g um, %.3g rad on the dense grid\n', ...
-              t, dense(t).quantity, dense(t).worst, dense(t).lambda, dense(t).theta);
+      where = sprintf('%.4g um', dense(t).lambda);
+      if isnan(dense(t).lambda), where = 'its mean'; end
+      fprintf('target %d (%s): worst excess %.4g at %s, %.3g rad on the dense grid\n', ...
+              t, dense(t).quantity, dense(t).worst, where, dense(t).theta);
     end
     fprintf('%s\n', rec.message);
   end
@@ -351,7 +353,8 @@ function text = stop_message(stop, opt, merit, L, iterations)
     otherwise
       text = 'stalled: no step lowers the merit';
   end
-  text = sprintf('coatoptimize: %s, merit %.6g, %d layers, %d iterations.', text, merit, L, iterations);
+  text = sprintf('coatoptimize: %s, merit %.6g (the targets as given), %d layers, %d iterations.', ...
+                 text, merit, L, iterations);
 end
 
 % Bounded Levenberg-Marquardt over the free thicknesses on

@@ -9,7 +9,9 @@
 %              ambient (see help coattargets).
 %     targets  the targets, a struct array as coattargets takes it.
 %     report   [] or the report of coattolerance for these targets: its
-%              outermost quantiles are drawn as the Monte-Carlo envelope.
+%              outermost quantiles are drawn as the Monte-Carlo envelope
+%              (without samples, the linearised standard deviation either
+%              side of the design).
 %     png      a file name: the figure is drawn offscreen and written there
 %              as a PNG (900 pixels wide, 260 high per panel); omitted, the
 %              figure (of that size) is shown.
@@ -82,7 +84,7 @@ function h = coatplot(design, targets, report, png)
   for t = 1:numel(ev)
     axes('position', slot(t));
     x = [];
-    if ~isempty(report), x = report.targets(t); end
+    if ~isempty(report), x = envelope(report.targets(t)); end
     near = [];
     if numel(unique(fine(t).lambda)) == 1
       % one wavelength: the design near it too, 2 % either side
@@ -137,7 +139,7 @@ function draw_target(e, x, near, style)
   % the axis: every curve and every finite edge of the band, with a margin
   curves = show(e.q);
   if ~isempty(near), curves = [curves(:); show(near.q(:))]; end
-  if ~isempty(x), curves = [curves(:); show(x.quantiles(:))]; end
+  if ~isempty(x), curves = [curves(:); show(x.lo(:)); show(x.hi(:))]; end
   if mean_, curves = [curves(:); show(e.band_mean(:))]; end
   seen = [curves(:); show(lo(:)); show(hi(:))];
   seen = seen(isfinite(seen));
@@ -180,11 +182,11 @@ function draw_target(e, x, near, style)
     lq = 1000 * x.lambda;
     mark = '--';
     if single, mark = 'x'; end
-    for a = 1:size(x.quantiles, 3)
-      l = plot(lq, show(x.quantiles(1, :, a)), mark, 'color', style.grey);
-      plot(lq, show(x.quantiles(end, :, a)), mark, 'color', style.grey);
+    for a = 1:size(x.lo, 1)
+      l = plot(lq, show(x.lo(a, :)), mark, 'color', style.grey);
+      plot(lq, show(x.hi(a, :)), mark, 'color', style.grey);
     end
-    keys(end + 1) = l;  names{end + 1} = sprintf('Monte-Carlo %g to %g %%', 100 * x.p(1), 100 * x.p(end));
+    keys(end + 1) = l;  names{end + 1} = x.name;
   end
   for a = 1:size(e.q, 1)
     if single
@@ -214,6 +216,22 @@ function draw_target(e, x, near, style)
                 e.pol, e.type, e.value(1), tolerance, reached, e.worst, e.worst / e.scale, e.scale));
   legend(keys, names, 'location', 'northeast');
   legend('boxoff');
+end
+
+% The spread of a tolerance report's target (x): its outermost quantiles
+% (a x n each), or without samples the linearised one standard deviation
+% either side of the nominal values.
+function env = envelope(x)
+  env.lambda = x.lambda;
+  if isfield(x, 'quantiles') && ~isempty(x.quantiles)
+    env.lo = permute(x.quantiles(1, :, :), [3 2 1]);
+    env.hi = permute(x.quantiles(end, :, :), [3 2 1]);
+    env.name = sprintf('Monte-Carlo %g to %g %%', 100 * x.p(1), 100 * x.p(end));
+  else
+    env.lo = x.nominal - x.linear;
+    env.hi = x.nominal + x.linear;
+    env.name = 'linearised, 1 sigma';
+  end
 end
 
 % The thicknesses in nm as bars of a fixed width (0.7 of a layer's step,
@@ -254,6 +272,9 @@ end
 %!   fid = fopen(file, 'r');  head = fread(fid, 24, 'uint8')';  fclose(fid);
 %!   assert(head(1:4), [137 80 78 71]);
 %!   assert(head(17:24) * [256 .^ (3:-1:0), zeros(1, 4); zeros(1, 4), 256 .^ (3:-1:0)]', [900 780]);
+%!   delete(file);
+%!   coatplot(design, t, coattolerance(design, t, 0.002, 'samples', 0), file);   % linearised alone
+%!   assert(exist(file, 'file') == 2);
 %! unwind_protect_cleanup
 %!   if exist(file, 'file'), delete(file); end
 %! end_unwind_protect

@@ -108,8 +108,13 @@ function text = summary(design, own, dense, merit, report, centre)
     if max(s) > min(s)
       spread = sprintf('%.3g to %.3g nm', 1000 * min(s), 1000 * max(s));
     end
-    out{end + 1} = sprintf('Tolerancing (coattolerance): thickness errors of %s rms, %d samples: yield %.1f %%.', ...
-                           spread, report.samples, 100 * report.yield);
+    if report.samples > 0
+      out{end + 1} = sprintf('Tolerancing (coattolerance): thickness errors of %s rms, %d samples: yield %.1f %%.', ...
+                             spread, report.samples, 100 * report.yield);
+    else
+      out{end + 1} = sprintf('Tolerancing (coattolerance): thickness errors of %s rms, linearised (no samples, no yield).', ...
+                             spread);
+    end
     out{end + 1} = sprintf('%3s  %-10s %s', '#', 'yield', 'largest spread (standard deviation; linearised where no samples)');
     for t = 1:numel(report.targets)
       x = report.targets(t);
@@ -118,9 +123,9 @@ function text = summary(design, own, dense, merit, report, centre)
       else
         wide = max(x.linear(:));
       end
-      y = NaN;
-      if isfield(x, 'yield') && ~isempty(x.yield), y = x.yield; end
-      out{end + 1} = sprintf('%3d  %-10s %.3g%s', t, sprintf('%.1f %%', 100 * y), wide, unit(x.quantity));
+      y = '-';
+      if isfield(x, 'yield') && ~isempty(x.yield), y = sprintf('%.1f %%', 100 * x.yield); end
+      out{end + 1} = sprintf('%3d  %-10s %.3g%s', t, y, wide, unit(x.quantity));
     end
   end
   text = sprintf('%s\n', out{:});
