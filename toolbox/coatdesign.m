@@ -531,7 +531,7 @@ end
 %! band = linspace(0.45, 0.9, 61);
 %! silver = struct('quantity', 'R', 'lambda', band, 'value', {0.988, 0.95}, 'type', '>=', 'kind', {'mean', 'point'});
 %! d = coatdesign(silver, mats, 'fixed', struct('d', 0.15, 'm', 3), 'use', [1 2], 'maxLayers', 16, ...
-%!                'starts', 8, 'parallel', false);
+%!                'starts', 8);
 %! assert(d.record.met && d.m(end) == 3 && d.d(end) == 0.15 && all(d.m(1:end - 1) != 3));
 %! % the mean, independently: the trapezoidal rule over 4001 wavelengths of
 %! % coatresponse's R (a feature narrower than the dense check's 0.75 nm
