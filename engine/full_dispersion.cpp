@@ -37,6 +37,6 @@ void fullDispersionOverGrid(const FullDispersionGrid& grid, Polarization pol,
     request.gradient[QUANTITY_R] = out.dR;
     request.gradient[QUANTITY_GD] = out.dGD;
     request.gradient[QUANTITY_GDD] = out.dGDD;
-    responseOverGrid(alternatingStack(grid, pol, materials), request, WalkChoice::Lossless,
-                     path);
+    request.walk = WalkChoice::Lossless;
+    responseOverGrid(alternatingStack(grid, pol, materials), request, path);
 }

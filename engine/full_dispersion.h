@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/jet_engine.h"
-#include "stack/stack.h"
+#include "geometry/grid.h"
 
 // The inputs of one call: k, d, n_a, theta, and the triples of indices, their
 // k-derivatives and second derivatives, one triple per wavenumber (stride 3)

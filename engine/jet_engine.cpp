@@ -200,8 +200,7 @@ void runOrder(int order, Variant variant, const LayeredStack& s, const Interface
 
 }  // namespace
 
-void responseOverGrid(const LayeredStack& s, const ResponseRequest& request, WalkChoice walk,
-                      KernelPath path)
+void responseOverGrid(const LayeredStack& s, const ResponseRequest& request, KernelPath path)
 {
     Wanted wanted = {};
     int order = 0;
@@ -220,7 +219,7 @@ void responseOverGrid(const LayeredStack& s, const ResponseRequest& request, Wal
     if (s.K == 0) return;
     if (s.L == 0) wanted.gradients = false;
     const InterfacePlan plan = planInterfaces(s);
-    const bool lossless = walk == WalkChoice::Lossless || plan.lossless;
+    const bool lossless = request.walk == WalkChoice::Lossless || plan.lossless;
     withVariant(path, [&](auto variant) {
         if (lossless)
             runOrder<true>(order, variant, s, plan, wanted, request);

@@ -513,6 +513,11 @@ inline void layerDerivatives(const ClosingOf<V, D>& c, const AmplitudesOf<V, D>&
     quantityDerivatives(c, dr, &dlogT, wanted, out);
 }
 
+// How the walk is chosen: the lossless walk when the stack allows it, or
+// always (a medium beyond its critical angle then gives NaN, as the
+// two-material full-dispersion modules promise).
+enum class WalkChoice { Automatic, Lossless };
+
 // What a call asks of the engine; any pointer may be null (not asked for).
 // Values are 1 x K; gradients L x K, element (j, i) at j + L i; weights 1 x K
 // (stride 1) or one for all (stride 0); g, with weights, the L gradient of
@@ -525,14 +530,9 @@ struct ResponseRequest {
     const double* weight[QUANTITY_COUNT];
     std::size_t weightStride[QUANTITY_COUNT];
     double* g;
+    WalkChoice walk;
 };
-
-// How the walk is chosen: the lossless walk when the stack allows it, or
-// always (a medium beyond its critical angle then gives NaN, as the
-// two-material full-dispersion module promises).
-enum class WalkChoice { Automatic, Lossless };
 
 // Every asked-for output over the grid.
 void responseOverGrid(const LayeredStack& s, const ResponseRequest& request,
-                      WalkChoice walk = WalkChoice::Automatic,
                       KernelPath path = fastestKernelPath());

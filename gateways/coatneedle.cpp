@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "gateways/full_dispersion_inputs.h"
-#include "needle/needle.h"
+#include "profile/alternating_needles.h"
 
 void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 {

@@ -1,5 +1,6 @@
 // R = coatrefl2(k, d, n_a, N, theta): TM reflectance of the stack.
 #include "gateways/gateway.h"
+#include "stack/stack.h"
 
 void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 {

@@ -12,8 +12,9 @@
 #include <stdexcept>
 
 #include "mex.h"
+#include "geometry/geometry.h"
+#include "geometry/grid.h"
 #include "platform/threads.h"
-#include "stack/stack.h"
 
 // Input positions (0-based, as in prhs) shared by every module.
 enum StackInput { IN_GRID = 0, IN_THICKNESS = 1, IN_AMBIENT = 2, IN_TRIPLES = 3 };

@@ -3,9 +3,27 @@
 #include <algorithm>
 #include <vector>
 
-#include "needle/needle.h"
+#include "profile/needle.h"
 #include "platform/dispatch.h"
 #include "platform/threads.h"
+
+NeedlePairPlan planNeedlePairs(const int* layerMaterial, const DepthSite* sites,
+                               const int* needleMaterial, std::size_t P)
+{
+    NeedlePairPlan plan;
+    plan.pairOfDepth.resize(P);
+    for (std::size_t p = 0; p < P; ++p) {
+        const int x = layerMaterial[sites[p].layer], y = needleMaterial[p];
+        std::size_t f = 0;
+        while (f < plan.x.size() && !(plan.x[f] == x && plan.y[f] == y)) ++f;
+        if (f == plan.x.size()) {
+            plan.x.push_back(x);
+            plan.y.push_back(y);
+        }
+        plan.pairOfDepth[p] = int(f);
+    }
+    return plan;
+}
 
 namespace {
 
@@ -268,7 +286,7 @@ void profileOverGrid(const LayeredStack& stack, const DepthSite* sites, const in
     needles.erase(std::unique(needles.begin(), needles.end()), needles.end());
     const InterfacePlan plan = planInterfaces(s, needles);
     withVariant(path, [&](auto variant) {
-        if (plan.lossless)
+        if (request.walk == WalkChoice::Lossless || plan.lossless)
             runProfileOrder<true>(order, variant, s, plan, wanted, sites, needleMaterial, P,
                                   virtualLayer, request);
         else

@@ -16,7 +16,7 @@
 // (from Ampere's law with H = F, in units where the incident |E| is 1).
 // Just inside the substrate F = G = t.
 //
-// Needles: needle/needle.h, for a needle of any material; where it is the
+// Needles: profile/needle.h, for a needle of any material; where it is the
 // material of the layer holding the depth the outputs are 0 (no needle).
 #pragma once
 
@@ -35,6 +35,7 @@ struct ProfileRequest {
     const double* weight[QUANTITY_COUNT];
     std::size_t weightStride[QUANTITY_COUNT];
     double* ng;
+    WalkChoice walk;
 };
 
 // Every asked-for output for the P depths at sites[0..P-1] (located in s by

@@ -17,6 +17,7 @@
 #include "numeric/complex.h"
 #include "numeric/lanes.h"
 #include "geometry/geometry.h"
+#include "geometry/grid.h"
 
 enum Material { MATERIAL_A = 0, MATERIAL_B = 1, SUBSTRATE = 2 };
 
@@ -257,20 +258,6 @@ Complex stackReflection(double k, double nA, double nB, double nS, const double*
 Complex bareSubstrateReflection(double nS, double na, double tau, double cosTheta,
                                 Polarization pol);
 
-// One call's worth of input: K wavenumbers, L thicknesses, the ambient index,
-// the material triples (n_A, n_B, n_S) of wavenumber i at n[3i..3i+2], their
-// k-derivatives in the same layout (null where a module takes none) and the
-// angle of incidence in radians.
-struct StackGrid {
-    const double* k;
-    std::size_t K;
-    const double* d;
-    std::size_t L;
-    double na;
-    const double* n;
-    const double* nPrime;
-    double theta;
-};
 
 // Runs perGroup(first, count, c) for consecutive groups of as many
 // wavenumbers as the lane type V carries, c holding the coefficients of
