@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "engine/jet_engine.h"
+#include "engine/engine.h"
 #include "geometry/grid.h"
 
 // The inputs of one call: k, d, n_a, theta, and the triples of indices, their

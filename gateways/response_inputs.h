@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "engine/jet_engine.h"
+#include "engine/engine.h"
 #include "gateways/gateway.h"
 
 enum ResponseInput {

@@ -1,7 +1,7 @@
 // Needle derivatives: how the outputs change, per unit of its thickness t,
 // when a thin layer of any material is inserted at depth z, at t = 0, with
 // full dispersion, for every depth at once, from the engine's tables
-// (engine/jet_engine.h).
+// (engine/sweep.h).
 //
 // A needle of material y at distance a behind the front of layer j (material
 // x) and b in front of its back splits that layer's S_j into
@@ -22,7 +22,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "engine/jet_engine.h"
+#include "engine/sweep.h"
 #include "geometry/depth.h"
 
 // The factors of a needle of material y in a layer of material x, m = Y_y / Y_x:

@@ -1,5 +1,5 @@
 // The field inside any stack and needles of any material at any depth, from
-// the jet engine's tables (engine/jet_engine.h): after the two sweeps each
+// the engine's tables (engine/sweep.h): after the two sweeps each
 // depth costs O(1).
 //
 // The field. The true amplitudes just in front of layer j's back are
@@ -22,7 +22,7 @@
 
 #include <cstddef>
 
-#include "engine/jet_engine.h"
+#include "engine/engine.h"
 #include "geometry/depth.h"
 
 // What a call asks; any pointer may be null. E2 and the needle outputs are

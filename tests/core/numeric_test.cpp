@@ -15,6 +15,7 @@
 
 #include "engine/full_dispersion.h"
 #include "fixtures.h"
+#include "numeric/jet.h"
 #include "profile/alternating_needles.h"
 
 namespace {

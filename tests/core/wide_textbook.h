@@ -27,7 +27,7 @@
 #include <vector>
 
 #include "double_double.h"
-#include "engine/jet_engine.h"
+#include "engine/engine.h"
 #include "geometry/depth.h"
 
 using WideComplex = ComplexOf<DoubleDouble>;
