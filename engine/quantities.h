@@ -1,9 +1,10 @@
-// The real quantities the engine gives per wavenumber.
+// The real quantities the engine gives per wavenumber, in one table: the
+// gateways take their names (R, dR, nR, the fields of a merit's weights)
+// and the toolbox's lists are held to it by a test (tests/quantity_table_test.cpp).
 #pragma once
 
-// The quantities a call may ask for, each real and per wavenumber: the power
-// reflectance, transmittance and absorptance, and d/domega, d2/domega2,
-// d3/domega3 of arg r and of arg t (fs, fs^2, fs^3).
+// The power reflectance, transmittance and absorptance, and d/domega,
+// d2/domega2, d3/domega3 of arg r and of arg t.
 enum Quantity {
     QUANTITY_R,
     QUANTITY_T,
@@ -17,21 +18,17 @@ enum Quantity {
     QUANTITY_COUNT
 };
 
-// The order of the jets a quantity needs.
-inline int jetOrderOf(int quantity)
-{
-    switch (quantity) {
-    case QUANTITY_GD:
-    case QUANTITY_GDT: return 1;
-    case QUANTITY_GDD:
-    case QUANTITY_GDDT: return 2;
-    case QUANTITY_TOD:
-    case QUANTITY_TODT: return 3;
-    default: return 0;
-    }
-}
-// Whether a quantity needs the transmitted wave.
-inline bool needsTransmission(int quantity)
-{
-    return quantity == QUANTITY_T || quantity == QUANTITY_A || quantity >= QUANTITY_GDT;
-}
+struct QuantityInfo {
+    const char* name;
+    const char* unit;   // "" for a ratio of powers
+    int jetOrder;       // the order of the jets in k it needs
+    bool transmission;  // whether it needs the transmitted wave
+};
+
+inline constexpr QuantityInfo QUANTITIES[QUANTITY_COUNT] = {
+    {"R", "", 0, false},      {"T", "", 0, true},        {"A", "", 0, true},
+    {"GD", "fs", 1, false},   {"GDD", "fs^2", 2, false}, {"TOD", "fs^3", 3, false},
+    {"GDt", "fs", 1, true},   {"GDDt", "fs^2", 2, true}, {"TODt", "fs^3", 3, true}};
+
+inline int jetOrderOf(int quantity) { return QUANTITIES[quantity].jetOrder; }
+inline bool needsTransmission(int quantity) { return QUANTITIES[quantity].transmission; }
