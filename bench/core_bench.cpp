@@ -20,6 +20,8 @@
 #include "profile/profile.h"
 #include "workload.h"
 
+using namespace coat;
+
 namespace {
 
 using bench::K;

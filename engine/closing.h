@@ -8,6 +8,8 @@
 #include "engine/quantities.h"
 #include "engine/sweep.h"
 
+namespace coat {
+
 // The weights of a merit at the wavenumbers of one lane group, read once for
 // the group and used at every layer or depth: addInto adds the sum over the
 // quantities, then the lanes, of weight x derivative, a zero weight adding
@@ -135,3 +137,5 @@ inline void layerDerivatives(const ClosingOf<V, D>& c, const AmplitudesOf<V, D>&
     const ComplexJetOf<V, D> dlogT = timesI(asComplexJet(beta)) - nu->w * twoIBetaU;
     quantityDerivatives(c, dr, &dlogT, wanted, out);
 }
+
+}  // namespace coat

@@ -11,6 +11,8 @@
 #include "geometry/layered_stack.h"
 #include "platform/dispatch.h"
 
+namespace coat {
+
 // How the walk is chosen: the lossless walk when the stack allows it, or
 // always (a medium beyond its critical angle then gives NaN, as the
 // two-material full-dispersion modules promise).
@@ -34,3 +36,5 @@ struct ResponseRequest {
 // Every asked-for output over the grid.
 void responseOverGrid(const LayeredStack& s, const ResponseRequest& request,
                       KernelPath path = fastestKernelPath());
+
+}  // namespace coat

@@ -1,5 +1,7 @@
 #include "engine/full_dispersion.h"
 
+namespace coat {
+
 std::vector<int> alternatingMaterials(std::size_t L)
 {
     std::vector<int> m(L);
@@ -40,3 +42,5 @@ void fullDispersionOverGrid(const FullDispersionGrid& grid, Polarization pol,
     request.walk = WalkChoice::Lossless;
     responseOverGrid(alternatingStack(grid, pol, materials), request, path);
 }
+
+}  // namespace coat

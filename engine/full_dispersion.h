@@ -10,6 +10,8 @@
 #include "engine/engine.h"
 #include "geometry/grid.h"
 
+namespace coat {
+
 // The inputs of one call: k, d, n_a, theta, and the triples of indices, their
 // k-derivatives and second derivatives, one triple per wavenumber (stride 3)
 // or one for all (stride 0); nSecond may be null (zero second derivatives).
@@ -42,3 +44,5 @@ struct FullDispersionOutputs {
 void fullDispersionOverGrid(const FullDispersionGrid& grid, Polarization pol,
                             const FullDispersionOutputs& out,
                             KernelPath path = fastestKernelPath());
+
+}  // namespace coat

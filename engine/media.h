@@ -11,6 +11,8 @@
 #include "numeric/jet.h"
 #include "numeric/lanes.h"
 
+namespace coat {
+
 // Real (lossless) or complex admittances, ratios and phase rates.
 template <class V, int D, bool Lossless>
 using MediumJetOf = std::conditional_t<Lossless, JetOf<V, D>, ComplexJetOf<V, D>>;
@@ -170,3 +172,5 @@ inline ComplexJetOf<V, D> phaseFactor(const ComplexJetOf<V, D>& phi)
 {
     return expI<Trig>(phi);
 }
+
+}  // namespace coat

@@ -3,6 +3,8 @@
 
 #include "engine/media.h"
 
+namespace coat {
+
 InterfacePlan planInterfaces(const LayeredStack& s, const std::vector<int>& extraMedia)
 {
     InterfacePlan plan;
@@ -52,3 +54,5 @@ InterfacePlan planInterfaces(const LayeredStack& s, const std::vector<int>& extr
         }
     return plan;
 }
+
+}  // namespace coat

@@ -3,6 +3,8 @@
 // and the toolbox's lists are held to it by a test (tests/quantity_table_test.cpp).
 #pragma once
 
+namespace coat {
+
 // The power reflectance, transmittance and absorptance, and d/domega,
 // d2/domega2, d3/domega3 of arg r and of arg t.
 enum Quantity {
@@ -32,3 +34,5 @@ inline constexpr QuantityInfo QUANTITIES[QUANTITY_COUNT] = {
 
 inline int jetOrderOf(int quantity) { return QUANTITIES[quantity].jetOrder; }
 inline bool needsTransmission(int quantity) { return QUANTITIES[quantity].transmission; }
+
+}  // namespace coat

@@ -4,6 +4,8 @@
 #include "engine/engine.h"
 #include "engine/run.h"
 
+namespace coat {
+
 namespace {
 
 // What the lanes of a group give: the first `count` into their places; the
@@ -131,3 +133,5 @@ void responseOverGrid(const LayeredStack& s, const ResponseRequest& request, Ker
         request.g, s.L};
     runOverGrid<ResponseWalk>(context, shape, path);
 }
+
+}  // namespace coat

@@ -24,6 +24,8 @@
 #include "platform/dispatch.h"
 #include "platform/threads.h"
 
+namespace coat {
+
 // One lane group: its first wavenumber and how many of its lanes are real.
 template <class V>
 struct GroupOf {
@@ -106,3 +108,5 @@ void runOverGrid(const Context& context, const RunShape& shape, KernelPath path)
         }
     });
 }
+
+}  // namespace coat

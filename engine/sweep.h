@@ -50,6 +50,8 @@
 
 #include "engine/media.h"
 
+namespace coat {
+
 // A pair of amplitudes (U, W), or an adjoint row: two complex jets.
 template <class V, int D>
 struct AmplitudesOf {
@@ -185,3 +187,5 @@ inline void sweepFromAmbient(const AmplitudesOf<V, D> (&c)[Rows], const SweepTab
         }
     }
 }
+
+}  // namespace coat

@@ -8,6 +8,8 @@
 #include "gateways/full_dispersion_inputs.h"
 #include "profile/alternating_needles.h"
 
+using namespace coat;
+
 void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 {
     const Gateway g = {"coatneedle", nlhs, plhs, nrhs, prhs};

@@ -8,6 +8,8 @@
 #include "gateways/response_inputs.h"
 #include "profile/profile.h"
 
+using namespace coat;
+
 enum { Z_IN = RESPONSE_INPUTS, WANT_IN, MU_IN, WEIGHTS_IN };
 // The names of profileVocabulary's own: E2, ng.
 enum { NAME_E2, NAME_NG };

@@ -2,6 +2,8 @@
 #include "gateways/gateway.h"
 #include "stack/stack.h"
 
+using namespace coat;
+
 void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 {
     const Gateway g = {"coatrefl2", nlhs, plhs, nrhs, prhs};

@@ -4,6 +4,8 @@
 // Every input is checked before any output is created.
 #include "gateways/response_inputs.h"
 
+using namespace coat;
+
 enum { WANT_IN = RESPONSE_INPUTS, WEIGHTS_IN };
 // The names of responseVocabulary's own: r, t, g.
 enum { NAME_SMALL_R, NAME_SMALL_T, NAME_G };

@@ -1,5 +1,7 @@
 #include "gateways/full_dispersion_inputs.h"
 
+namespace coat {
+
 const char* const FULL_DISPERSION_NAMES[] = {
     "wavenumbers k", "thicknesses d", "ambient index n_a", "indices N",      "slopes Np",
     "curvatures Npp", "angle theta",  "polarization pol",  "depths z"};
@@ -36,3 +38,5 @@ FullDispersionCall readFullDispersionInputs(const Gateway& g)
         nppStride};
     return {grid, pol};
 }
+
+}  // namespace coat

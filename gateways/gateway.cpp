@@ -9,6 +9,8 @@
 // The Linux MEX export that tells the host which interface the module uses.
 extern "C" const char* mexVersion(void) { return "MATLAB R14 native"; }
 
+namespace coat {
+
 void raiseError(const Gateway& g, const char* reason, const char* format, ...)
 {
     char id[96];
@@ -263,3 +265,5 @@ double* createOutput(const Gateway& g, int slot, std::size_t rows, std::size_t c
     g.plhs[slot] = mxCreateUninitNumericMatrix(rows, cols, mxDOUBLE_CLASS, mxREAL);
     return mxGetPr(g.plhs[slot]);
 }
+
+}  // namespace coat

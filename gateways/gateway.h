@@ -17,6 +17,8 @@
 #include "geometry/grid.h"
 #include "platform/threads.h"
 
+namespace coat {
+
 // Input positions (0-based, as in prhs) shared by every module.
 enum StackInput { IN_GRID = 0, IN_THICKNESS = 1, IN_AMBIENT = 2, IN_TRIPLES = 3 };
 // The modules with derivative triples.
@@ -118,3 +120,5 @@ void runGuarded(const Gateway& g, Work&& work)
     }
     if (outOfMemory) raiseError(g, "outOfMemory", "Not enough memory for the per-layer tables.");
 }
+
+}  // namespace coat

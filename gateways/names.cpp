@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace coat {
+
 namespace {
 
 void addName(Vocabulary& v, const char* prefix, const char* name, NameKind kind, int quantity)
@@ -150,3 +152,5 @@ void readWeights(const Gateway& g, int input, std::size_t K, const double* weigh
         stride[q] = n == K && K != 1 ? 1 : 0;
     }
 }
+
+}  // namespace coat

@@ -9,6 +9,8 @@
 #include "engine/quantities.h"
 #include "gateways/gateway.h"
 
+namespace coat {
+
 const int MAX_NAMES = 32;
 const int NAME_LENGTH = 8;  // the longest name and its terminator
 
@@ -57,3 +59,5 @@ mxArray* createStructOf(const NameSet& names, const Vocabulary& v);
 // (stride 0) weights of the fields it has, null for the others.
 void readWeights(const Gateway& g, int input, std::size_t K, const double* weight[],
                  std::size_t stride[]);
+
+}  // namespace coat

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+namespace coat {
+
 const char* const RESPONSE_NAMES[] = {
     "wavenumbers k", "thicknesses d", "materials m", "ambient index n_a", "indices N",
     "slopes Np",     "curvatures Npp", "angle theta", "polarization pol"};
@@ -105,3 +107,5 @@ void numberMaterials(const Gateway& g, ResponseCall& call)
     for (std::size_t j = 0; j < call.stack.L; ++j) call.materials[j] = int(m[j]) - 1;
     call.stack.material = call.materials.data();
 }
+
+}  // namespace coat

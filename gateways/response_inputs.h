@@ -11,6 +11,8 @@
 #include "gateways/gateway.h"
 #include "gateways/names.h"
 
+namespace coat {
+
 enum ResponseInput {
     RK_IN,
     RD_IN,
@@ -39,3 +41,5 @@ struct ResponseCall {
 // call.materials, once every input is checked.
 void readResponseInputs(const Gateway& g, ResponseCall& call);
 void numberMaterials(const Gateway& g, ResponseCall& call);
+
+}  // namespace coat

@@ -5,6 +5,8 @@
 
 #include <cstddef>
 
+namespace coat {
+
 // One call's worth of input: K wavenumbers, L thicknesses, the ambient index,
 // the material triples (n_A, n_B, n_S) of wavenumber i at n[3i..3i+2], their
 // k-derivatives in the same layout (null where a module takes none) and the
@@ -19,3 +21,5 @@ struct StackGrid {
     const double* nPrime;
     double theta;
 };
+
+}  // namespace coat

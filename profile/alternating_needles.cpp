@@ -4,6 +4,8 @@
 
 #include "profile/profile.h"
 
+namespace coat {
+
 void needleOverGrid(const FullDispersionGrid& grid, Polarization pol, const DepthSite* sites,
                     std::size_t P, const NeedleOutputs& out, KernelPath path)
 {
@@ -19,3 +21,5 @@ void needleOverGrid(const FullDispersionGrid& grid, Polarization pol, const Dept
     request.walk = WalkChoice::Lossless;
     profileOverGrid(alternatingStack(grid, pol, materials), sites, needle.data(), P, request, path);
 }
+
+}  // namespace coat

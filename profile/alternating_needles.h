@@ -10,6 +10,8 @@
 #include "engine/full_dispersion.h"
 #include "geometry/depth.h"
 
+namespace coat {
+
 // The three outputs, P x K, element (p, i) at p + P i; any may be null.
 struct NeedleOutputs {
     double* nR;
@@ -21,3 +23,5 @@ struct NeedleOutputs {
 // each needle of the material the layer holding it is not.
 void needleOverGrid(const FullDispersionGrid& grid, Polarization pol, const DepthSite* sites,
                     std::size_t P, const NeedleOutputs& out, KernelPath path = fastestKernelPath());
+
+}  // namespace coat

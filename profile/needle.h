@@ -25,6 +25,8 @@
 #include "engine/sweep.h"
 #include "geometry/depth.h"
 
+namespace coat {
+
 // The factors of a needle of material y in a layer of material x, m = Y_y / Y_x:
 // 1 - m, 1 + m, (1 - 1/m) beta_y / 2, (1 + 1/m) beta_y / 2; the same for every
 // depth of that pair, so found once per lane group.
@@ -75,3 +77,4 @@ inline void needleDerivatives(const MediaJetsOf<V, D, Lossless>& jets,
         out[a] = timesI((rows[a].u * pair.oneMinusM + (rows[a].w * Ea) * pair.onePlusM) * back);
 }
 
+}  // namespace coat

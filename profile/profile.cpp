@@ -7,6 +7,8 @@
 #include "engine/closing.h"
 #include "engine/run.h"
 
+namespace coat {
+
 NeedlePairPlan planNeedlePairs(const int* layerMaterial, const DepthSite* sites,
                                const int* needleMaterial, std::size_t P)
 {
@@ -263,3 +265,5 @@ void profileOverGrid(const LayeredStack& stack, const DepthSite* sites, const in
                             double(s.K) * double(3 * s.L + P) * double(order + 1), request.ng, P};
     runOverGrid<ProfileWalk>(context, shape, path);
 }
+
+}  // namespace coat

@@ -25,6 +25,8 @@
 #include "engine/engine.h"
 #include "geometry/depth.h"
 
+namespace coat {
+
 // What a call asks; any pointer may be null. E2 and the needle outputs are
 // P x K, element (p, i) at p + P i; ng, with weights (1 x K, stride 1, or one
 // for all, stride 0), the P needle function of sum over X and i of
@@ -46,3 +48,5 @@ struct ProfileRequest {
 void profileOverGrid(const LayeredStack& s, const DepthSite* sites, const int* needleMaterial,
                      std::size_t P, const ProfileRequest& request,
                      KernelPath path = fastestKernelPath());
+
+}  // namespace coat

@@ -10,6 +10,8 @@
 
 #include "engine/quantities.h"
 
+using namespace coat;
+
 namespace {
 
 // A file's text with comment marks and line continuations as blanks and

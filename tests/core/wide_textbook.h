@@ -30,6 +30,8 @@
 #include "engine/engine.h"
 #include "geometry/depth.h"
 
+using namespace coat;
+
 using WideComplex = ComplexOf<DoubleDouble>;
 
 namespace wide {
