@@ -43,6 +43,8 @@
 %     samples, seed, time (s).
 %
 %   Errors (identifiers coattolerance:<reason>): notEnoughInputs, badSigma,
+%   sigmaUnits (an absolute sigma of 50 nm or more: given in nm; a
+%   relative one of 0.5 or more: given in percent),
 %   badOptions, unknownOption, and those of coattargets for the design and
 %   the targets (badDesign, badQuantity, ...).
 %
@@ -75,6 +77,7 @@ function report = coattolerance(design, targets, sigma, varargin)
      || any(~(sigma(:) >= 0)) || any(~isfinite(sigma(:)))
     fault(who, 'badSigma', 'input 3 (sigma) must be a scalar or %d values (one per layer), finite and >= 0.', L);
   end
+  if opt.relative, check_length(who, 'relative', 'sigma', sigma); else check_length(who, 'sigma', 'sigma', sigma); end
   sigma = sigma(:) .* ones(L, 1);
   if opt.relative, sigma = sigma .* design.d; end
 
@@ -85,7 +88,7 @@ function report = coattolerance(design, targets, sigma, varargin)
     rep(t).linear = permute(sqrt(sum((ev(t).dq .* repmat(sigma, [1, size(ev(t).dq, 2), size(ev(t).dq, 3)])) .^ 2, 1)), [3 2 1]);
   end
   keep = {'quantity', 'lambda', 'theta', 'pol', 'value', 'tol', 'type', 'weight', 'offset', ...
-          'scale', 'k', 'N', 'Np', 'Npp', 'materials'};
+          'kind', 'scale', 'k', 'N', 'Np', 'Npp', 'materials'};
   ev = rmfield(ev, setdiff(fieldnames(ev), keep));
 
   % The samples in chunks of 50, chunk c drawn from a generator seeded with
