@@ -5,8 +5,9 @@
 # The two-material walks (stack, delay, dispersion, gradient) and the general
 # engine (engine, profile) stand side by side on geometry: neither includes
 # the other. Every folder holding sources must have a floor here (tests and
-# bench stand above everything and are not read). Fails, naming each
-# offending include, when any rule is broken.
+# bench stand above everything and are not read). The argument library
+# (gateways/gateway.*) knows nothing of any walk: it includes no folder above
+# geometry. Fails, naming each offending include, when any rule is broken.
 cmake_minimum_required(VERSION 3.20)
 set(floors
   numeric 1
@@ -18,6 +19,8 @@ set(floors
 set(two_material stack delay dispersion gradient)
 set(general engine profile)
 set(above_all tests bench)
+set(argument_library gateways/gateway.h gateways/gateway.cpp)
+set(argument_library_ceiling 3)
 
 set(known "")
 list(LENGTH floors count)
@@ -57,6 +60,8 @@ foreach(source IN LISTS sources)
     elseif((folder IN_LIST general AND target IN_LIST two_material)
            OR (folder IN_LIST two_material AND target IN_LIST general))
       list(APPEND faults "${source}: includes ${header} across the general engine and the two-material walks")
+    elseif(source IN_LIST argument_library AND floor_${target} GREATER argument_library_ceiling)
+      list(APPEND faults "${source}: the argument library includes ${header}, a walk")
     endif()
   endforeach()
 endforeach()
