@@ -14,9 +14,9 @@
 #include <process.h>
 #else
 #include <unistd.h>
+#endif
 
 namespace coat {
-#endif
 
 namespace {
 
