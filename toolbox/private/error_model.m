@@ -1,0 +1,63 @@
+% model = error_model(model, L, M, who, reason): the production-error model
+% of a design of L layers in M materials, checked and completed, as
+% coattolerance, coatoptimize and coatdesign take it. model is a struct of
+% the fields below (names in any case, each optional), or a number: sigma
+% alone. Errors: who:reason (a value out of its range or of the wrong
+% size), who:unknownOption (a field not listed).
+%   sigma     random thickness error of each layer, absolute: the standard
+%             deviation in um, a scalar or one per layer (default 0);
+%   relative  random thickness error of each layer as a fraction of its
+%             thickness (0.01: 1 %), a scalar or one per layer (default 0);
+%   rate      systematic error: the standard deviation of each material's
+%             deposition-rate factor, a fraction, a scalar or one per
+%             material (default 0); drawn once a run, it scales every layer
+%             of that material alike;
+%   index     the standard deviation of each material's refractive index,
+%             added to its real part at every wavelength (a film denser or
+%             more porous than the catalogue's), a scalar or one per
+%             material (default 0);
+%   samples   the draws over which the optimisers average the merit
+%             (default 32; 0: the model serves a yield alone);
+%   seed      the seed of those draws (default 1).
+% The two random parts are independent normal errors of one layer, so a
+% layer errs by sqrt(sigma^2 + (relative d)^2) standard deviations of one
+% normal draw (error_draws). Completed: sigma and relative as given
+% (columns), rate and index as Mx1.
+function model = error_model(model, L, M, who, reason)
+  if isnumeric(model)
+    model = struct('sigma', model);
+  end
+  if ~isstruct(model) || numel(model) ~= 1
+    fault(who, reason, 'the error model must be a struct (sigma, relative, rate, index, samples, seed) or a sigma in um; a %s was given.', ...
+          class(model));
+  end
+  model = parse_options(who, struct('sigma', 0, 'relative', 0, 'rate', 0, 'index', 0, ...
+                                    'samples', 32, 'seed', 1), {model});
+  sizes = struct('sigma', L, 'relative', L, 'rate', M, 'index', M);
+  for f = fieldnames(sizes).'
+    x = model.(f{1});
+    n = sizes.(f{1});
+    if ~isnumeric(x) || ~isreal(x) || ~(isscalar(x) || numel(x) == n) || any(~(x(:) >= 0)) ...
+       || any(~isfinite(x(:)))
+      fault(who, reason, 'the error model''s %s must be finite, >= 0, a scalar or %d values (one per %s).', ...
+            f{1}, n, ifelse_text(n == L, 'layer', 'material'));
+    end
+    model.(f{1}) = double(x(:));
+  end
+  check_sigma_um(model.sigma, 'the error model''s sigma', who, reason);
+  if any([model.relative; model.rate; model.index] > 0.5)
+    fault(who, reason, 'relative, rate and index errors are fractions or index steps below 0.5 (0.01: 1 %%); %g was given.', ...
+          max([model.relative; model.rate; model.index]));
+  end
+  model.rate = model.rate .* ones(M, 1);
+  model.index = model.index .* ones(M, 1);
+  s = model.samples;
+  if ~isnumeric(s) || ~isscalar(s) || ~(s >= 0) || s ~= round(s) || ~isfinite(s) ...
+     || ~isnumeric(model.seed) || ~isscalar(model.seed) || ~isfinite(model.seed)
+    fault(who, reason, 'the error model''s samples must be a whole number >= 0 and its seed a number.');
+  end
+end
+
+function s = ifelse_text(c, a, b)
+  if c, s = a; else s = b; end
+end
