@@ -20,8 +20,9 @@
 %     options  a struct or name-value pairs (names in any case):
 %       dmin, dmax       bounds on the thicknesses, um: a scalar for every
 %                        layer or one value per material (1xM); default 0
-%                        and Inf. They hold at every step; the start is
-%                        clipped into them.
+%                        and Inf (no layer grows beyond 50 um, thicker
+%                        than any coating's, all the same). They hold at
+%                        every step; the start is clipped into them.
 %       lower, upper     bounds of the start's own layers (Lx1, um), within
 %                        those of their materials.
 %       fixed            layers kept as given: their numbers, or Lx1
@@ -90,8 +91,9 @@
 %   thinner are then removed (neighbours of one material merged) where that
 %   does not raise the merit. Last, every target's grid is refined by the
 %   factor dense; where the design leaves its tolerance between grid points
-%   by more than on the grid, those wavelengths join the grid and the
-%   optimisation resumes.
+%   by more than on the grid, those wavelengths join the grid (for a mean
+%   that strays further on the fine grid, those of the features that pull
+%   it off) and the optimisation resumes.
 %
 %   Robust design (option robust): the merit becomes the design's expected
 %   merit under the error model, the mean over samples draws of the errors
@@ -112,10 +114,13 @@
 %   of their scale, rms) counts as converged. One sigma per layer needs
 %   needle 0 and grow false.
 %
-%   Output: design with d, m, materials, ambient, merit (on the final grid,
-%   with the full tolerances)
+%   Output: design with d, m, materials, ambient, merit (the merit of the
+%   targets as given: their own grids and full tolerances, as coattargets
+%   gives it; the dense grid's worst excesses are in record.dense)
 %   and record:
-%     merit       the merit after every accepted iteration, in order;
+%     merit       the merit optimised after every accepted iteration, in
+%                 order, as display prints it: each tolerance less the
+%                 margin, on the grids as the dense check grew them;
 %     iterations  their number;
 %     trials      the steps tried;
 %     jacobians   the evaluations that took the Jacobian: a trial right
@@ -140,15 +145,20 @@
 %     targets     the targets with the wavelengths the dense check added;
 %     fixed       Lx1 logical, the layers kept as given;
 %     robust      with the option robust, a struct: model (the error model
-%                 as completed), merit (the merit optimised, on the final
-%                 grid with the full tolerances) and expected (its expected
-%                 part, the mean merit over the draws); [] without;
+%                 as completed), merit (the merit optimised, on the
+%                 targets' own grids with their full tolerances) and
+%                 expected (its expected part, the mean merit over the
+%                 draws); [] without;
 %     time        seconds.
 %
 %   Errors (identifiers coatoptimize:<reason>): notEnoughInputs, badOptions,
 %   unknownOption, badBounds, badFixed, badCaps, badNeedle, badRobust (the
-%   error model; a sigma beyond 50 nm is nm given as um), and those of
-%   coattargets for the design and the targets (badDesign, badQuantity, ...).
+%   error model), thicknessUnits (a layer, dmin, dmax, lower, upper or
+%   maxThickness beyond any coating's: given in nm), sigmaUnits (the error
+%   model's sigma of 50 nm or more: given in nm; a relative one of 0.5 or
+%   more: in percent), and those of coattargets for the design and the
+%   targets (badDesign, noSubstrate, badQuantity, lambdaUnits,
+%   fractionUnits, ...).
 %
 %   Example: a quarter-wave mirror at 800 nm from a detuned start
 %     design0 = struct('d', repmat([0.07; 0.12], 5, 1), 'm', repmat([1; 2], 5, 1), ...
@@ -171,6 +181,7 @@ function design = coatoptimize(design0, targets, varargin)
   opt = parse_options(who, defaults, varargin);
   design = check_design(design0, who);
   ev = check_targets(targets, design, who);
+  given = ev;
   [design, opt] = controls(design, opt, who);
   opt.started = started;
   rec = struct('merit', [], 'iterations', 0, 'trials', 0, 'jacobians', 0, 'values', 0, ...
@@ -208,10 +219,10 @@ function design = coatoptimize(design0, targets, varargin)
   end
   if out_of_time(opt), stop = 'time'; end
 
-  [~, merit] = evaluate_targets(design, ev, 'values');
+  [~, merit] = evaluate_targets(design, given, 'values');   % on the targets' own grid
   rec.robust = [];
   if ~isempty(opt.robust)
-    [~, both] = opt.evaluate(design, ev, 'values');
+    [~, both] = opt.evaluate(design, given, 'values');
     rec.robust = struct('model', opt.robust, 'merit', both, ...
                         'expected', both - opt.robust.samples * merit);
   end
@@ -219,7 +230,7 @@ function design = coatoptimize(design0, targets, varargin)
   rec.message = stop_message(stop, opt, merit, numel(design.d), rec.iterations);
   rec.dense = dense;
   rec.met = all([dense.met]);
-  keep = {'quantity', 'lambda', 'theta', 'pol', 'value', 'tol', 'type', 'scale', 'weight', 'offset'};
+  keep = {'quantity', 'lambda', 'theta', 'pol', 'value', 'tol', 'type', 'scale', 'weight', 'offset', 'kind'};
   rec.targets = rmfield(ev, setdiff(fieldnames(ev), keep));
   rec.fixed = design.fixed;
   rec.time = toc(started);
@@ -228,8 +239,10 @@ function design = coatoptimize(design0, targets, varargin)
   design.record = rec;
   if opt.display
     for t = 1:numel(dense)
-      fprintf('target %d (%s): worst excess %.4g at %.4g um, %.3g rad on the dense grid\n', ...
-              t, dense(t).quantity, dense(t).worst, dense(t).lambda, dense(t).theta);
+      where = sprintf('%.4g um', dense(t).lambda);
+      if isnan(dense(t).lambda), where = 'its mean'; end
+      fprintf('target %d (%s): worst excess %.4g at %s, %.3g rad on the dense grid\n', ...
+              t, dense(t).quantity, dense(t).worst, where, dense(t).theta);
     end
     fprintf('%s\n', rec.message);
   end
@@ -246,8 +259,10 @@ function [design, opt] = controls(design, opt, who)
     fault(who, 'badBounds', 'dmin and dmax must be scalars or one value per material (%d), in um; %s and %s were given.', ...
          M, mat2str(opt.dmin), mat2str(opt.dmax));
   end
+  check_length(who, 'dmin', 'dmin', opt.dmin);
+  check_length(who, 'layer', 'dmax', opt.dmax);
   opt.dminM = double(opt.dmin(:).') .* ones(1, M);
-  opt.dmaxM = double(opt.dmax(:).') .* ones(1, M);
+  opt.dmaxM = min(double(opt.dmax(:).') .* ones(1, M), check_length('layer'));   % no layer beyond a coating's
   if any(opt.dminM < 0 | opt.dmaxM <= opt.dminM)
     fault(who, 'badBounds', 'dmin and dmax must hold 0 <= dmin < dmax for every material; %s and %s were given.', ...
          mat2str(opt.dmin), mat2str(opt.dmax));
@@ -257,6 +272,8 @@ function [design, opt] = controls(design, opt, who)
   if ~perlayer(opt.lower) || ~perlayer(opt.upper)
     fault(who, 'badBounds', 'lower and upper must give each of the %d layers a bound in um.', L);
   end
+  check_length(who, 'layer', 'lower', opt.lower);
+  check_length(who, 'layer', 'upper', opt.upper);
   if ~isempty(opt.lower), lo = max(lo, opt.lower(:)); end
   if ~isempty(opt.upper), hi = min(hi, opt.upper(:)); end
   if any(lo > hi)
@@ -278,6 +295,7 @@ function [design, opt] = controls(design, opt, who)
      || ~(opt.maxThickness > 0)
     fault(who, 'badCaps', 'maxLayers must be a whole number >= 0 and maxThickness a thickness > 0 in um (Inf: none).');
   end
+  check_length(who, 'total', 'maxThickness', opt.maxThickness);
   if L > opt.maxLayers
     fault(who, 'badCaps', 'the start has %d layers, more than maxLayers (%d).', L, opt.maxLayers);
   end
@@ -390,7 +408,8 @@ function text = stop_message(stop, opt, merit, L, iterations)
     otherwise
       text = 'stalled: no step lowers the merit';
   end
-  text = sprintf('coatoptimize: %s, merit %.6g, %d layers, %d iterations.', text, merit, L, iterations);
+  text = sprintf('coatoptimize: %s, merit %.6g (the targets as given), %d layers, %d iterations.', ...
+                 text, merit, L, iterations);
 end
 
 % Bounded Levenberg-Marquardt over the free thicknesses on
@@ -484,7 +503,7 @@ function [design, merit, rec, stop] = lm(design, ev, opt, rec, check)
     rec.merit(end + 1) = merit;
     rec.iterations = rec.iterations + 1;
     if opt.display
-      fprintf('iteration %4d  merit %.6g  layers %d\n', rec.iterations, merit, L);
+      fprintf('iteration %4d  merit %.6g (margin held)  layers %d\n', rec.iterations, merit, L);
     end
     % converged: three steps in a row that gain less than 1e-6 of the merit
     if gain < 1e-6, quiet = quiet + 1; else quiet = 0; end
@@ -668,7 +687,9 @@ end
 
 % Each target on its grid refined by the factor f: the worst excess and
 % where, and the wavelengths of hidden deviations (local peaks of the
-% excess beyond the worst on the grid), at most ten per target.
+% excess beyond the worst on the grid), at most ten per target; for a mean
+% whose excess grows on the fine grid, the local peaks of its quantity's
+% deviation to the side the mean is off.
 function [dense, hidden] = dense_check(design, ev, f, who)
   fine = evaluate_targets(design, check_targets(coat_dense_targets(ev, f), design, who), 'values');
   coarse = evaluate_targets(design, ev, 'values');
@@ -677,7 +698,17 @@ function [dense, hidden] = dense_check(design, ev, f, who)
   hidden = cell(1, numel(ev));
   for t = 1:numel(ev)
     e = max(abs(fine(t).excess), [], 1);
-    peak = e > coarse(t).worst * (1 + 1e-9) & e >= [0, e(1:end - 1)] & e >= [e(2:end), 0];
+    above = coarse(t).worst * (1 + 1e-9);
+    if strcmp(ev(t).kind, 'mean')
+      % a mean that strays further on the fine grid: the features that pull
+      % it off (a resonance's dip between points) join the grid, found as
+      % the local peaks of the deviation on the side the mean is off
+      if fine(t).worst <= above, continue; end
+      side = sign(fine(t).excess(find(fine(t).excess, 1)));
+      e = max(side * bsxfun(@minus, fine(t).q, fine(t).value), [], 1);
+      above = 0;
+    end
+    peak = e > above & e >= [0, e(1:end - 1)] & e >= [e(2:end), 0];
     peak = peak & ~ismember(fine(t).lambda, ev(t).lambda);
     i = find(peak);
     [~, o] = sort(e(i), 'descend');
@@ -744,6 +775,12 @@ end
 %! f = coattargets(checked, setfield(t, 'lambda', [x(:)', l(end)]));
 %! y = checked.record.dense;
 %! assert([y.met, y.worst, y.lambda], [f.met, f.worst, f.worst_lambda], 1e-12);
+%! [~, own] = coattargets(checked, t);                   % its merit: of the targets as given
+%! assert(checked.merit, own);
+%! % the band's mean, met on the grid: the dip pulls it off on the fine grid,
+%! % and its wavelength joins the grid
+%! band = coatoptimize(d0, setfield(t, 'kind', 'mean'), 'dense', 10, 'densePasses', 1, 'maxIterations', 0);
+%! assert(!band.record.met && any(abs(band.record.targets.lambda - 0.8) < 5e-4));
 %! % beside a target met everywhere on the same grid, only the R grid grows:
 %! % the two no longer share their calls
 %! both = [t, struct('quantity', 'A', 'lambda', t.lambda, 'value', 0.5, 'type', '<=')];
@@ -786,4 +823,4 @@ end
 %!error id=coatoptimize:badFixed coatoptimize(struct('d', 0.1, 'm', 1, 'materials', {{'TiO2', 'SiO2'}}), struct('quantity', 'R', 'lambda', 0.8, 'value', 1), 'fixed', 2)
 %!error id=coatoptimize:badCaps coatoptimize(struct('d', [0.1; 0.1], 'm', [1; 1], 'materials', {{'TiO2', 'SiO2'}}), struct('quantity', 'R', 'lambda', 0.8, 'value', 1), 'maxLayers', 1)
 %!error id=coatoptimize:badQuantity coatoptimize(struct('d', 0.1, 'm', 1, 'materials', {{'TiO2', 'SiO2'}}), struct('quantity', 'Q', 'lambda', 0.8, 'value', 1))
-%!error <design.m must give each of the 1 layers> coatoptimize(struct('d', 0.1, 'm', 2, 'materials', {{'TiO2', 'SiO2'}}), struct('quantity', 'R', 'lambda', 0.8, 'value', 1))
+%!error <design.m must give each of the 1 layers> coatoptimize(struct('d', 0.1, 'm', 3, 'materials', {{'TiO2', 'SiO2'}}), struct('quantity', 'R', 'lambda', 0.8, 'value', 1))

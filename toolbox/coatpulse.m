@@ -14,6 +14,9 @@
 %              array: the M layer materials, then the substrate; catalogue
 %              names or coefficient structs, as coating_indices takes them),
 %              ambient (real index, default 1); see help coattargets.
+%              A coating's layers are under 50 um (thicker ones were given
+%              in nm); a design of one layer may be a plate or a window of
+%              any thickness (1 mm is 1000).
 %              A struct array or a cell array of such structs is a
 %              compressor of several mirrors, the pulse meeting each in turn;
 %              [] is no coating (the bulk phase alone).
@@ -34,7 +37,7 @@
 %              or one per design (default 1); in transmission, passes.
 %     theta    angle of incidence in RADIANS, one for all or one per design
 %              (default 0).
-%     pol      's' (TE, default) or 'p' (TM).
+%     pol      's' (or 'TE', default) or 'p' (or 'TM'), in any case.
 %     mode     'reflection' (default, r) or 'transmission' (t).
 %     gdd      an added bulk group-delay dispersion in fs^2 (a crystal, a
 %              window; default 0); tod, its third-order dispersion in fs^3
@@ -119,8 +122,12 @@
 %   where the pulse has light (an index at a pole) is an error.
 %
 %   Errors (identifiers coatpulse:<reason>): notEnoughInputs, badDesign,
-%   badPulse, badOptions, unknownOption, badResponse (a non-finite r or t),
-%   gridTooCoarse (points or window cut the spectrum), gridTooLarge.
+%   badMaterials, noSubstrate (a layer of the last material: the substrate
+%   left out of the list), thicknessUnits (a coating's layer of 50 um or
+%   more: given in nm), badPulse, lambdaUnits (a wavelength outside 0.1 to
+%   30 um: given in nm), badOptions, unknownOption, badResponse (a
+%   non-finite r or t), gridTooCoarse (points or window cut the spectrum),
+%   gridTooLarge.
 %
 %   Example: a 20 fs pulse at 800 nm stretched by 200 fs^2 of bulk, off a
 %   bare silica surface
@@ -134,7 +141,9 @@ function p = coatpulse(design, pulse, varargin)
   if nargin < 2
     error('coatpulse:notEnoughInputs', 'coatpulse: needs a design and a pulse.');
   end
-  opt = read_options(varargin);
+  opt = parse_options('coatpulse', struct('bounces', 1, 'theta', 0, 'pol', 's', 'mode', 'reflection', ...
+                                          'gdd', 0, 'tod', 0, 'window', [], 'points', [], 'figure', ''), ...
+                      varargin);
   designs = check_designs(design);
   nd = numel(designs);
   [bounces, theta, pol, transmit] = check_options(opt, nd);
@@ -374,6 +383,7 @@ function src = pulse_spectrum(pulse)
       error('coatpulse:badPulse', ...
             'coatpulse: input 2 (pulse) needs lambda (um) and fwhm (fs), each a positive scalar.');
     end
+    check_wavelengths('coatpulse', 'pulse.lambda', pulse.lambda);
     shape = 'gaussian';
     if isfield(pulse, 'shape') && ~isempty(pulse.shape), shape = pulse.shape; end
     tau = pulse.fwhm;
@@ -413,6 +423,7 @@ function src = pulse_spectrum(pulse)
           'coatpulse: pulse.wavelength (um, > 0), pulse.intensity and pulse.phase (rad) must be finite real vectors of the same length (>= 4); %d, %d and %d values were given.', ...
           numel(l), numel(v), numel(ph));
   end
+  check_wavelengths('coatpulse', 'pulse.wavelength', l);
   w = 2 * pi * c ./ l;
   [w, order] = sort(w);
   if any(diff(w) <= 0)
@@ -431,6 +442,7 @@ function src = pulse_spectrum(pulse)
     if ~positive(pulse.lambda)
       error('coatpulse:badPulse', 'coatpulse: pulse.lambda must be a positive scalar (um).');
     end
+    check_wavelengths('coatpulse', 'pulse.lambda', pulse.lambda);
     src.w0 = 2 * pi * c / pulse.lambda;
   end
   src.tau = sqrt(2 * log(2)) / sigma;          % a gaussian of this rms width
@@ -444,13 +456,17 @@ function ok = positive(x)
   ok = isnumeric(x) && isscalar(x) && isreal(x) && isfinite(x) && x > 0;
 end
 
-% The designs as a cell array, each checked: d and m columns of equal
-% length, material numbers within the list, a real ambient.
+% The designs as a cell array, each checked as every design function
+% checks one (check_design), named as given: design, design(i) or
+% design{i}. A design of one layer may be a plate or a window, of any
+% thickness.
 function designs = check_designs(design)
+  name = 'design(%d)';
   if isstruct(design)
     designs = num2cell(design(:).');
   elseif iscell(design)
     designs = design(:).';
+    name = 'design{%d}';
   elseif isnumeric(design) && isempty(design)
     designs = {};                                % no coating: the bulk phase alone
   else
@@ -459,23 +475,9 @@ function designs = check_designs(design)
           class(design));
   end
   for i = 1:numel(designs)
-    e = designs{i};
-    if ~isstruct(e) || ~all(isfield(e, {'d', 'm', 'materials'}))
-      error('coatpulse:badDesign', 'coatpulse: design %d must be a struct with fields d (um), m and materials.', i);
-    end
-    mats = e.materials;
-    if ischar(mats) || isstruct(mats), mats = {mats}; end
-    if ~isfield(e, 'ambient') || isempty(e.ambient), e.ambient = 1; end
-    if ~isnumeric(e.d) || ~isreal(e.d) || any(~isfinite(e.d(:))) || any(e.d(:) < 0) ...
-       || ~isnumeric(e.m) || numel(e.m) ~= numel(e.d) || any(e.m(:) ~= round(e.m(:))) ...
-       || any(e.m(:) < 1 | e.m(:) > numel(mats) - 1) || ~iscell(mats) ...
-       || ~positive(e.ambient)
-      error('coatpulse:badDesign', ...
-            'coatpulse: design %d needs thicknesses d >= 0 (um), one material number 1..%d per layer in m, and a real ambient index > 0.', ...
-            i, numel(mats) - 1);
-    end
-    designs{i} = struct('d', double(e.d(:)), 'm', double(e.m(:)), 'materials', {mats(:).'}, ...
-                        'ambient', double(e.ambient));
+    label = sprintf(name, i);
+    if numel(designs) == 1 && isstruct(design), label = 'design'; end
+    designs{i} = check_design(designs{i}, 'coatpulse', label, true);
   end
 end
 
@@ -491,14 +493,20 @@ function [bounces, theta, pol, transmit] = check_options(opt, nd)
   bounces = double(opt.bounces(:).') .* ones(1, nd);
   th = opt.theta;
   if ~isnumeric(th) || ~isreal(th) || ~any(numel(th) == [1 nd]) || any(~(th(:) >= 0 & th(:) < pi / 2))
+    guess = '';
+    if isnumeric(th) && isreal(th) && any(th(:) >= pi / 2 & th(:) < 90)
+      bad = th(th(:) >= pi / 2 & th(:) < 90);
+      guess = sprintf('; %g looks like degrees (%.4g rad)', bad(1), bad(1) * pi / 180);
+    end
     error('coatpulse:badOptions', ...
-          'coatpulse: theta must be angles in RADIANS, 0 <= theta < pi/2, one or one per design (%d).', nd);
+          'coatpulse: theta must be angles in RADIANS, 0 <= theta < pi/2, one or one per design (%d)%s.', nd, guess);
   end
   theta = double(th(:).') .* ones(1, nd);
-  if ~ischar(opt.pol) || ~any(strcmpi(opt.pol, {'s', 'p', 'TE', 'TM'}))
-    error('coatpulse:badOptions', 'coatpulse: pol must be ''s'' or ''p''.');
+  pol = polarization_name(opt.pol, false);
+  if isempty(pol)
+    error('coatpulse:badOptions', ...
+          'coatpulse: pol must be ''s'' (or ''TE'') or ''p'' (or ''TM''), in any case: a field has one polarisation.');
   end
-  pol = opt.pol;
   modes = {'reflection', 'transmission', 'r', 't'};
   if ~ischar(opt.mode) || ~any(strcmpi(opt.mode, modes))
     error('coatpulse:badOptions', 'coatpulse: mode must be ''reflection'' or ''transmission''.');
@@ -560,32 +568,6 @@ function draw(p, fine, file)
   ylabel(ax(1), 'spectrum in, out');  ylabel(ax(2), 'residual phase (rad)');
   xlim(ax(1), [min(l) max(l)]);  xlim(ax(2), [min(l) max(l)]);
   coat_print_png(h, file, 800, 900);
-end
-
-% The options as a struct of their values, defaults filled in: name-value
-% pairs or one struct, names in any case.
-function opt = read_options(args)
-  opt = struct('bounces', 1, 'theta', 0, 'pol', 's', 'mode', 'reflection', 'gdd', 0, 'tod', 0, ...
-               'window', [], 'points', [], 'figure', '');
-  if numel(args) == 1 && isstruct(args{1})
-    names = fieldnames(args{1});
-    values = struct2cell(args{1});
-  elseif mod(numel(args), 2) == 0 && all(cellfun(@ischar, args(1:2:end)))
-    names = args(1:2:end);
-    values = args(2:2:end);
-  else
-    error('coatpulse:badOptions', ...
-          'coatpulse: options must be a struct or name-value pairs (names are character arrays).');
-  end
-  known = fieldnames(opt);
-  for i = 1:numel(names)
-    j = find(strcmpi(names{i}, known), 1);
-    if isempty(j)
-      error('coatpulse:unknownOption', 'coatpulse: unknown option ''%s''; known: %s.', ...
-            names{i}, strjoin(known', ', '));
-    end
-    opt.(known{j}) = values{i};
-  end
 end
 
 %!function R = reflectance(e, w, theta)     # p-polarised, of angular frequencies w (rad/fs)
@@ -661,5 +643,5 @@ end
 %! assert(max(q.Iout([1:20, end - 19:end])) < 1e-12 * max(q.Iout));   % nothing wraps around
 %!error id=coatpulse:unknownOption coatpulse(flat, struct('lambda', 0.8, 'fwhm', 10), 'bounce', 2)
 %!error id=coatpulse:badPulse coatpulse(flat, struct('lambda', 0.8, 'fwhm', 10, 'shape', 'square'))
-%!error id=coatpulse:badDesign coatpulse(struct('d', 0.1, 'm', 2, 'materials', {{'TiO2', 'SiO2'}}), struct('lambda', 0.8, 'fwhm', 10))
+%!error id=coatpulse:badDesign coatpulse(struct('d', 0.1, 'm', 3, 'materials', {{'TiO2', 'SiO2'}}), struct('lambda', 0.8, 'fwhm', 10))
 %!warning id=coatpulse:shortWindow coatpulse(flat, struct('lambda', 0.8, 'fwhm', 10), 'gdd', 2000, 'window', 400);

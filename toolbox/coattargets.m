@@ -20,15 +20,18 @@
 %              array: the M layer materials, then the substrate; each a
 %              catalogue name or a struct of coefficients, as coating_indices
 %              takes them), ambient (the ambient index, real, default 1).
-%     targets  struct array, one element a target, fields:
+%     targets  struct array, one element a target, fields (the names of
+%              quantities, polarisations, offsets and kinds in any case):
 %       quantity  a real quantity of coatresponse: 'R', 'T', 'A', 'GD',
 %                 'GDD', 'TOD', 'GDt', 'GDDt' or 'TODt' (fs, fs^2, fs^3).
-%       lambda    the wavelengths, um (a vector of n).
+%       lambda    the wavelengths, um (a vector of n, within 0.1 to 30 um).
 %       theta     angles of incidence in RADIANS, a scalar or a vector:
 %                 the target holds at every angle (default 0).
-%       pol       's', 'p' or 'avg' (the mean of the s and p values);
-%                 default 's'.
-%       value     the target value, a scalar or one per wavelength.
+%       pol       's' (or 'TE'), 'p' (or 'TM') or 'avg' (the mean of the s
+%                 and p values); default 's'.
+%       value     the target value, a scalar or one per wavelength (a
+%                 scalar for a mean); R, T and A are fractions from 0 to 1
+%                 (0.998, not 99.8).
 %       tol       a deviation up to tol costs nothing (default 0).
 %       type      '=' (default), '>=' or '<=': one-sided targets cost only
 %                 below (above) value - tol (value + tol).
@@ -43,6 +46,14 @@
 %       offset    'fixed' (default) or, for GD and GDt, 'free': the value is
 %                 met up to a constant (the mean deviation over the target's
 %                 points), as GD is specified.
+%       kind      'point' (default): the target holds at every wavelength
+%                 and angle; 'mean': the quantity's mean over the band at
+%                 each angle holds it (the trapezoidal mean in wavelength,
+%                 so a denser part of the grid does not weigh more), as
+%                 broadband metal mirrors are specified: "mean R >= 98.8 %
+%                 over 450 to 900 nm" is struct('quantity', 'R', 'lambda',
+%                 linspace(0.45, 0.9, 46), 'value', 0.988, 'type', '>=',
+%                 'kind', 'mean').
 %
 %   Outputs
 %     ev       the targets completed (defaults filled, value 1xn, scale),
@@ -50,17 +61,23 @@
 %              back as targets for the same materials reuses them), and
 %              q         (a x n) the quantity at each angle (rows) and wavelength;
 %              offset_value  the free constant (0 when fixed);
-%              excess    (a x n) the deviation beyond the tolerance, signed,
-%                        in the quantity's unit (0 where the target is met);
-%              worst     max |excess|; worst_lambda, worst_theta: where;
+%              excess    (a x n; a x 1 for a mean) the deviation beyond the
+%                        tolerance, signed, in the quantity's unit (0 where
+%                        the target is met, and where it misses by rounding
+%                        alone: 8 ulps of the largest of the values, the
+%                        target and its tolerance and scale);
+%              band_mean (a x 1) a mean's value at each angle ([] for a
+%                        target of every point);
+%              worst     max |excess|; worst_lambda (NaN for a mean),
+%                        worst_theta: where;
 %              met       true where every point is within the tolerance;
-%              merit     weight * mean((excess / scale).^2) over its a x n
-%                        points;
+%              merit     weight * mean((excess / scale).^2) over its points
+%                        (a x n, or the a means);
 %              dq        (L x n x a) dq/dd, in the 'jacobian' mode.
 %     merit    the sum of the targets' merits (0: every target met).
-%     r        the residuals, one per point of every target, wavelength
-%              fastest: sqrt(weight / (a n)) * excess / scale, so
-%              merit = sum(r.^2).
+%     r        the residuals, one per point judged of every target,
+%              wavelength fastest: sqrt(weight / p) * excess / scale for its
+%              p points (a n, or a for a mean), so merit = sum(r.^2).
 %     J        numel(r) x L: dr/dd, exact (from coatresponse's gradients;
 %              0 where a point is within its tolerance).
 %     needle   P x numel(mu): d merit / dt for a layer of material mu(c) of
@@ -69,10 +86,15 @@
 %              boundary belongs to the deeper layer (see help coatprofile).
 %     design   the design as checked: d and m columns, ambient filled in.
 %
-%   Errors (identifiers coattargets:<reason>): notEnoughInputs, badMode,
-%   badNeedle, badDesign, badMaterials, badTargets, badQuantity, badLambda,
-%   badAngle, badPolarization, badValue, badTolerance, badScale, badType,
-%   badWeight, badOffset.
+%   Errors (identifiers coattargets:<reason>), each naming the first input
+%   or target at fault: notEnoughInputs, badMode, badNeedle, badDesign,
+%   badMaterials, noSubstrate (a layer of the last material: the substrate
+%   left out of design.materials), thicknessUnits (a layer of 50 um or more:
+%   given in nm), badTargets, badQuantity, badLambda, lambdaUnits
+%   (wavelengths outside 0.1 to 30 um: given in nm), badAngle,
+%   badPolarization, badValue, fractionUnits (an R, T or A value, tolerance
+%   or scale outside 0 to 1: given in percent), badTolerance, badScale,
+%   badType, badWeight, badOffset, badKind.
 %
 %   Example: how far a quarter-wave stack is from R >= 99.9 % over 750 to 850 nm
 %     design = struct('d', repmat([0.0845; 0.1376], 10, 1), 'm', repmat([1; 2], 10, 1), ...
@@ -148,7 +170,40 @@ end
 %! [~, m1] = coattargets(thin, t);
 %! assert((m1 - merit) / tt, ng(1, 2), 1e-3 * abs(ng(1, 2)));
 %! assert(ng(1, 1), 0);                        % a TiO2 needle in TiO2 is no change
+%!test  # a mean over the band: the trapezoidal mean of an uneven grid, its exact Jacobian and needle function
+%! silver = struct('d', [0.1; 0.15; 0.08; 0.12], 'm', [1; 2; 1; 3], 'materials', {{'TiO2', 'SiO2', 'Ag', 'fused silica'}});
+%! l = [0.45 0.5 0.52 0.7 0.9];                  % uneven: a mean of the points would lean to 0.5
+%! t = struct('quantity', {'R', 'GDD'}, 'lambda', {l, [0.8 0.7 0.75]}, 'theta', {[0 0.3], 0.1}, ...
+%!            'pol', {'avg', 'p'}, 'value', {0.99, 5}, 'type', {'>=', '<='}, 'kind', 'mean', 'weight', {1, 2});
+%! [ev, merit, r, J] = coattargets(silver, t, 'jacobian');
+%! one = coattargets(silver, struct('quantity', 'R', 'lambda', l, 'theta', [0 0.3], 'pol', 'avg', 'value', 0));
+%! assert(ev(1).band_mean, trapz(l, one.q, 2) / 0.45, 1e-15);
+%! g = coattargets(silver, struct('quantity', 'GDD', 'lambda', [0.7 0.75 0.8], 'theta', 0.1, 'pol', 'p', 'value', 0));
+%! assert(ev(2).band_mean, trapz([0.7 0.75 0.8], g.q) / 0.1, 1e-12);
+%! assert(ev(1).excess, min(ev(1).band_mean - 0.99, 0), 1e-15);
+%! assert(size(r), [3 1]);  assert(merit, sum(r .^ 2), 1e-12 * merit);
+%! h = 1e-6;                 % central differences, as above
+%! for j = 1:4
+%!   up = silver;  up.d(j) += h;  dn = silver;  dn.d(j) -= h;
+%!   [~, ~, ru] = coattargets(up, ev);  [~, ~, rd] = coattargets(dn, ev);
+%!   assert(J(:, j), (ru - rd) / (2 * h), 1e-6 * max(abs(J(:))));
+%! end
+%! [~, merit, ~, ~, ng] = coattargets(silver, t, 'needle', 0.05, 2);
+%! tt = 1e-7;
+%! thin = silver;  thin.d = [0.05; tt; 0.05; 0.15; 0.08; 0.12];  thin.m = [1; 2; 1; 2; 1; 3];
+%! [~, m1] = coattargets(thin, t);
+%! assert((m1 - merit) / tt, ng, 1e-3 * abs(ng));
+%!test  # rounding is no excess: a one-sided bound missed by 2 ulps is met, by 1e-12 it is not
+%! t = struct('quantity', {'R', 'GD'}, 'lambda', 0.8, 'value', 0, 'type', {'>=', '<='});
+%! ev = coattargets(design, t);
+%! [R, GD] = deal(ev.q);
+%! t(1).value = R + 2 * eps(R);  t(2).value = GD - 2 * eps(GD);
+%! ev = coattargets(design, t);
+%! assert([ev.met, ev.worst, ev.merit], [true true 0 0 0 0]);
+%! t(1).value = R + 1e-12;  t(2).value = GD - 1e-12;
+%! ev = coattargets(design, t);
+%! assert([ev.met], [false false]);
 %!error id=coattargets:badQuantity coattargets(design, struct('quantity', 'X', 'lambda', 0.8, 'value', 1))
 %!error id=coattargets:badOffset coattargets(design, struct('quantity', 'R', 'lambda', 0.8, 'value', 1, 'offset', 'free'))
 %!error id=coattargets:badAngle coattargets(design, struct('quantity', 'R', 'lambda', 0.8, 'value', 1, 'theta', 2))
-%!error id=coattargets:badDesign coattargets(setfield(design, 'm', [1; 3; 1]), struct('quantity', 'R', 'lambda', 0.8, 'value', 1))
+%!error id=coattargets:badDesign coattargets(setfield(design, 'm', [1; 4; 1]), struct('quantity', 'R', 'lambda', 0.8, 'value', 1))

@@ -84,9 +84,10 @@
 %     samples, seed, time (s).
 %
 %   Errors (identifiers coattolerance:<reason>): notEnoughInputs, badSigma
-%   (the model: a value out of range, of the wrong size, or a sigma beyond
-%   50 nm, which is nm given as um), badOptions, unknownOption (an option
-%   or a field of the model), and those of coattargets for the design and
+%   (the model: a value out of range or of the wrong size), sigmaUnits (an
+%   absolute sigma of 50 nm or more: given in nm; a relative one of 0.5 or
+%   more: given in percent), badOptions, unknownOption (an option or a
+%   field of the model), and those of coattargets for the design and
 %   the targets (badDesign, badQuantity, ...).
 %
 %   Example: 1 nm errors on a 10-pair quarter-wave mirror, R >= 99.5 %
@@ -117,6 +118,9 @@ function report = coattolerance(design, targets, model, varargin)
   design = check_design(design, who);
   ev = evaluate_targets(design, check_targets(targets, design, who), 'jacobian');
   L = numel(design.d);  M = numel(design.materials) - 1;
+  if isnumeric(model)
+    if opt.relative, check_length(who, 'relative', 'sigma', model); else check_length(who, 'sigma', 'sigma', model); end
+  end
   if opt.relative
     if ~isnumeric(model)
       fault(who, 'badOptions', 'relative, true, takes a number for input 3 (the relative sigma), not a %s.', class(model));
@@ -149,7 +153,7 @@ function report = coattolerance(design, targets, model, varargin)
   share = variance / max(sum(variance), realmin);
   [~, order] = sort(share, 'descend');
   keep = {'quantity', 'lambda', 'theta', 'pol', 'value', 'tol', 'type', 'weight', 'offset', ...
-          'scale', 'k', 'N', 'Np', 'Npp', 'materials'};
+          'kind', 'scale', 'k', 'N', 'Np', 'Npp', 'materials'};
   ev = rmfield(ev, setdiff(fieldnames(ev), keep));
 
   % The samples in chunks of 50, chunk c drawn from a generator seeded with

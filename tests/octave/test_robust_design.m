@@ -40,7 +40,7 @@
 %! assert(error_draws(model, d, m, 4, 7), D(:, 1:4));               % a draw whatever the number drawn
 %! A = error_draws(struct('sigma', 1e-3, 'relative', 0, 'rate', [0; 0], 'index', [0; 0]), d, m, 6, 7, true);
 %! assert(A(:, 1:3) - d, d - A(:, 4:6), 1e-15);                     % antithetic pairs
-%!error id=x:bad error_model(1, 5, 2, 'x', 'bad')                   % 1 um: nm given as um
+%!error id=x:sigmaUnits error_model(1, 5, 2, 'x', 'bad')            % 1 um: nm given as um
 %!error id=x:bad error_model(struct('sigma', [1 2] * 1e-4), 5, 2, 'x', 'bad')
 %!error id=x:unknownOption error_model(struct('sigmas', 1e-4), 5, 2, 'x', 'bad')
 

@@ -3,7 +3,9 @@
 % coattolerance, coatoptimize and coatdesign take it. model is a struct of
 % the fields below (names in any case, each optional), or a number: sigma
 % alone. Errors: who:reason (a value out of its range or of the wrong
-% size), who:unknownOption (a field not listed).
+% size), who:sigmaUnits (a sigma of 50 nm or more, in nm; a relative or
+% rate error of 0.5 or more, in percent: check_length), who:unknownOption
+% (a field not listed).
 %   sigma     random thickness error of each layer, absolute: the standard
 %             deviation in um, a scalar or one per layer (default 0);
 %   relative  random thickness error of each layer as a fraction of its
@@ -44,10 +46,12 @@ function model = error_model(model, L, M, who, reason)
     end
     model.(f{1}) = double(x(:));
   end
-  check_sigma_um(model.sigma, 'the error model''s sigma', who, reason);
-  if any([model.relative; model.rate; model.index] > 0.5)
-    fault(who, reason, 'relative, rate and index errors are fractions or index steps below 0.5 (0.01: 1 %%); %g was given.', ...
-          max([model.relative; model.rate; model.index]));
+  check_length(who, 'sigma', 'the error model''s sigma', model.sigma);
+  check_length(who, 'relative', 'the error model''s relative', model.relative);
+  check_length(who, 'relative', 'the error model''s rate', model.rate);
+  if any(model.index >= 0.5)
+    fault(who, reason, 'the error model''s index is a step in the refractive index (0.01 for a film 0.01 denser), below 0.5; %g was given.', ...
+          max(model.index));
   end
   model.rate = model.rate .* ones(M, 1);
   model.index = model.index .* ones(M, 1);

@@ -1,12 +1,15 @@
 % [ev, merit, r, J] = judge_targets(ev, Q, D): the completed targets judged
 % at the values Q{t} (a x n) and, where D is not empty, their thickness
 % derivatives D{t} (L x n x a). Each target gains q, dq (with D),
-% offset_value, excess (in its quantity's unit, target_excess), worst (max
-% |excess|) and where (worst_lambda, worst_theta), met and merit, its part
-% of the merit: weight * mean((excess / scale).^2). r stacks the residuals,
-% sqrt(weight / (a n)) * excess / scale, points wavelength-fastest, so that
-% merit = sum(r.^2); J = dr/dd (numel(r) x L; [] without D), 0 where a point
-% is within its tolerance, centred where the offset is free.
+% offset_value, excess (in its quantity's unit, target_excess: a x n, or
+% a x 1 for a 'mean' target), band_mean (a 'mean' target's mean at each
+% angle, a x 1; [] for the others), worst (max |excess|) and where
+% (worst_lambda, NaN for a 'mean' target, worst_theta), met and merit, its
+% part of the merit: weight * mean((excess / scale).^2). r stacks the
+% residuals, sqrt(weight / p) * excess / scale for the p points judged
+% (wavelength-fastest), so that merit = sum(r.^2); J = dr/dd (numel(r) x L;
+% [] without D), 0 where a point is within its tolerance, centred where the
+% offset is free; a mean's row is the band's weights times dq/dd.
 function [ev, merit, r, J] = judge_targets(ev, Q, D)
   gradients = ~isempty(D) && ~isempty(D{1});
   merit = 0;
@@ -17,7 +20,8 @@ function [ev, merit, r, J] = judge_targets(ev, Q, D)
     q = Q{t};
     [a, n] = size(q);
     [s, c] = target_excess(e, q);
-    rs = sqrt(e.weight / (a * n));
+    mean_ = strcmp(e.kind, 'mean');
+    rs = sqrt(e.weight / numel(s));
     [worst, i] = max(abs(s(:)));
     ia = mod(i - 1, a) + 1;  il = (i - ia) / a + 1;
     ev(t).q = q;
@@ -26,8 +30,14 @@ function [ev, merit, r, J] = judge_targets(ev, Q, D)
     end
     ev(t).offset_value = c;
     ev(t).excess = s;
+    ev(t).band_mean = [];
     ev(t).worst = worst;
-    ev(t).worst_lambda = e.lambda(il);
+    if mean_
+      ev(t).band_mean = q * band_weights(e.lambda).';
+      ev(t).worst_lambda = NaN;
+    else
+      ev(t).worst_lambda = e.lambda(il);
+    end
     ev(t).worst_theta = e.theta(ia);
     ev(t).met = worst == 0;
     ev(t).merit = e.weight * mean((s(:) / e.scale) .^ 2);
@@ -36,7 +46,11 @@ function [ev, merit, r, J] = judge_targets(ev, Q, D)
     r{t} = rs / e.scale * st(:);
     if gradients
       L = size(D{t}, 1);
-      G = reshape(permute(D{t}, [2 3 1]), a * n, L);   % points x L, in r's order
+      if mean_
+        G = reshape(sum(bsxfun(@times, D{t}, band_weights(e.lambda)), 2), L, a).';   % a x L
+      else
+        G = reshape(permute(D{t}, [2 3 1]), a * n, L);   % points x L, in r's order
+      end
       if strcmp(e.offset, 'free')
         G = bsxfun(@minus, G, mean(G, 1));
       end

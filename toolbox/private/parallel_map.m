@@ -8,8 +8,9 @@
 % variable COAT_PARALLEL is 0, they run in a plain loop (as the calls' own
 % calls of parallel_map do in Octave's processes). While
 % they run, unless the caller set COAT_THREADS, each call of the modules
-% keeps to its own thread: the calls are what runs in parallel. An error in
-% a call is raised again here with its identifier and message; where the
+% keeps to its own thread: the calls are what runs in parallel. A call that
+% fails in a worker is run again here, so that its error is raised with
+% its own identifier and message; where the
 % parallel package itself fails, the warning who:parallel says so and the
 % calls run in a plain loop.
 %
@@ -57,10 +58,13 @@ function results = parallel_map(fun, n, parallel, who)
       results{i} = fun(i);
     end
   end
+  % A call that failed in a worker runs again here: the parallel package
+  % loses an error's identifier and may replace its message (with one about
+  % its own files), and the calls give the same results wherever they run,
+  % so this raises the error itself, under its own identifier.
   for i = 1:n
     if isstruct(results{i}) && isfield(results{i}, 'parallel_map_failure')
-      failure = results{i}.parallel_map_failure;
-      error(failure.identifier, '%s', failure.message);
+      results{i} = fun(i);
     end
   end
 end

@@ -10,7 +10,7 @@ function needle = target_needles(design, ev, r, z, mu)
   zz = repmat(z(:), numel(mu), 1);
   mm = kron(mu(:), ones(P, 1));
   group = target_groups(ev);
-  last = cumsum(arrayfun(@(e) numel(e.q), ev));
+  last = cumsum(arrayfun(@(e) numel(e.excess), ev));
   first = [1, last(1:end - 1) + 1];
   for g = unique(group)
     e = ev(g);
@@ -22,13 +22,20 @@ function needle = target_needles(design, ev, r, z, mu)
       if ~any(ev(t).excess(:))
         continue;
       end
-      % d merit / d q: 2 r sqrt(weight / (a n)) / scale, centred where the
-      % offset is free; split evenly between s and p where they are averaged
-      w = 2 * sqrt(ev(t).weight / (a * n)) / ev(t).scale * r(first(t):last(t));
+      % d merit / d q: 2 r sqrt(weight / p) / scale for the p points judged,
+      % centred where the offset is free, spread over the band by its
+      % weights for a mean; split evenly between s and p where they are
+      % averaged
+      rt = r(first(t):last(t));
+      w = 2 * sqrt(ev(t).weight / numel(rt)) / ev(t).scale * rt;
       if strcmp(ev(t).offset, 'free')
         w = w - mean(w);
       end
-      w = reshape(w, n, a).' / numel(pols);
+      if strcmp(ev(t).kind, 'mean')
+        w = w * band_weights(ev(t).lambda) / numel(pols);
+      else
+        w = reshape(w, n, a).' / numel(pols);
+      end
       name = ev(t).quantity;
       if isfield(weights, name)
         weights.(name) = weights.(name) + w;
