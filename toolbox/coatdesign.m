@@ -91,11 +91,12 @@
 %   that cuts a start short makes it depend on the machine's speed: its
 %   run's stop is then 'time').
 %
-%   Robust design (option robust): the starts leave 60 % of the time to a
-%   last round. Its candidates are the distinct designs found that meet
-%   every target (the best, where none does), at most eight, screened by
-%   their yield under the model with their responses linearised (500 draws,
-%   one evaluation a design); the two best are refined by coatoptimize on
+%   Robust design (option robust): the starts (two rounds at least) leave
+%   60 % of the time to a last round. Its candidates are the distinct
+%   designs found that meet every target (the best, where none does), at
+%   most eight, screened by their expected merit under the model with
+%   their responses linearised (in closed form, one evaluation a design;
+%   method 'linear' in help coatoptimize); the two best are refined by coatoptimize on
 %   their expected merit under the model (its option robust: the nominal
 %   merit plus the mean merit over samples fixed draws of the errors, with
 %   exact gradients; at most 150 iterations, no needles), in parallel like
@@ -219,7 +220,8 @@ function design = coatdesign(targets, materials, varargin)
       end
     end
     next = next + count;
-    if any(cellfun(@(r) r.record.met, found)) && ~opt.exhaustive
+    % (robust design: two rounds at least, for designs to choose from)
+    if any(cellfun(@(r) r.record.met, found)) && ~opt.exhaustive && (isempty(opt.model) || next > 2 * batch)
       stop = 'met';
       break;
     end
@@ -573,9 +575,10 @@ function [best, alternatives, keep] = choose(found, rank)
 end
 
 % The robust round: the distinct designs found that meet every target (the
-% best one, where none does), at most eight, screened by their yield under
-% the error model with their quantities linearised (linear_yield, 500
-% draws); the two best refined by coatoptimize on the expected merit under
+% best one, where none does), at most eight, screened by their expected
+% merit under the error model with their quantities linearised
+% (expected_linear: one evaluation, and unlike a yield it still orders
+% designs that all fail); the two best refined by coatoptimize on the expected merit under
 % the model (no needles, at most 150 iterations), in parallel; each of them
 % and each refined design simulated by coattolerance (200 samples), on
 % draws apart from the optimiser's.
@@ -591,11 +594,12 @@ function [found, runs, robust] = robust_round(found, runs, ev, opt, started, who
   end
   keep = keep(1:min(8, end));
   screen = zeros(size(keep));
+  linear = model;
+  linear.method = 'linear';
   for i = 1:numel(keep)
-    r = found{keep(i)};
-    screen(i) = linear_yield(r, evaluate_targets(r, ev, 'jacobian'), model, 500, seed);
+    [~, screen(i)] = expected_linear(found{keep(i)}, ev, 'values', linear);
   end
-  [~, order] = sort(-screen);
+  [~, order] = sort(screen);
   pick = keep(order(1:min(2, end)));
   % one job a candidate: its yield; and where there is time, a refined
   % design and its yield (coattolerance loops within a process of its own)

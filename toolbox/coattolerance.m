@@ -26,8 +26,11 @@
 %                 index, added to its real part at every wavelength (a film
 %                 denser or more porous than the catalogue's), a scalar or
 %                 one per material;
-%       samples, seed  the draws of the optimisers' expected merit; not
-%                 used here (see the options samples and seed).
+%       samples, seed, method  for the optimisers' expected merit, not
+%                 used here (see the options samples and seed): samples
+%                 draws (default 32) from seed (default 1), or method
+%                 'linear' (the expected merit of the linearised quantities,
+%                 in closed form; default 'samples'; see help coatoptimize).
 %              A made thickness that would be negative is 0.
 %   Options (name-value)
 %     samples    Monte-Carlo samples (default 1000; 0: linearised only).

@@ -20,7 +20,10 @@
 %             material (default 0);
 %   samples   the draws over which the optimisers average the merit
 %             (default 32; 0: the model serves a yield alone);
-%   seed      the seed of those draws (default 1).
+%   seed      the seed of those draws (default 1);
+%   method    'samples' (the default: the mean over the draws) or 'linear'
+%             (the closed-form expected merit of the linearised
+%             quantities, expected_linear).
 % The two random parts are independent normal errors of one layer, so a
 % layer errs by sqrt(sigma^2 + (relative d)^2) standard deviations of one
 % normal draw (error_draws). Completed: sigma and relative as given
@@ -34,7 +37,11 @@ function model = error_model(model, L, M, who, reason)
           class(model));
   end
   model = parse_options(who, struct('sigma', 0, 'relative', 0, 'rate', 0, 'index', 0, ...
-                                    'samples', 32, 'seed', 1), {model});
+                                    'samples', 32, 'seed', 1, 'method', 'samples'), {model});
+  if ~ischar(model.method) || ~any(strcmpi(model.method, {'samples', 'linear'}))
+    fault(who, reason, 'the error model''s method must be ''samples'' or ''linear''.');
+  end
+  model.method = lower(model.method);
   sizes = struct('sigma', L, 'relative', L, 'rate', M, 'index', M);
   for f = fieldnames(sizes).'
     x = model.(f{1});

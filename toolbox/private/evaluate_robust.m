@@ -19,6 +19,11 @@
 % no trade of the nominal targets for robustness pays.
 function [ev, merit, r, J, needle] = evaluate_robust(design, ev, mode, model, z, mu)
   if nargin < 5, z = [];  mu = []; end
+  if strcmp(model.method, 'linear') && ~strcmp(mode, 'needle')
+    [ev, merit, r, J] = expected_linear(design, ev, mode, model);
+    needle = [];
+    return;
+  end
   [ev, merit, r, J, needle] = evaluate_targets(design, ev, mode, z, mu);
   S = model.samples;
   if S == 0 || strcmp(mode, 'needle'), return; end
