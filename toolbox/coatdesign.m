@@ -55,7 +55,8 @@
 %                     fewest layers, then the thinnest) or 'yield' (the
 %                     default with robust: of those that meet every target,
 %                     the highest simulated yield under the model, then the
-%                     fewest layers); 'yield' needs robust (samples 0: the
+%                     lowest expected merit of the linearised quantities,
+%                     then the fewest layers); 'yield' needs robust (samples 0: the
 %                     model ranks, nothing is refined).
 %
 %   Method. The starts run in rounds of four; every start of a round is one
@@ -91,15 +92,16 @@
 %   that cuts a start short makes it depend on the machine's speed: its
 %   run's stop is then 'time').
 %
-%   Robust design (option robust): the starts (two rounds at least) leave
-%   60 % of the time to a last round. Its candidates are the distinct
+%   Robust design (option robust): the starts leave 60 % of the time to a
+%   last round. Its candidates are the distinct
 %   designs found that meet every target (the best, where none does), at
 %   most eight, screened by their expected merit under the model with
 %   their responses linearised (in closed form, one evaluation a design;
 %   method 'linear' in help coatoptimize); the two best are refined by coatoptimize on
 %   their expected merit under the model (its option robust: the nominal
 %   merit plus the mean merit over samples fixed draws of the errors, with
-%   exact gradients; at most 150 iterations, no needles), in parallel like
+%   exact gradients; at most 100 iterations, no needles, one dense pass:
+%   the starts' designs have had theirs), in parallel like
 %   the starts. Each candidate and each refined design is then simulated
 %   by coattolerance (200 samples on draws apart from the optimiser's), and
 %   the designs are ranked as rank says. A refined design keeps the verdict
@@ -220,8 +222,7 @@ function design = coatdesign(targets, materials, varargin)
       end
     end
     next = next + count;
-    % (robust design: two rounds at least, for designs to choose from)
-    if any(cellfun(@(r) r.record.met, found)) && ~opt.exhaustive && (isempty(opt.model) || next > 2 * batch)
+    if any(cellfun(@(r) r.record.met, found)) && ~opt.exhaustive
       stop = 'met';
       break;
     end
@@ -549,10 +550,13 @@ function [best, alternatives, keep] = choose(found, rank)
   thickness = cellfun(@(r) sum(r.d), found);
   merit = cellfun(@(r) r.merit, found);
   yield = cellfun(@(r) field_or(r, 'yield', NaN), found);
+  expected = cellfun(@(r) field_or(r, 'expected', Inf), found);
   key = [~met(:), layers(:) .* met(:), thickness(:) .* met(:), merit(:), (1:n)'];
   if strcmp(rank, 'yield')
-    known = yield;  known(isnan(known)) = -1;      % designs not simulated last
-    key = [~met(:), -known(:), key(:, 2:end)];
+    % designs not simulated last; equal yields (none at all, often) by
+    % the linearised expected merit
+    known = yield;  known(isnan(known)) = -1;
+    key = [~met(:), -known(:), expected(:), key(:, 2:end)];
   end
   [~, order] = sortrows(key);
   keep = [];
@@ -579,7 +583,7 @@ end
 % merit under the error model with their quantities linearised
 % (expected_linear: one evaluation, and unlike a yield it still orders
 % designs that all fail); the two best refined by coatoptimize on the expected merit under
-% the model (no needles, at most 150 iterations), in parallel; each of them
+% the model (no needles, at most 100 iterations, one dense pass), in parallel; each of them
 % and each refined design simulated by coattolerance (200 samples), on
 % draws apart from the optimiser's.
 function [found, runs, robust] = robust_round(found, runs, ev, opt, started, who)
@@ -607,7 +611,7 @@ function [found, runs, robust] = robust_round(found, runs, ev, opt, started, who
   refine = model.samples > 0 && opt.time - toc(started) > 0;
   settings = struct('dmin', opt.dminM, 'dmax', opt.dmaxM, 'maxLayers', opt.maxLayers, ...
                     'maxThickness', opt.maxThickness, 'time', max(opt.time - toc(started), 1e-3), ...
-                    'dense', opt.dense, 'margin', opt.margin, 'maxIterations', 150, 'robust', model);
+                    'dense', opt.dense, 'margin', opt.margin, 'maxIterations', 100, 'densePasses', 1, 'robust', model);
   starts = cell(1, count);  own = starts;  candidates = starts;
   for i = 1:count
     r = found{pick(i)};
@@ -624,12 +628,14 @@ function [found, runs, robust] = robust_round(found, runs, ev, opt, started, who
   job = @(i) feval(kinds{1 + (i > count)}, i);
   results = parallel_map(job, jobs, opt.parallel, who);
   for i = 1:count
+    found{pick(i)}.expected = screen(order(i));
     found{pick(i)}.yield = results{i}{2}.yield;
     found{pick(i)}.interval = results{i}{2}.interval;
   end
   for i = count + 1:jobs
     r = results{i}{1};
     r.kind = ['robust ' found{pick(i - count)}.kind];
+    [~, r.expected] = expected_linear(r, ev, 'values', linear);
     r.yield = results{i}{2}.yield;
     r.interval = results{i}{2}.interval;
     found{end + 1} = r;

@@ -38,8 +38,9 @@
 %                relative), not sigma (default false).
 %     quantiles  the probabilities of the quantiles (default [0.05 0.5 0.95]).
 %     seed       the seed of the first chunk of draws (default 1).
-%     curve      samples of the yield curve, the first of the Monte-Carlo's
-%                (default 100; 0: no curve).
+%     curve      samples of the yield curve at each factor, the first of
+%                the Monte-Carlo's (default a tenth of samples; 0: no
+%                curve). Each factor but 1 costs that many samples more.
 %     factors    where the curve is drawn: factors on every error of the
 %                model (default 2.^(-2:0.5:2), a quarter to four times).
 %
@@ -109,7 +110,10 @@ function report = coattolerance(design, targets, model, varargin)
     fault(who, 'notEnoughInputs', 'needs a design, targets and an error model (or sigma, um).');
   end
   opt = parse_options(who, struct('samples', 1000, 'relative', false, 'quantiles', [0.05 0.5 0.95], ...
-                                  'seed', 1, 'curve', 100, 'factors', 2 .^ (-2:0.5:2)), varargin);
+                                  'seed', 1, 'curve', [], 'factors', 2 .^ (-2:0.5:2)), varargin);
+  if isempty(opt.curve) && isnumeric(opt.samples) && isscalar(opt.samples)
+    opt.curve = ceil(opt.samples / 10);
+  end
   whole = @(x) isnumeric(x) && isscalar(x) && x >= 0 && x == round(x);
   if ~whole(opt.samples) || ~whole(opt.curve) ...
      || ~isnumeric(opt.quantiles) || any(opt.quantiles(:) < 0 | opt.quantiles(:) > 1) ...
@@ -121,7 +125,7 @@ function report = coattolerance(design, targets, model, varargin)
   design = check_design(design, who);
   ev = evaluate_targets(design, check_targets(targets, design, who), 'jacobian');
   L = numel(design.d);  M = numel(design.materials) - 1;
-  if isnumeric(model)
+  if isnumeric(model) && (isscalar(model) || numel(model) == L)
     if opt.relative, check_length(who, 'relative', 'sigma', model); else check_length(who, 'sigma', 'sigma', model); end
   end
   if opt.relative
@@ -294,8 +298,9 @@ function summary(report, design, ev, model)
     goal = sprintf('%s %s %.4g', e.quantity, e.type, e.value(1));
     if numel(unique(e.value)) > 1, goal = sprintf('%s %s (varying)', e.quantity, e.type); end
     if e.tol > 0, goal = sprintf('%s +- %.4g', goal, e.tol); end
-    line = sprintf('  target %d  %-22s spread up to %.3g%s (linearised)', t, goal, max(x.linear(:)), ...
-                   units.(e.quantity));
+    unit = '';
+    if isfield(units, e.quantity), unit = units.(e.quantity); end
+    line = sprintf('  target %d  %-22s spread up to %.3g%s (linearised)', t, goal, max(x.linear(:)), unit);
     if report.samples > 0
       line = sprintf('%s, %.3g (samples); yield alone %.1f %%', line, max(x.std(:)), 100 * x.yield);
     end
@@ -357,7 +362,7 @@ end
 %! % 0.2 nm: the response is linear to ~1e-3 over that range; 1000 samples
 %! % estimate a standard deviation to ~2.2 % (1/sqrt(2n)), so 10 % on every
 %! % point is 4.5 of those standard errors, and a factor or a layer missed fails
-%! rep = coattolerance(design, t, 2e-4, 'samples', 1000);
+%! rep = coattolerance(design, t, 2e-4, 'samples', 1000, 'curve', 0);
 %! for i = 1:2
 %!   x = rep.targets(i);
 %!   assert(size(x.std), size(x.linear));
@@ -368,12 +373,12 @@ end
 %! assert(rep.yield, 1);
 %!test  # relative errors, the yield falls as they grow; the caller's random state is untouched
 %! s0 = randn('state');
-%! a = coattolerance(design, t(1), 0.002, 'relative', true, 'samples', 100);
-%! b = coattolerance(design, t(1), 0.2, 'relative', true, 'samples', 100);
+%! a = coattolerance(design, t(1), 0.002, 'relative', true, 'samples', 100, 'curve', 0);
+%! b = coattolerance(design, t(1), 0.2, 'relative', true, 'samples', 100, 'curve', 0);
 %! assert(isequal(randn('state'), s0));
 %! assert([a.layers.sigma]', 0.002 * design.d, 1e-15);
 %! assert(a.yield == 1 && b.yield < 0.9);
-%! c = coattolerance(design, t(1), 0.2, 'relative', true, 'samples', 100);
+%! c = coattolerance(design, t(1), 0.2, 'relative', true, 'samples', 100, 'curve', 0);
 %! assert(isequal(b.targets.std, c.targets.std));     % seeded: the same numbers again
 %!error id=coattolerance:badSigma coattolerance(design, t, [1 2])
 %!error id=coattolerance:unknownOption coattolerance(design, t, 0.001, 'sample', 10)

@@ -79,6 +79,29 @@
 %!   reference += mj / 2;
 %! end
 %! assert(m2, reference, 1e-10 * reference);
+%! % method 'linear': each point normal with coattolerance's linearised spread, its
+%! % squared excess integrated over the normal numerically; the Jacobian the difference quotient
+%! u = t;  u(1).tol = 4;
+%! ev = check_targets(u, check_design(design, 'x'), 'x');
+%! model = struct('sigma', 3e-3, 'relative', 0.02, 'rate', 0.01, 'samples', 2, 'method', 'linear');
+%! lin = error_model(model, 5, 2, 'x', 'bad');
+%! [~, ml, rl, Jl] = evaluate_robust(design, ev(1), 'jacobian', lin);
+%! assert(ml, sum(rl .^ 2), 1e-12 * ml);
+%! rep = coattolerance(design, u(1), rmfield(model, 'method'), 'samples', 0);
+%! z = linspace(-9, 9, 6001);
+%! dev = rep.targets.nominal(:) - u(1).value;
+%! excess = max(abs(dev + rep.targets.linear(:) * z) - u(1).tol, 0) .^ 2;
+%! expected = trapz(z, excess .* exp(-z .^ 2 / 2), 2) / sqrt(2 * pi);
+%! [~, nominal] = coattargets(design, u(1));
+%! assert(ml, 2 * nominal + ev(1).weight * mean(expected) / ev(1).scale ^ 2, 1e-8 * ml);
+%! [~, ~, rl, Jl] = evaluate_robust(design, ev, 'jacobian', lin);
+%! h = 1e-6;
+%! for j = 1:5
+%!   up = design;  up.d(j) += h;  down = design;  down.d(j) -= h;
+%!   [~, ~, ru] = evaluate_robust(up, ev, 'values', lin);
+%!   [~, ~, rd] = evaluate_robust(down, ev, 'values', lin);
+%!   assert(Jl(:, j), (ru - rd) / (2 * h), 1e-4 * max(abs(Jl(:))));
+%! end
 
 %!test  # coattolerance: a struct model in place of sigma, linearised rate and index spreads as the samples give them
 %! n = coating_indices(2*pi / 0.805, mats);
