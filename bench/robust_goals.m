@@ -11,8 +11,10 @@
 %   - the GDD's linearised spread under the model (rms and worst over the
 %     band), from coatresponse's exact gradients.
 %   octave-cli --eval "addpath('build/mex'); addpath('bench'); robust_goals"
-%   robust_goals('tisapphire')          one case: tisapphire, wide, narrow,
-%                                       steep, mid
+%   robust_goals('narrow')              one case (or a cell of them):
+%                                       tisapphire (design_from_targets's
+%                                       mirror), wide, narrow (the mirror of
+%                                       the example robust_mirror), steep, mid
 %   robust_goals('narrow', 'time', 200) options passed on to both calls of
 %                                       coatdesign
 % Prints a line per design and the ratios per case; timings depend on the
@@ -42,8 +44,9 @@ function results = robust_goals(which, varargin)
       x.layers = numel(design.d);
       x.design = design;
       fprintf(['%-10s %-7s %2d layers %6.1f s  targets %-7s  yield %5.1f %% (%4.1f to %4.1f)  ' ...
-               'GDD spread %5.2f rms, %5.2f worst (fs^2)\n'], which{i}, kind{1}, x.layers, time, ...
-              ifelse_text(x.met, 'met', 'not met'), 100 * x.yield, 100 * x.interval, x.rms, x.worst);
+               'GDD spread %5.2f rms, %5.2f worst (fs^2)  (%s)\n'], which{i}, kind{1}, x.layers, time, ...
+              ifelse_text(x.met, 'met', 'not met'), 100 * x.yield, 100 * x.interval, x.rms, x.worst, ...
+              design.record.alternatives(1).kind);
       row.(kind{1}) = x;
     end
     fprintf('%-10s robust / nominal: time %.1fx, GDD spread rms %.2fx, worst %.2fx\n', which{i}, ...

@@ -81,15 +81,18 @@
 %! assert(m2, reference, 1e-10 * reference);
 %! % method 'linear': each point normal with coattolerance's linearised spread, its
 %! % squared excess integrated over the normal numerically; the Jacobian the difference quotient
-%! u = t;  u(1).tol = 4;
-%! ev = check_targets(u, check_design(design, 'x'), 'x');
 %! model = struct('sigma', 3e-3, 'relative', 0.02, 'rate', 0.01, 'samples', 2, 'method', 'linear');
 %! lin = error_model(model, 5, 2, 'x', 'bad');
+%! u = t;  u(1).tol = 4;
+%! rep = coattolerance(design, u(1), rmfield(model, 'method'), 'samples', 0);
+%! % the GDD asked for where the bound lies -2 to 2 spreads from the design's own
+%! u(1).value = rep.targets.nominal - u(1).tol - rep.targets.linear .* linspace(-2, 2, 6);
+%! rep = coattolerance(design, u(1), rmfield(model, 'method'), 'samples', 0);
+%! ev = check_targets(u, check_design(design, 'x'), 'x');
 %! [~, ml, rl, Jl] = evaluate_robust(design, ev(1), 'jacobian', lin);
 %! assert(ml, sum(rl .^ 2), 1e-12 * ml);
-%! rep = coattolerance(design, u(1), rmfield(model, 'method'), 'samples', 0);
 %! z = linspace(-9, 9, 6001);
-%! dev = rep.targets.nominal(:) - u(1).value;
+%! dev = rep.targets.nominal(:) - u(1).value(:);
 %! excess = max(abs(dev + rep.targets.linear(:) * z) - u(1).tol, 0) .^ 2;
 %! expected = trapz(z, excess .* exp(-z .^ 2 / 2), 2) / sqrt(2 * pi);
 %! [~, nominal] = coattargets(design, u(1));
@@ -109,16 +112,16 @@
 %! u = struct('quantity', {'R', 'GDD'}, 'lambda', {linspace(0.76, 0.84, 9), [0.78 0.8 0.82]}, ...
 %!            'value', {0.97, 0}, 'type', {'>=', '='}, 'tol', {0, 20}, 'pol', 'avg');
 %! for model = {struct('rate', [0.002 0.003]), struct('sigma', 2e-4, 'index', 0.004)}
-%!   rep = coattolerance(qw, u, model{1}, 'samples', 500, 'curve', 0);
+%!   rep = coattolerance(qw, u, model{1}, 'samples', 300, 'curve', 0);
 %!   for i = 1:2
-%!     % as for sigma alone: 500 samples give a standard deviation to 3.2 %; 15 % is 4.7 of those
+%!     % as for sigma alone: 300 samples give a standard deviation to 4.1 %; 15 % is 3.7 of those
 %!     assert(abs(rep.targets(i).std ./ rep.targets(i).linear - 1) < 0.15);
 %!   end
 %! end
 %! % a yield that falls: R held 0.6e-3 below its least value, about twice its spread at 2 nm
 %! R = coattargets(qw, u(1)).q;
 %! u(1).value = min(R) - 6e-4;
-%! rep = coattolerance(qw, u, 0.002, 'samples', 100, 'curve', 100, 'factors', 2 .^ (-2:0.5:2));
+%! rep = coattolerance(qw, u, 0.002, 'samples', 60, 'curve', 60, 'factors', 2 .^ (-2:2));
 %! assert(rep.interval(1) <= rep.yield && rep.yield <= rep.interval(2) && diff(rep.interval) < 0.3);
 %! assert(rep.yield <= min([rep.targets.yield]));
 %! assert(rep.curve.yield(rep.curve.factor == 1), rep.yield);
@@ -128,7 +131,7 @@
 %! [~, order] = sort([rep.layers.share], 'descend');
 %! assert(rep.sensitive, order(1:5));
 %! assert(sum([rep.layers.share]), 1, 1e-12);
-%! text = evalc('coattolerance(qw, u, 0.002, ''samples'', 50, ''curve'', 20)');
+%! text = evalc('coattolerance(qw, u, 0.002, ''samples'', 40, ''curve'', 10)');
 %! assert(numel(strfind(text, sprintf('\n'))) <= 12 && !isempty(strfind(text, 'yield')));
 
 %!test  # coatoptimize on the expected merit: a nominal design on its tolerance's edge moves in; the same seed, the same design
@@ -145,6 +148,6 @@
 %! assert(a.record.robust.expected < 0.1 * s.record.robust.expected);
 %! assert(a.record.met && all([coattargets(a, u).met]));
 %! % judged on draws of another seed, not the optimiser's: 22 % of them met the targets, now 95 %
-%! y = @(x) coattolerance(x, u, 0.001, 'samples', 200, 'curve', 0, 'seed', 77).yield;
+%! y = @(x) coattolerance(x, u, 0.001, 'samples', 100, 'curve', 0, 'seed', 77).yield;
 %! assert(y(a) > y(nominal) + 0.5);
 %!error id=coatoptimize:badRobust coatoptimize(struct('d', [0.1; 0.1], 'm', [1; 2], 'materials', {mats}), struct('quantity', 'R', 'lambda', 0.8, 'value', 1), 'robust', struct('sigma', [1; 2] * 1e-4), 'needle', 2)
