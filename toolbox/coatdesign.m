@@ -45,8 +45,9 @@
 %       robust        a production-error model to design for: a struct of
 %                     the fields of coattolerance's model (sigma, relative,
 %                     rate, index, each a scalar here; see help
-%                     coattolerance) with samples (default 32) and seed
-%                     (default 1), or a number, sigma (um); e.g.
+%                     coattolerance) with samples (default 32), seed
+%                     (default 1) and method (help coatoptimize), or a
+%                     number, sigma (um); e.g.
 %                     struct('sigma', 0.0002, 'samples', 32) for random
 %                     errors of 0.2 nm. See Robust design below. Default []:
 %                     nominal design.

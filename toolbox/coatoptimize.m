@@ -60,7 +60,8 @@
 %                        robust to it (below). A struct of the fields of
 %                        coattolerance's model (sigma, relative, rate, index;
 %                        see help coattolerance), each optional, and samples
-%                        (the draws, default 32) and seed (default 1); or a
+%                        (the draws, default 32), seed (default 1) and
+%                        method ('samples', or 'linear': below); or a
 %                        number, sigma (um). struct('sigma', 0.0002,
 %                        'samples', 32): random errors of 0.2 nm on every
 %                        layer. Default []: the nominal merit.

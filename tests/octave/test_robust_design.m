@@ -112,16 +112,16 @@
 %! u = struct('quantity', {'R', 'GDD'}, 'lambda', {linspace(0.76, 0.84, 9), [0.78 0.8 0.82]}, ...
 %!            'value', {0.97, 0}, 'type', {'>=', '='}, 'tol', {0, 20}, 'pol', 'avg');
 %! for model = {struct('rate', [0.002 0.003]), struct('sigma', 2e-4, 'index', 0.004)}
-%!   rep = coattolerance(qw, u, model{1}, 'samples', 300, 'curve', 0);
+%!   rep = coattolerance(qw, u, model{1}, 'samples', 200, 'curve', 0);
 %!   for i = 1:2
-%!     % as for sigma alone: 300 samples give a standard deviation to 4.1 %; 15 % is 3.7 of those
-%!     assert(abs(rep.targets(i).std ./ rep.targets(i).linear - 1) < 0.15);
+%!     % as for sigma alone: 200 samples give a standard deviation to 5 %; 18 % is 3.6 of those
+%!     assert(abs(rep.targets(i).std ./ rep.targets(i).linear - 1) < 0.18);
 %!   end
 %! end
 %! % a yield that falls: R held 0.6e-3 below its least value, about twice its spread at 2 nm
 %! R = coattargets(qw, u(1)).q;
 %! u(1).value = min(R) - 6e-4;
-%! rep = coattolerance(qw, u, 0.002, 'samples', 60, 'curve', 60, 'factors', 2 .^ (-2:2));
+%! rep = coattolerance(qw, u, 0.002, 'samples', 60, 'curve', 60, 'factors', [0.25 1 4]);
 %! assert(rep.interval(1) <= rep.yield && rep.yield <= rep.interval(2) && diff(rep.interval) < 0.3);
 %! assert(rep.yield <= min([rep.targets.yield]));
 %! assert(rep.curve.yield(rep.curve.factor == 1), rep.yield);
