@@ -112,7 +112,7 @@
 %   Needles are placed by the nominal needle function and kept where the
 %   robust merit falls. Each evaluation costs samples + 1 nominal ones, all
 %   in this process: the draws are too quick to pay for other processes
-%   (coatdesign runs its starts in parallel instead). A merit below 1e-6
+%   (coatdesign refines its candidates in parallel instead). A merit below 1e-6
 %   (the draws' excesses a thousandth of their scale, rms) counts as
 %   converged. One sigma per layer needs needle 0 and grow false.
 %   With the model's method 'linear', the expected merit is instead that
