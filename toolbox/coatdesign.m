@@ -42,6 +42,23 @@
 %                     (below); false: one after another.
 %       dense, margin as coatoptimize takes them (defaults 10 and 0.05).
 %       display       true: a line per start as it ends (default false).
+%       robust        a production-error model to design for: a struct of
+%                     the fields of coattolerance's model (sigma, relative,
+%                     rate, index, each a scalar here; see help
+%                     coattolerance) with samples (default 32), seed
+%                     (default 1) and method (help coatoptimize), or a
+%                     number, sigma (um); e.g.
+%                     struct('sigma', 0.0002, 'samples', 32) for random
+%                     errors of 0.2 nm. See Robust design below. Default []:
+%                     nominal design.
+%       rank          how the best design is chosen: 'layers' (the default
+%                     without robust: of those that meet every target, the
+%                     fewest layers, then the thinnest) or 'yield' (the
+%                     default with robust: of those that meet every target,
+%                     the highest simulated yield under the model, then the
+%                     lowest expected merit of the linearised quantities,
+%                     then the fewest layers); 'yield' needs robust (samples 0: the
+%                     model ranks, nothing is refined).
 %
 %   Method. The starts run in rounds of four; every start of a round is one
 %   call of coatoptimize: bounded Levenberg-Marquardt with the exact
@@ -76,6 +93,22 @@
 %   that cuts a start short makes it depend on the machine's speed: its
 %   run's stop is then 'time').
 %
+%   Robust design (option robust): the starts leave 60 % of the time to a
+%   last round. Its candidates are the distinct
+%   designs found that meet every target (the best, where none does), at
+%   most eight, screened by their expected merit under the model with
+%   their responses linearised (in closed form, one evaluation a design;
+%   method 'linear' in help coatoptimize); the two best are refined by coatoptimize on
+%   their expected merit under the model (its option robust: the nominal
+%   merit plus the mean merit over samples fixed draws of the errors, with
+%   exact gradients; at most 100 iterations, no needles, one dense pass:
+%   the starts' designs have had theirs), in parallel like
+%   the starts. Each candidate and each refined design is then simulated
+%   by coattolerance (200 samples on draws apart from the optimiser's), and
+%   the designs are ranked as rank says. A refined design keeps the verdict
+%   of its nominal targets (met), and one that no longer meets them ranks
+%   after those that do.
+%
 %   Parallel: in Octave the starts of a round go through parcellfun of the
 %   parallel package (Debian: octave-parallel; loaded if installed), one
 %   process per core; without it, one after another. In MATLAB through
@@ -91,8 +124,10 @@
 %                   (see help coatoptimize);
 %     alternatives  struct array of the distinct designs found, best first:
 %                   layers, thickness (total, um), merit, met, d, m, kind
-%                   (of its start); a designer chooses between thinner and
-%                   better;
+%                   (of its start; 'robust ...' a robust refinement of a
+%                   design of that kind), yield (simulated under the model
+%                   of robust; NaN where not simulated); a designer chooses
+%                   between thinner, better and more robust;
 %     runs          struct array, a start each: kind, layers, merit, met,
 %                   stop, iterations, perturbed (coatoptimize's), time;
 %     stop          why it stopped: 'met' (a round ended with a design that
@@ -100,15 +135,21 @@
 %                   'time' (the budget ran out);
 %     message       the same in a sentence;
 %     optimize      coatoptimize's record of the best design;
+%     robust        with robust: model (as completed), screened and refined
+%                   (how many designs), yield and interval (the best
+%                   design's simulated yield and its 95 % interval); []
+%                   without;
 %     seed, time    the seed and the seconds taken.
-%   The best design: of those that meet every target, the one with the
-%   fewest layers, then the thinnest; where none does, the lowest merit.
+%   The best design: of those that meet every target, the one first by
+%   rank; where none does, the lowest merit.
 %
 %   Errors (identifiers coatdesign:<reason>): notEnoughInputs, badMaterials,
-%   badOptions, unknownOption, badFixed, badStart, badUse, thicknessUnits
-%   (dmin, dmax, maxThickness, fixed.d or start.d beyond any coating's:
-%   given in nm), and those of coattargets for the targets (badTargets,
-%   badQuantity, lambdaUnits, fractionUnits, ...).
+%   badOptions, unknownOption, badFixed, badStart, badUse, badRobust (the
+%   error model), thicknessUnits (dmin, dmax, maxThickness, fixed.d or
+%   start.d beyond any coating's: given in nm), sigmaUnits (the error
+%   model's sigma in nm or relative error in percent), and those of
+%   coattargets for the targets (badTargets, badQuantity, lambdaUnits,
+%   fractionUnits, ...).
 %
 %   Example: a mirror for 750 to 850 nm of titania and silica, R >= 99.5 %
 %     t = struct('quantity', 'R', 'lambda', linspace(0.75, 0.85, 21), 'value', 0.995, 'type', '>=');
@@ -129,7 +170,7 @@ function design = coatdesign(targets, materials, varargin)
   defaults = struct('maxLayers', 40, 'maxThickness', Inf, 'dmin', 0.01, 'dmax', Inf, 'use', [], ...
                     'fixed', [], 'start', [], 'starts', 12, 'seed', 1, 'time', 60, 'ambient', 1, ...
                     'exhaustive', false, 'parallel', true, 'dense', 10, 'margin', 0.05, ...
-                    'display', false);
+                    'display', false, 'robust', [], 'rank', '');
   opt = parse_options(who, defaults, varargin);
   base = check_design(struct('d', zeros(0, 1), 'm', zeros(0, 1), 'materials', {materials}, ...
                              'ambient', opt.ambient), who);
@@ -144,7 +185,7 @@ function design = coatdesign(targets, materials, varargin)
   stop = 'starts';
   next = 1;
   while next <= opt.starts
-    left = opt.time - toc(started);
+    left = opt.nominalTime - toc(started);
     if left <= 0, stop = 'time'; break; end
     count = min(batch, opt.starts - next + 1);
     jobs = cell(1, count);  kinds = cell(1, count);
@@ -186,13 +227,17 @@ function design = coatdesign(targets, materials, varargin)
       stop = 'met';
       break;
     end
-    if toc(started) >= opt.time
+    if toc(started) >= opt.nominalTime
       stop = 'time';
       break;
     end
   end
 
-  [best, alternatives] = choose(found);
+  robust = [];
+  if ~isempty(opt.model)
+    [found, runs, robust] = robust_round(found, runs, ev, opt, started, who);
+  end
+  [best, alternatives] = choose(found, opt.rank);
   design = struct('d', best.d, 'm', best.m, 'materials', {base.materials}, ...
                   'ambient', base.ambient, 'merit', best.merit);
   rec.met = best.record.met;
@@ -211,6 +256,12 @@ function design = coatdesign(targets, materials, varargin)
   rec.message = sprintf('coatdesign: %s; best: %d layers, %.4g um, merit %.4g, %s.', text, ...
                         numel(best.d), sum(best.d), best.merit, ifelse_text(rec.met, 'met', 'not met'));
   rec.optimize = best.record;
+  if ~isempty(robust)
+    robust.yield = field_or(best, 'yield', NaN);  robust.interval = field_or(best, 'interval', [NaN NaN]);
+    rec.message = sprintf('%s; yield %.3g under the error model (%s).', rec.message(1:end - 1), robust.yield, ...
+                          ifelse_text(strcmp(opt.rank, 'yield'), 'ranked by yield', 'ranked by layers'));
+  end
+  rec.robust = robust;
   rec.seed = opt.seed;
   rec.time = toc(started);
   design.record = rec;
@@ -281,6 +332,36 @@ function [opt, fixed] = controls(opt, base, who)
   if ~isscalar(opt.dense) || ~isscalar(opt.margin)
     fault(who, 'badOptions', 'dense and margin are scalars, as coatoptimize takes them.');
   end
+  % the error model of robust design: one sigma for every layer, since the
+  % designs' layer counts vary; ranked by yield where it is given
+  opt.model = [];
+  r = opt.robust;
+  if ~isempty(r)
+    perlayer = isnumeric(r) && numel(r) > 1;
+    names = {};
+    if isstruct(r) && isscalar(r), names = fieldnames(r); end
+    for i = 1:numel(names)
+      perlayer = perlayer || (any(strcmpi(names{i}, {'sigma', 'relative'})) && numel(r.(names{i})) > 1);
+    end
+    if perlayer
+      fault(who, 'badRobust', 'the error model''s sigma and relative must be scalars: the designs'' layer counts vary.');
+    end
+    opt.model = error_model(r, 1, M, who, 'badRobust');
+  end
+  if isempty(opt.rank)
+    opt.rank = 'layers';
+    if ~isempty(r), opt.rank = 'yield'; end
+  end
+  if ~ischar(opt.rank) || ~any(strcmpi(opt.rank, {'layers', 'yield'}))
+    fault(who, 'badOptions', 'rank must be ''layers'' or ''yield''.');
+  end
+  opt.rank = lower(opt.rank);
+  if strcmp(opt.rank, 'yield') && isempty(r)
+    fault(who, 'badOptions', 'rank ''yield'' needs the error model: give it as the option robust.');
+  end
+  % with a model, the starts leave 60 % of the time to the robust round
+  opt.nominalTime = opt.time;
+  if ~isempty(r), opt.nominalTime = 0.4 * opt.time; end
 end
 
 % What the targets ask for, and the materials to answer with: the band,
@@ -463,20 +544,29 @@ end
 % The best design and the distinct ones: those meeting every target first
 % (fewest layers, then thinnest), then by merit; designs of one layer count
 % within 1 nm of total thickness and 1e-6 of merit are one.
-function [best, alternatives] = choose(found)
+function [best, alternatives, keep] = choose(found, rank)
   n = numel(found);
   met = cellfun(@(r) r.record.met, found);
   layers = cellfun(@(r) numel(r.d), found);
   thickness = cellfun(@(r) sum(r.d), found);
   merit = cellfun(@(r) r.merit, found);
+  yield = cellfun(@(r) field_or(r, 'yield', NaN), found);
+  expected = cellfun(@(r) field_or(r, 'expected', Inf), found);
   key = [~met(:), layers(:) .* met(:), thickness(:) .* met(:), merit(:), (1:n)'];
+  if strcmp(rank, 'yield')
+    % designs not simulated last; equal yields (none at all, often) by
+    % the linearised expected merit
+    known = yield;  known(isnan(known)) = -1;
+    key = [~met(:), -known(:), expected(:), key(:, 2:end)];
+  end
   [~, order] = sortrows(key);
   keep = [];
   for i = order(:).'
     same = false;
     for j = keep
       same = same || (layers(i) == layers(j) && abs(thickness(i) - thickness(j)) < 1e-3 ...
-                      && abs(merit(i) - merit(j)) <= 1e-6 * max(merit(j), 1e-12));
+                      && abs(merit(i) - merit(j)) <= 1e-6 * max(merit(j), 1e-12) ...
+                      && isequaln(yield(i), yield(j)));
     end
     if ~same, keep(end + 1) = i; end
   end
@@ -485,7 +575,90 @@ function [best, alternatives] = choose(found)
                         'merit', num2cell(merit(keep)), 'met', num2cell(met(keep)), ...
                         'd', cellfun(@(r) r.d, found(keep), 'UniformOutput', false), ...
                         'm', cellfun(@(r) r.m, found(keep), 'UniformOutput', false), ...
-                        'kind', cellfun(@(r) r.kind, found(keep), 'UniformOutput', false));
+                        'kind', cellfun(@(r) r.kind, found(keep), 'UniformOutput', false), ...
+                        'yield', num2cell(yield(keep)));
+end
+
+% The robust round: the distinct designs found that meet every target (the
+% best one, where none does), at most eight, screened by their expected
+% merit under the error model with their quantities linearised
+% (expected_linear: one evaluation, and unlike a yield it still orders
+% designs that all fail); the two best refined by coatoptimize on the expected merit under
+% the model (no needles, at most 100 iterations, one dense pass), in parallel; each of them
+% and each refined design simulated by coattolerance (200 samples), on
+% draws apart from the optimiser's.
+function [found, runs, robust] = robust_round(found, runs, ev, opt, started, who)
+  model = opt.model;
+  seed = model.seed + 1e6;
+  [~, ~, keep] = choose(found, 'layers');
+  met = cellfun(@(r) r.record.met, found(keep));
+  if any(met)
+    keep = keep(met);
+  else
+    keep = keep(1);
+  end
+  keep = keep(1:min(8, end));
+  screen = zeros(size(keep));
+  linear = model;
+  linear.method = 'linear';
+  for i = 1:numel(keep)
+    [~, screen(i)] = expected_linear(found{keep(i)}, ev, 'values', linear);
+  end
+  [~, order] = sort(screen);
+  pick = keep(order(1:min(2, end)));
+  % one job a candidate: its yield; and where there is time, a refined
+  % design and its yield (coattolerance loops within a process of its own)
+  count = numel(pick);
+  refine = model.samples > 0 && opt.time - toc(started) > 0;
+  settings = struct('dmin', opt.dminM, 'dmax', opt.dmaxM, 'maxLayers', opt.maxLayers, ...
+                    'maxThickness', opt.maxThickness, 'time', max(opt.time - toc(started), 1e-3), ...
+                    'dense', opt.dense, 'margin', opt.margin, 'maxIterations', 100, 'densePasses', 1, 'robust', model);
+  starts = cell(1, count);  own = starts;  candidates = starts;
+  for i = 1:count
+    r = found{pick(i)};
+    candidates{i} = r;
+    starts{i} = struct('d', r.d, 'm', r.m, 'materials', {r.materials}, 'ambient', r.ambient);
+    own{i} = settings;
+    own{i}.fixed = find(r.record.fixed);
+  end
+  simulate = @(x) coattolerance(x, ev, model, 'samples', 200, 'curve', 0, 'seed', seed);
+  both = @(x) {x, simulate(x)};
+  jobs = count * (1 + refine);
+  % (a job the processes can run: anonymous functions and public ones)
+  kinds = {@(i) both(candidates{i}), @(i) both(coatoptimize(starts{i - count}, ev, own{i - count}))};
+  job = @(i) feval(kinds{1 + (i > count)}, i);
+  results = parallel_map(job, jobs, opt.parallel, who);
+  for i = 1:count
+    found{pick(i)}.expected = screen(order(i));
+    found{pick(i)}.yield = results{i}{2}.yield;
+    found{pick(i)}.interval = results{i}{2}.interval;
+  end
+  for i = count + 1:jobs
+    r = results{i}{1};
+    r.kind = ['robust ' found{pick(i - count)}.kind];
+    [~, r.expected] = expected_linear(r, ev, 'values', linear);
+    r.yield = results{i}{2}.yield;
+    r.interval = results{i}{2}.interval;
+    found{end + 1} = r;
+    runs(end + 1) = struct('kind', r.kind, 'layers', numel(r.d), 'merit', r.merit, ...
+                           'met', r.record.met, 'stop', r.record.stop, ...
+                           'iterations', r.record.iterations, 'perturbed', r.record.perturbed, ...
+                           'time', r.record.time);
+    if opt.display
+      fprintf('robust %d: %d layers, expected merit %.4g, yield %.3g, %s, %s, %.1f s\n', i - count, ...
+              numel(r.d), r.record.robust.expected, r.yield, ifelse_text(r.record.met, 'met', 'not met'), ...
+              r.record.stop, r.record.time);
+    end
+  end
+  count = jobs - count;
+  robust = struct('model', model, 'screened', numel(keep), 'refined', count, 'yield', NaN, ...
+                  'interval', [NaN NaN]);
+end
+
+% s.(name) where s has that field, else default.
+function x = field_or(s, name, default)
+  x = default;
+  if isfield(s, name), x = s.(name); end
 end
 
 function s = ifelse_text(c, a, b)

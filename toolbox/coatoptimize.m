@@ -56,6 +56,15 @@
 %                        (default 1).
 %       display          true: print iteration, merit and layers as it goes,
 %                        and why it stopped (default false).
+%       robust           a production-error model: the design is made
+%                        robust to it (below). A struct of the fields of
+%                        coattolerance's model (sigma, relative, rate, index;
+%                        see help coattolerance), each optional, and samples
+%                        (the draws, default 32), seed (default 1) and
+%                        method ('samples', or 'linear': below); or a
+%                        number, sigma (um). struct('sigma', 0.0002,
+%                        'samples', 32): random errors of 0.2 nm on every
+%                        layer. Default []: the nominal merit.
 %
 %   Method: the merit is the sum over targets of
 %   weight * mean((excess / scale).^2), the excess being the deviation
@@ -87,6 +96,33 @@
 %   that strays further on the fine grid, those of the features that pull
 %   it off) and the optimisation resumes.
 %
+%   Robust design (option robust): the merit becomes the design's expected
+%   merit under the error model, the mean over samples draws of the errors
+%   of the merit of the design as made, plus samples times its nominal
+%   merit. The draws are fixed (common random numbers, from seed, in
+%   antithetic pairs e and -e), so the expected merit is a smooth function
+%   of the thicknesses; each draw is one evaluation with exact gradients,
+%   taken through the made thicknesses by the chain rule, and the residuals
+%   of every draw join the least squares. The nominal term costs nothing
+%   while the design meets its targets and outweighs the draws beyond
+%   them. Where the optimum still trades some of the nominal targets (less
+%   the margin) for robustness, the nominal merit alone is then minimised
+%   from it, the least move back into them; the record's verdict (met,
+%   dense) is the nominal design's, so it says where they do not hold.
+%   Needles are placed by the nominal needle function and kept where the
+%   robust merit falls. Each evaluation costs samples + 1 nominal ones, all
+%   in this process: the draws are too quick to pay for other processes
+%   (coatdesign refines its candidates in parallel instead). A merit below 1e-6
+%   (the draws' excesses a thousandth of their scale, rms) counts as
+%   converged. One sigma per layer needs needle 0 and grow false.
+%   With the model's method 'linear', the expected merit is instead that
+%   of the quantities linearised about the design: each point's quantity
+%   normal, of the linearised spread, whose expected squared excess beyond
+%   the tolerance has a closed form (no draws, so nothing to fit to a few
+%   of them; index errors taken as a spread constant in the thicknesses).
+%   Its gradient needs the quantities' second derivatives, forward
+%   differences of the exact gradients: a Jacobian costs L + 1 evaluations.
+%
 %   Output: design with d, m, materials, ambient, merit (the merit of the
 %   targets as given: their own grids and full tolerances, as coattargets
 %   gives it; the dense grid's worst excesses are in record.dense)
@@ -117,13 +153,21 @@
 %     met         every target within tolerance on the dense grid;
 %     targets     the targets with the wavelengths the dense check added;
 %     fixed       Lx1 logical, the layers kept as given;
+%     robust      with the option robust, a struct: model (the error model
+%                 as completed), merit (the merit optimised, on the
+%                 targets' own grids with their full tolerances) and
+%                 expected (its expected part, the mean merit over the
+%                 draws); [] without;
 %     time        seconds.
 %
 %   Errors (identifiers coatoptimize:<reason>): notEnoughInputs, badOptions,
-%   unknownOption, badBounds, badFixed, badCaps, badNeedle, thicknessUnits
-%   (a layer, dmin, dmax, lower, upper or maxThickness beyond any coating's:
-%   given in nm), and those of coattargets for the design and the targets
-%   (badDesign, noSubstrate, badQuantity, lambdaUnits, fractionUnits, ...).
+%   unknownOption, badBounds, badFixed, badCaps, badNeedle, badRobust (the
+%   error model), thicknessUnits (a layer, dmin, dmax, lower, upper or
+%   maxThickness beyond any coating's: given in nm), sigmaUnits (the error
+%   model's sigma of 50 nm or more: given in nm; a relative one of 0.5 or
+%   more: in percent), and those of coattargets for the design and the
+%   targets (badDesign, noSubstrate, badQuantity, lambdaUnits,
+%   fractionUnits, ...).
 %
 %   Example: a quarter-wave mirror at 800 nm from a detuned start
 %     design0 = struct('d', repmat([0.07; 0.12], 5, 1), 'm', repmat([1; 2], 5, 1), ...
@@ -142,7 +186,7 @@ function design = coatoptimize(design0, targets, varargin)
   defaults = struct('dmin', 0, 'dmax', Inf, 'lower', [], 'upper', [], 'fixed', [], ...
                     'maxLayers', Inf, 'maxThickness', Inf, 'needle', 0, 'needleMaterials', [], ...
                     'maxIterations', 200, 'time', Inf, 'dense', 10, 'densePasses', 5, ...
-                    'margin', 0.05, 'seed', 1, 'grow', false, 'display', false);
+                    'margin', 0.05, 'seed', 1, 'grow', false, 'display', false, 'robust', []);
   opt = parse_options(who, defaults, varargin);
   design = check_design(design0, who);
   ev = check_targets(targets, design, who);
@@ -165,6 +209,7 @@ function design = coatoptimize(design0, targets, varargin)
     if ~kept, break; end
     [design, merit, rec, stop] = remove_thin(design, goal, merit, opt, rec, stop);
   end
+  [design, rec] = settle(design, goal, opt, rec);
 
   % The dense check: deviations hidden between grid points join the grid.
   for pass = 0:opt.densePasses
@@ -181,10 +226,17 @@ function design = coatoptimize(design0, targets, varargin)
       fprintf('dense check: %d wavelengths join the grid\n', sum(cellfun(@numel, hidden)));
     end
     [design, merit, rec, stop] = refine(design, held(ev, opt), opt, rec, false);
+    [design, rec] = settle(design, held(ev, opt), opt, rec);
   end
   if out_of_time(opt), stop = 'time'; end
 
   [~, merit] = evaluate_targets(design, given, 'values');   % on the targets' own grid
+  rec.robust = [];
+  if ~isempty(opt.robust)
+    [~, both] = opt.evaluate(design, given, 'values');
+    rec.robust = struct('model', opt.robust, 'merit', both, ...
+                        'expected', both - opt.robust.samples * merit);
+  end
   rec.stop = stop;
   rec.message = stop_message(stop, opt, merit, numel(design.d), rec.iterations);
   rec.dense = dense;
@@ -280,6 +332,20 @@ function [design, opt] = controls(design, opt, who)
     fault(who, 'badOptions', 'time must be seconds > 0 (Inf: no budget) and seed a number.');
   end
   design.lo = lo;  design.hi = hi;  design.fixed = fixed;
+  % the merit optimised: the nominal one, or with a production-error model
+  % the expected one under the model's draws plus samples times the nominal
+  opt.evaluate = @evaluate_targets;
+  opt.enough = 0;
+  if ~isempty(opt.robust)
+    opt.robust = error_model(opt.robust, L, M, who, 'badRobust');
+    if numel(opt.robust.sigma) + numel(opt.robust.relative) > 2 && (opt.needle > 0 || opt.grow)
+      fault(who, 'badRobust', 'an error model with one sigma per layer needs the layer count fixed: needle 0, grow false.');
+    end
+    model = opt.robust;
+    opt.evaluate = @(design, ev, mode) evaluate_robust(design, ev, mode, model);
+    % the draws' excesses a thousandth of their scale (rms): as good as met
+    opt.enough = 1e-6;
+  end
   design.d = project(design.d, design, opt);
 end
 
@@ -342,6 +408,20 @@ function [design, merit, rec, stop] = refine(design, ev, opt, rec, first)
 end
 
 % Why the run stopped, in a sentence.
+% Robust design: where the expected merit's optimum traded some of the
+% nominal targets (held less the margin) for robustness, the nominal merit
+% alone is minimised from there, which moves the design the least distance
+% back into its targets and keeps most of the robustness gained.
+function [design, rec] = settle(design, ev, opt, rec)
+  if isempty(opt.robust), return; end
+  [~, nominal] = evaluate_targets(design, ev, 'values');
+  if nominal == 0, return; end
+  plain = opt;
+  plain.evaluate = @evaluate_targets;
+  plain.enough = 0;
+  [design, ~, rec] = lm(design, ev, plain, rec, false);
+end
+
 function text = stop_message(stop, opt, merit, L, iterations)
   switch stop
     case 'converged'
@@ -366,7 +446,7 @@ end
 % taken where a step is accepted. stop: 'converged', 'iterations', 'time',
 % 'stalled', or 'stationary' (check: the start's gradient vanishes).
 function [design, merit, rec, stop] = lm(design, ev, opt, rec, check)
-  [~, merit, r, J] = evaluate_targets(design, ev, 'jacobian');
+  [~, merit, r, J] = opt.evaluate(design, ev, 'jacobian');
   d = design.d;
   L = numel(d);
   movable = ~design.fixed;
@@ -380,7 +460,7 @@ function [design, merit, rec, stop] = lm(design, ev, opt, rec, check)
   hopeful = true;
   stop = 'iterations';
   for it = 1:opt.maxIterations
-    if merit == 0, stop = 'converged'; break; end
+    if merit <= opt.enough, stop = 'converged'; break; end
     if out_of_time(opt), stop = 'time'; break; end
     g = J' * r;
     free = movable & ~((d <= design.lo & g > 0) | (d >= design.hi & g < 0));
@@ -409,10 +489,10 @@ function [design, merit, rec, stop] = lm(design, ev, opt, rec, check)
       % asks for the Jacobian at once. After a rejection it asks for the
       % values alone, and the Jacobian follows where it is accepted.
       if hopeful
-        [~, m1, r1, J1] = evaluate_targets(candidate, ev, 'jacobian');
+        [~, m1, r1, J1] = opt.evaluate(candidate, ev, 'jacobian');
         rec.jacobians = rec.jacobians + 1;
       else
-        [~, m1] = evaluate_targets(candidate, ev, 'values');
+        [~, m1] = opt.evaluate(candidate, ev, 'values');
         rec.values = rec.values + 1;
       end
       rec.trials = rec.trials + 1;
@@ -429,7 +509,7 @@ function [design, merit, rec, stop] = lm(design, ev, opt, rec, check)
     end
     if ~accepted, stop = 'stalled'; break; end
     if ~hopeful
-      [~, m1, r1, J1] = evaluate_targets(candidate, ev, 'jacobian');
+      [~, m1, r1, J1] = opt.evaluate(candidate, ev, 'jacobian');
       rec.jacobians = rec.jacobians + 1;
     end
     hopeful = true;
@@ -453,7 +533,7 @@ function [design, merit, rec, stop] = lm(design, ev, opt, rec, check)
     % converged: three steps in a row that gain less than 1e-6 of the merit
     if gain < 1e-6, quiet = quiet + 1; else quiet = 0; end
     if quiet >= 3, stop = 'converged'; break; end
-    if merit == 0, stop = 'converged'; break; end
+    if merit <= opt.enough, stop = 'converged'; break; end
   end
 end
 
@@ -601,7 +681,7 @@ end
 % the merit does not rise.
 function [design, merit, rec, stop] = remove_thin(design, ev, merit, opt, rec, stop)
   if numel(design.d) < 2, return; end
-  [~, ~, r, J] = evaluate_targets(design, ev, 'jacobian');
+  [~, ~, r, J] = opt.evaluate(design, ev, 'jacobian');
   g = J' * r;
   floor_ = opt.dminM(design.m).';
   gone = ~design.fixed & design.d <= design.lo & design.lo <= floor_ & g > 0;

@@ -5,7 +5,8 @@
 % parallel is true and n > 1, on as many processes as the machine has
 % cores; in MATLAB through parfor, which a parallel pool spreads over its
 % workers (a plain loop without one); else, or where the environment
-% variable COAT_PARALLEL is 0, they run in a plain loop. While
+% variable COAT_PARALLEL is 0, they run in a plain loop (as the calls' own
+% calls of parallel_map do in Octave's processes). While
 % they run, unless the caller set COAT_THREADS, each call of the modules
 % keeps to its own thread: the calls are what runs in parallel. A call that
 % fails in a worker is run again here, so that its error is raised with
@@ -28,6 +29,11 @@ function results = parallel_map(fun, n, parallel, who)
     done = false;
     if parallel && n > 1 && nproc() > 1 && has_parcellfun()
       caught = @(failure, varargin) struct('parallel_map_failure', failure);
+      % the processes inherit COAT_PARALLEL=0: a call that maps in its turn
+      % (coattolerance within a start of coatdesign) loops in its process
+      % rather than start processes that would compete for the same cores
+      outer = getenv('COAT_PARALLEL');
+      setenv('COAT_PARALLEL', '0');
       try
         results = parcellfun(min(nproc(), n), fun, num2cell(1:n), 'UniformOutput', false, ...
                              'VerboseLevel', 0, 'ErrorHandler', caught);
@@ -36,6 +42,7 @@ function results = parallel_map(fun, n, parallel, who)
         warning([who ':parallel'], '%s: the parallel package failed (%s); the runs go one after another.', ...
                 who, failure.message);
       end
+      setenv('COAT_PARALLEL', outer);
     end
     if ~done
       for i = 1:n
