@@ -1,7 +1,9 @@
 // out = coatprofile(k, d, m, n_a, N, Np, Npp, theta, pol, z, want [, mu [, weights]]):
-// the standing-wave field |E|^2 at depths z of any stack, and the needle
-// derivatives of every real quantity for a thin layer of material mu
-// inserted there. Every input is checked before any output is created.
+// the standing-wave field |E|^2 at depths z of any stack, its thickness
+// gradient, and the needle derivatives of every real quantity for a thin
+// layer of material mu inserted there. z is a vector of depths or a struct
+// of depths tied to layers (layer, fraction). Every input is checked before
+// any output is created.
 #include <cmath>
 #include <vector>
 
@@ -12,9 +14,59 @@ enum { Z_IN = RESPONSE_INPUTS, WANT_IN, MU_IN, WEIGHTS_IN };
 
 // The names of `want`: E2, the needle derivatives of the quantities, ng.
 const char* const NAMES[] = {"E2",   "nR",  "nT",    "nA",    "nGD",   "nGDD",
-                             "nTOD", "nGDt", "nGDDt", "nTODt", "ng"};
+                             "nTOD", "nGDt", "nGDDt", "nTODt", "ng",   "dE2"};
 const int NAME_COUNT = sizeof NAMES / sizeof NAMES[0];
-const int FIRST_NEEDLE = 1, NG_NAME = FIRST_NEEDLE + QUANTITY_COUNT;
+const int FIRST_NEEDLE = 1, NG_NAME = FIRST_NEEDLE + QUANTITY_COUNT, DE2_NAME = NG_NAME + 1;
+
+// A field of the struct of tied depths: a real double vector of n elements
+// (n = 0: any length, returned in n).
+const double* tieField(const Gateway& g, const char* field, std::size_t& n)
+{
+    const mxArray* a = mxGetField(g.prhs[Z_IN], 0, field);
+    const std::size_t count = a ? mxGetNumberOfElements(a) : 0;
+    if (!a || !mxIsDouble(a) || mxIsComplex(a) || mxIsSparse(a) ||
+        mxGetNumberOfDimensions(a) != 2 || (mxGetM(a) > 1 && mxGetN(a) > 1) ||
+        (n && count != n))
+        raiseError(g, "badDepths",
+                   "Input 10 (depths z), given as a struct of depths tied to layers, needs fields "
+                   "layer and fraction, real double vectors of one length; field %s is %s.",
+                   field, !a ? "missing" : "not such a vector or of another length");
+    n = count;
+    return mxGetPr(a);
+}
+
+// Depths tied to layers: depth p in layer `layer`(p) (1..L) at `fraction`(p)
+// (0..1) of its thickness, its back included.
+void readTiedDepths(const Gateway& g, const LayeredStack& s, std::vector<DepthSite>& sites,
+                    std::vector<double>& fractions)
+{
+    const mxArray* z = g.prhs[Z_IN];
+    if (mxGetNumberOfElements(z) != 1)
+        raiseError(g, "badDepths",
+                   "Input 10 (depths z) must be a vector of depths or a 1x1 struct of depths "
+                   "tied to layers; a struct array of %zu elements was given.",
+                   mxGetNumberOfElements(z));
+    std::size_t P = 0;
+    const double* layer = tieField(g, "layer", P);
+    const double* fraction = tieField(g, "fraction", P);
+    sites.resize(P);
+    fractions.assign(fraction, fraction + P);
+    for (std::size_t p = 0; p < P; ++p) {
+        if (!(layer[p] >= 1 && layer[p] <= double(s.L) && layer[p] == std::floor(layer[p])))
+            raiseError(g, "badDepths",
+                       "Input 10 (depths z): layer must hold layer numbers from 1 to L = %zu; "
+                       "element %zu is %g.",
+                       s.L, p + 1, layer[p]);
+        if (!(fraction[p] >= 0 && fraction[p] <= 1))
+            raiseError(g, "badDepths",
+                       "Input 10 (depths z): fraction must lie between 0 (the layer's front) "
+                       "and 1 (its back); element %zu is %g.",
+                       p + 1, fraction[p]);
+        const std::size_t j = std::size_t(layer[p]) - 1;
+        const double front = fraction[p] * s.d[j];
+        sites[p] = {j, front, s.d[j] - front};
+    }
+}
 
 void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 {
@@ -29,10 +81,14 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     readResponseInputs(g, call);
     const LayeredStack& s = call.stack;
 
-    requireRealDouble(g, Z_IN, "depths z", "");
-    const std::size_t P = vectorLength(g, Z_IN, "depths z");
-    const double* z = mxGetPr(prhs[Z_IN]);
-    const std::size_t bad = firstDepthOutside(s.d, s.L, z, P);
+    std::vector<DepthSite> sites;
+    std::vector<double> fractions;  // of depths tied to layers
+    const bool tied = mxIsStruct(prhs[Z_IN]);
+    if (tied) readTiedDepths(g, s, sites, fractions);
+    if (!tied) requireRealDouble(g, Z_IN, "depths z", "");
+    const std::size_t P = tied ? sites.size() : vectorLength(g, Z_IN, "depths z");
+    const double* z = tied ? nullptr : mxGetPr(prhs[Z_IN]);
+    const std::size_t bad = tied ? P : firstDepthOutside(s.d, s.L, z, P);
     if (bad < P) {
         double total = 0;
         for (std::size_t j = 0; j < s.L; ++j) total += s.d[j];
@@ -65,7 +121,7 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     if (weighted) readWeights(g, WEIGHTS_IN, s.K, request.weight, request.weightStride);
     runGuarded(g, [&] { readNames(g, WANT_IN, "names want", NAMES, NAME_COUNT); });
     bool needles = false;
-    for (int n = FIRST_NEEDLE; n < NAME_COUNT; ++n) needles = needles || namesHold(g, WANT_IN, NAMES[n]);
+    for (int n = FIRST_NEEDLE; n <= NG_NAME; ++n) needles = needles || namesHold(g, WANT_IN, NAMES[n]);
     if (needles && !mu)
         raiseError(g, "missingNeedleMaterial",
                    "The needle outputs need input 12 (needle materials mu), the material of the "
@@ -78,16 +134,24 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     runGuarded(g, [&] {
         numberMaterials(g, call);
         const std::vector<int> names = readNames(g, WANT_IN, "names want", NAMES, NAME_COUNT);
-        std::vector<DepthSite> sites(P);
-        locateDepths(call.stack.d, call.stack.L, z, P, sites.data());
+        if (!tied) {
+            sites.resize(P);
+            locateDepths(call.stack.d, call.stack.L, z, P, sites.data());
+        }
+        if (tied) request.fraction = fractions.data();
         std::vector<int> needle(mu ? P : 0);
         for (std::size_t p = 0; p < needle.size(); ++p) needle[p] = int(mu[mus ? p : 0]) - 1;
         mxArray* out = createStructOf(names, NAMES);
         for (int n : names) {
-            mxArray* a = mxCreateUninitNumericMatrix(P, n == NG_NAME ? 1 : call.stack.K,
-                                                     mxDOUBLE_CLASS, mxREAL);
+            const mwSize dims[3] = {mwSize(call.stack.L), mwSize(P), mwSize(call.stack.K)};
+            mxArray* a = n == DE2_NAME
+                             ? mxCreateNumericArray(3, dims, mxDOUBLE_CLASS, mxREAL)
+                             : mxCreateUninitNumericMatrix(P, n == NG_NAME ? 1 : call.stack.K,
+                                                           mxDOUBLE_CLASS, mxREAL);
             if (n == 0)
                 request.E2 = mxGetPr(a);
+            else if (n == DE2_NAME)
+                request.dE2 = mxGetPr(a);
             else if (n == NG_NAME)
                 request.ng = mxGetPr(a);
             else

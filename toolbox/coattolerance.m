@@ -88,7 +88,7 @@ function report = coattolerance(design, targets, sigma, varargin)
     rep(t).linear = permute(sqrt(sum((ev(t).dq .* repmat(sigma, [1, size(ev(t).dq, 2), size(ev(t).dq, 3)])) .^ 2, 1)), [3 2 1]);
   end
   keep = {'quantity', 'lambda', 'theta', 'pol', 'value', 'tol', 'type', 'weight', 'offset', ...
-          'kind', 'scale', 'k', 'N', 'Np', 'Npp', 'materials'};
+          'kind', 'scale', 'k', 'N', 'Np', 'Npp', 'materials', 'layers'};
   ev = rmfield(ev, setdiff(fieldnames(ev), keep));
 
   % The samples in chunks of 50, chunk c drawn from a generator seeded with
