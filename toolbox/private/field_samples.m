@@ -34,14 +34,19 @@ function [Q, D, layers] = field_samples(design, e, gradients)
     want = {'E2', 'dE2'};
   end
   for ia = 1:a
+    E2 = 0;  dE2 = 0;
     for ip = 1:numel(pols)
       o = coatprofile(e.k, design.d, design.m, design.ambient, e.N, e.Np, e.Npp, ...
                       e.theta(ia), pols{ip}, tie, want);
-      Q(ia, :, :) = Q(ia, :, :) + reshape(o.E2.', [1 n P]) / numel(pols);
+      E2 = E2 + o.E2;
       if gradients
-        % dE2 is L x P x K: to L x n x 1 x P
-        D(:, :, ia, :) = D(:, :, ia, :) + reshape(permute(o.dE2, [1 3 2]), [L n 1 P]) / numel(pols);
+        dE2 = dE2 + o.dE2;
       end
+    end
+    Q(ia, :, :) = reshape(E2.', [1 n P]) / numel(pols);
+    if gradients
+      % dE2 is L x P x K: to L x n x 1 x P
+      D(:, :, ia, :) = reshape(permute(dE2, [1 3 2]), [L n 1 P]) / numel(pols);
     end
   end
 end

@@ -68,10 +68,19 @@ function [ev, merit, r, J] = judge_targets(ev, Q, D)
     r{t} = rs / e.scale * st(:);
     if gradients
       L = size(D{t}, 1);
+      if strcmp(e.quantity, 'E2')
+        % D{t} is L x n x a x P, its columns in r's order; only the samples
+        % beyond the bound have rows
+        J{t} = zeros(numel(judged), L);
+        active = find(st(:) ~= 0);
+        DD = reshape(D{t}, L, []);
+        J{t}(active, :) = rs / e.scale * DD(:, active).';
+        continue;
+      end
       if mean_
         G = reshape(sum(bsxfun(@times, D{t}, band_weights(e.lambda)), 2), L, a).';   % a x L
       else
-        G = reshape(permute(D{t}, [2 3 4 1]), numel(judged), L);   % points x L, in r's order
+        G = reshape(permute(D{t}, [2 3 1]), a * n, L);   % points x L, in r's order
       end
       if strcmp(e.offset, 'free')
         G = bsxfun(@minus, G, mean(G, 1));
