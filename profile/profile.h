@@ -1,5 +1,5 @@
 // The field inside any stack and needles of any material at any depth, from
-// the jet engine's tables (engine/jet_engine.h): after the two sweeps each
+// the engine's tables (engine/sweep.h): after the two sweeps each
 // depth costs O(1).
 //
 // The field. The true amplitudes just in front of layer j's back are
@@ -16,34 +16,26 @@
 // (from Ampere's law with H = F, in units where the incident |E| is 1).
 // Just inside the substrate F = G = t.
 //
-// The field's thickness gradient. The field at a depth is held at its
-// distance a behind the front of its layer j (and, tied to a fraction f of
-// that layer, at a = f d_j). The ambient amplitudes are (1, r) and the
-// depth's are A^-1 (1, r), with A the matrix of the layers above it and of
-// the part a of its own: d_i for i >= j leaves A alone, so the field moves
-// by psi dr/dd_i, psi = A^-1 (0, 1) the field of a wave leaving the stack
-// alone. From below, the field is t times a field that the layers above do
-// not touch: for i < j, d|E|^2/dd_i = 2 |E|^2 Re d log t/dd_i. A fraction f
-// adds f d|E|^2/dz to layer j's. Just inside the substrate every layer is
-// above. Both dr/dd_i and d log t/dd_i are the engine's, from its adjoint
-// rows, so each depth costs O(L) for its L derivatives.
+// The field's thickness gradient: profile/field_gradient.h.
 //
-// Needles: needle/needle.h, for a needle of any material; where it is the
+// Needles: profile/needle.h, for a needle of any material; where it is the
 // material of the layer holding the depth the outputs are 0 (no needle).
 #pragma once
 
 #include <cstddef>
 
-#include "engine/jet_engine.h"
+#include "engine/engine.h"
 #include "geometry/depth.h"
+
+namespace coat {
 
 // What a call asks; any pointer may be null. E2 and the needle outputs are
 // P x K, element (p, i) at p + P i; dE2 is L x P x K, element (j, p, i) at
-// j + L (p + P i), d E2(p, i) / dd_j with depth p held in its layer (above);
-// fraction, where given, ties depth p to that fraction of its layer's
-// thickness, and then a depth at the back of the last layer is in that
-// layer, not the substrate; ng, with weights (1 x K, stride 1, or one for
-// all, stride 0), the P needle function of sum over X and i of
+// j + L (p + P i), d E2(p, i) / dd_j with depth p held in its layer, at its
+// distance from the layer's front or, where fraction is given, at fraction[p]
+// of the layer's thickness (a tied depth at the back of the last layer is
+// then in that layer, not the substrate); ng, with weights (1 x K, stride 1,
+// or one for all, stride 0), the P needle function of sum over X and i of
 // weight_X(i) X(i).
 struct ProfileRequest {
     double* E2;
@@ -53,6 +45,7 @@ struct ProfileRequest {
     const double* weight[QUANTITY_COUNT];
     std::size_t weightStride[QUANTITY_COUNT];
     double* ng;
+    WalkChoice walk;
 };
 
 // Every asked-for output for the P depths at sites[0..P-1] (located in s by
@@ -63,3 +56,5 @@ struct ProfileRequest {
 void profileOverGrid(const LayeredStack& s, const DepthSite* sites, const int* needleMaterial,
                      std::size_t P, const ProfileRequest& request,
                      KernelPath path = fastestKernelPath());
+
+}  // namespace coat
