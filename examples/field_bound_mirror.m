@@ -21,7 +21,7 @@
 % the field bound, the layers).
 %
 % Further arguments are options of coatdesign, given to both designs after
-% the example's own ('starts', 1, 'time', 60; the second also 'start').
+% the example's own ('starts', 1, 'time', 120; the second also 'start').
 %
 % out has the fields free and bounded (the two designs), targets (the three;
 % the free design took the first two), peak_free and peak_bounded (the
@@ -33,7 +33,7 @@ function out = field_bound_mirror(png, K, varargin)
                    'theta', 10 * pi / 180, 'pol', 'avg', 'value', {-60, 0.997, 4.8}, ...
                    'tol', {6, 0, 0}, 'type', {'=', '>=', '<='}, 'layers', {[], [], {'outer', 8}});
   materials = {'TiO2', 'SiO2', 'fused silica'};
-  options = [{'maxLayers', 50, 'dmin', 0.015, 'starts', 1, 'time', 60, 'display', false}, varargin];
+  options = [{'maxLayers', 50, 'dmin', 0.015, 'starts', 1, 'time', 120, 'display', false}, varargin];
   tic;
   free = coatdesign(targets(1:2), materials, options{:});
   bounded = coatdesign(targets, materials, options{:}, 'start', free);

@@ -225,12 +225,18 @@ end
 %!            'pol', {'avg', 'p', 's'}, 'value', {0.4, 0.2, 0.5}, 'type', {'<=', '<=', '>='}, ...
 %!            'layers', {{'outer', 3}, 'sio2', []}, 'weight', {1, 2, 1});
 %! [ev, merit, r, J] = coattargets(silver, t, 'jacobian');
-%! [N, Np, Npp] = coating_indices(2*pi ./ [0.75 0.85], silver.materials);
-%! tie = struct('layer', kron([2 4], ones(1, 17)), 'fraction', repmat((0:16) / 16, 1, 2));
-%! o = coatprofile(2*pi ./ [0.75 0.85], silver.d, silver.m, 1, N, Np, Npp, 0.2, 'p', tie, 'E2');
-%! assert(ev(2).q, max(o.E2, [], 1), 1e-15);
-%! assert(ev(2).excess, max(max(o.E2, [], 1) - 0.2, 0), 1e-15);
-%! assert([ev(1:2).scale, size(ev(1).field)], [0.01 0.01 2 3 51]);
+%! % the samples: 17 a layer, both interfaces in the layer's medium; the highest judged
+%! k = 2*pi ./ [0.7 0.8 0.9];  [N, Np, Npp] = coating_indices(k, silver.materials);
+%! tie = struct('layer', kron(1:3, ones(1, 17)), 'fraction', repmat((0:16) / 16, 1, 3));
+%! f = (coatprofile(k, silver.d, silver.m, 1, N, Np, Npp, 0.3, 's', tie, 'E2').E2 ...
+%!      + coatprofile(k, silver.d, silver.m, 1, N, Np, Npp, 0.3, 'p', tie, 'E2').E2) / 2;
+%! assert(squeeze(ev(1).field(2, :, :)), f.', 1e-15);
+%! assert([ev(1).q(2, :); ev(1).excess(2, :)], [max(f); max(f) - 0.4], 1e-15);
+%! assert([ev(1:2).scale, size(ev(1).field), size(ev(2).field)], [0.01 0.01 2 3 51 1 2 34]);
+%! % field bounds take no part in the needle function
+%! [~, ~, ~, ~, ng] = coattargets(silver, t, 'needle', [0.05 0.2], 2);
+%! [~, ~, ~, ~, g3] = coattargets(silver, t(3), 'needle', [0.05 0.2], 2);
+%! assert(ng, g3);
 %! assert(numel(r), 2 * 3 * 51 + 2 * 34 + 1);  assert(merit, sum(r .^ 2), 1e-12 * merit);
 %! h = 1e-6;
 %! for j = 1:5
