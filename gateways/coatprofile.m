@@ -67,9 +67,9 @@
 %   low-index. Keep the peaks out of the weaker material.
 %
 %   Cost: O(L + P) per wavenumber: the tables of coatresponse once, then
-%   O(1) per depth; dE2 O(L) per depth. With two materials alternating and real indices the
-%   needle outputs are those of coatneedle (whose needle is always the other
-%   material).
+%   O(1) per depth (dE2: O(L) per depth). With two materials alternating
+%   and real indices the needle outputs are those of coatneedle (whose
+%   needle is always the other material).
 %
 %   Threads: a large call uses several, with the same numbers bit for bit;
 %   COAT_THREADS sets how many (see help coatresponse).
