@@ -6,7 +6,7 @@
 %   Inputs
 %     targets    struct array, one element a target, as coattargets takes
 %                it: quantity ('R', 'T', 'A', 'GD', 'GDD', 'TOD', 'GDt',
-%                'GDDt', 'TODt', or 'E2', a bound on |E|^2 in the layers
+%                'GDDt', 'TODt') or 'E2' (a bound on |E|^2 in the layers
 %                that its field layers selects), lambda (um), theta
 %                (RADIANS), pol ('s', 'p', 'avg'), value, tol, type ('=',
 %                '>=', '<='), scale, weight, offset. Each excess counts in units of its scale

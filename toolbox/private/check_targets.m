@@ -62,7 +62,8 @@ function ready = completed(targets, design)
 end
 
 function e = check_target(e, t, who)
-  quantities = {'R', 'T', 'A', 'GD', 'GDD', 'TOD', 'GDt', 'GDDt', 'TODt', 'E2'};
+  quantities = {'R', 'T', 'A', 'GD', 'GDD', 'TOD', 'GDt', 'GDDt', 'TODt'};
+  quantities{end + 1} = 'E2';        % a field bound, in coatprofile's terms
   q = [];
   if ischar(e.quantity)
     q = find(strcmpi(e.quantity, quantities), 1);
