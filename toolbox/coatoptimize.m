@@ -12,9 +12,10 @@
 %     targets  struct array, one element a target (see help coattargets):
 %              quantity ('R', 'T', 'A', 'GD', 'GDD', 'TOD', 'GDt', 'GDDt',
 %              'TODt') or 'E2' with layers (a bound on |E|^2 in those
-%              layers; needles leave it out), lambda (um), theta
-%              (RADIANS, every angle of a vector), pol ('s', 'p', 'avg'),
-%              value, tol, type ('=', '>=', '<='), scale, weight, offset ('free' for GD up to a constant).
+%              layers; needles leave it out), lambda (um), theta (RADIANS,
+%              every angle of a vector), pol ('s', 'p', 'avg'), value, tol,
+%              type ('=', '>=', '<='), scale, weight, offset ('free' for GD
+%              up to a constant).
 %              Each excess counts in units of its target's scale (its
 %              tolerance, else the quantity's natural unit), so default
 %              weights make targets of different quantities weigh alike.
