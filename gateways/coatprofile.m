@@ -1,4 +1,4 @@
-%COATPROFILE Standing-wave field inside any stack, and needles of any material at any depth.
+%COATPROFILE Standing-wave field inside any stack, its thickness gradient, and needles of any material at any depth.
 %   out = coatprofile(k, d, m, n_a, N, Np, Npp, theta, pol, z, want)
 %   out = coatprofile(k, d, m, n_a, N, Np, Npp, theta, pol, z, want, mu)
 %   out = coatprofile(k, d, m, n_a, N, Np, Npp, theta, pol, z, want, mu, weights)
@@ -18,7 +18,11 @@
 %   and
 %     z       P depths in um from the ambient surface, 0 <= z <= sum(d), any
 %             vector in any order (a depth beyond sum(d) by rounding counts as
-%             sum(d)).
+%             sum(d)); or depths tied to layers, a struct with fields layer
+%             (P layer numbers 1..L) and fraction (P numbers from 0, the
+%             layer's front, to 1, its back): depth p lies in layer
+%             layer(p) at fraction(p) of its thickness, in that layer's
+%             medium even at its back.
 %     want    a name or a cell array of names, below.
 %     mu      the needle material: a material number 1..M, a scalar or one per
 %             depth (needed by the needle names).
@@ -32,6 +36,13 @@
 %             depth. A depth on a boundary is in the deeper layer's medium;
 %             z = 0 is just inside layer 1 and z = sum(d) just inside the
 %             substrate.
+%     dE2     LxPxK: dE2(j, p, i) = dE2(p, i)/dd(j), per um of thickness of
+%             layer j, with each depth held in its layer: a depth given in
+%             um keeps its distance from the front of the layer holding it
+%             (it moves with the layers above; z = sum(d), in the substrate,
+%             with all of them); a tied depth keeps its fraction of its
+%             layer (it moves with the layers above and stretches with its
+%             own).
 %     nR, nT, nA, nGD, nGDD, nTOD, nGDt, nGDDt, nTODt
 %             PxK: the derivative at t = 0 of that quantity of coatresponse
 %             when a layer of material mu(p) and thickness t is inserted at
@@ -42,6 +53,13 @@
 %             weights.X(i) * X(i), formed without any PxK array. Where it is
 %             negative, a thin needle of mu there lowers that merit.
 %
+%   The gradient, exactly. The ambient amplitudes are (1, r), and those at
+%   a depth A^-1 (1, r), A the matrix of the stack above the depth: a layer
+%   at or below the depth changes the field there as psi dr/dd_j, psi the
+%   field of a wave leaving the stack alone; one above changes it through
+%   t alone, as 2 E2 Re(d log t/dd_j). A tie to a fraction f adds
+%   f dE2/dz to its own layer's row. Each depth costs O(L).
+%
 %   Reading E2: laser damage in a dispersive mirror starts where |E|^2 peaks
 %   in a high-index layer or at an interface, mostly in the outer layers.
 %   At a high reflector's outer surface E2 is |1 + r|^2 in TE: near 0 for a
@@ -49,9 +67,9 @@
 %   low-index. Keep the peaks out of the weaker material.
 %
 %   Cost: O(L + P) per wavenumber: the tables of coatresponse once, then
-%   O(1) per depth. With two materials alternating and real indices the
-%   needle outputs are those of coatneedle (whose needle is always the other
-%   material).
+%   O(1) per depth (dE2: O(L) per depth). With two materials alternating
+%   and real indices the needle outputs are those of coatneedle (whose
+%   needle is always the other material).
 %
 %   Threads: a large call uses several, with the same numbers bit for bit;
 %   COAT_THREADS sets how many (see help coatresponse).
@@ -60,7 +78,9 @@
 %   t) are NaN at that wavenumber; NaN in N reaches that wavenumber only.
 %
 %   Errors (identifiers coatprofile:<reason>): those of coatresponse for
-%   inputs 1 to 9 and the names, and depthOutOfRange, badNeedleMaterial,
+%   inputs 1 to 9 and the names, and depthOutOfRange, badDepths (a struct
+%   of tied depths without fields layer and fraction of one length, or with
+%   a layer outside 1..L or a fraction outside 0..1), badNeedleMaterial,
 %   missingNeedleMaterial (a needle name without mu), missingWeights ('ng'
 %   without weights).
 %

@@ -64,6 +64,7 @@ Vocabulary profileVocabulary()
     addName(v, "", "E2", NameKind::Own, 0);
     addQuantities(v, "n", NameKind::Needle);
     addName(v, "", "ng", NameKind::Own, 1);
+    addName(v, "", "dE2", NameKind::Own, 2);
     return v;
 }
 

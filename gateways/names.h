@@ -31,7 +31,7 @@ struct Vocabulary {
 
 // coatresponse: r, t, the values, their gradients dX, and g.
 Vocabulary responseVocabulary();
-// coatprofile: E2, the needle derivatives nX, and ng.
+// coatprofile: E2, the needle derivatives nX, ng and dE2.
 Vocabulary profileVocabulary();
 
 // The names a call asks for, each once, in the order first given.

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "profile/needle.h"
+#include "profile/field_gradient.h"
 #include "engine/closing.h"
 #include "engine/run.h"
 
@@ -35,13 +36,14 @@ struct ProfileWanted {
 };
 
 // Per layer, for the field: Phi_(<j), the phases in front of the layer, and
-// |e^(i Phi_(<j)) / w_1|^2 with the rescales of the sweep up to the layer.
-// |E|^2 needs only the size of that factor: in a lossless stack it is real
-// and no phase of it is ever taken.
+// |e^(i Phi_(<j)) / w_1|^2 with the rescales of the sweep up to the layer
+// (their product, scale). |E|^2 needs only the size of that factor: in a
+// lossless stack it is real and no phase of it is taken, unless the field's
+// gradient is asked for.
 template <class V>
 struct FieldEntryOf {
     ComplexOf<V> phase;
-    V size2;
+    V size2, scale;
 };
 
 // The per-call tables beside the engine's, sized once.
@@ -50,9 +52,11 @@ struct ProfileTablesOf {
     SweepTablesOf<V, D> sweep;
     std::vector<AmplitudesOf<V, D>> rows;  // mu_j, nu_j of every layer
     std::vector<FieldEntryOf<V>> field;
+    std::vector<FieldGradientEntryOf<V>> gradient;
 
-    ProfileTablesOf(std::size_t L, bool needles, bool field)
-        : sweep(L, true), rows(needles ? 2 * L : 0), field(field ? L : 0)
+    ProfileTablesOf(std::size_t L, bool needles, bool field, bool gradient)
+        : sweep(L, true), rows(needles ? 2 * L : 0), field(field ? L : 0),
+          gradient(gradient ? L : 0)
     {
     }
 };
@@ -92,6 +96,35 @@ inline V fieldSquare(const MediaJetsOf<V, D, Lossless>& jets, const LayeredStack
     return na2 * (y2 * norm2(G) + tau * (jets.inverseSquareNorm[x] * norm2(F)));
 }
 
+// The field's gradient tables of one lane group (profile/field_gradient.h):
+// dr/dd_j and d log t/dd_j from the adjoint rows, and psi swept from the
+// ambient through the inverse interfaces and layers. psi grows with depth
+// where the layers absorb, as the true field decays: their product, all the
+// gradient takes, stays bounded.
+template <class Trig, class V, int D, bool Lossless>
+void fieldGradientTables(const ClosingOf<V, D>& c, const MediaJetsOf<V, D, Lossless>& jets,
+                         const LayeredStack& s, const InterfacePlan& plan,
+                         ProfileTablesOf<V, D>& t)
+{
+    const AmplitudesOf<V, D> starts[2] = {c.startR, c.startT};
+    sweepFromAmbient(starts, t.sweep, jets, s, plan, 2,
+                     [&](std::size_t j, const AmplitudesOf<V, D>(&mu)[2]) {
+                         layerFieldDerivatives(coefficient(mu[0].w, 0), coefficient(mu[1].w, 0),
+                                               valueOf(jets.beta[std::size_t(s.material[j])]),
+                                               coefficient(t.sweep.layers[j].u, 0),
+                                               t.gradient[j]);
+                     });
+    ComplexOf<V> u = {V{}, V{}}, w = {V{} + 1.0, V{}};  // the ambient's (0, 1)
+    for (std::size_t j = 0; j < s.L; ++j) {
+        psiThroughInterface(u, w, 2.0 * valueOf(jets.halfRatio[std::size_t(plan.interfaceOfLayer[j])]));
+        t.gradient[j].psiU = u;
+        t.gradient[j].psiW = w;
+        const ComplexOf<V> beta = valueOf(jets.beta[std::size_t(s.material[j])]);
+        u = u * expOfI<Trig>(s.d[j] * beta);
+        w = w * expOfI<Trig>(-s.d[j] * beta);
+    }
+}
+
 // What every lane group of a call shares.
 struct ProfileContext {
     const LayeredStack& s;
@@ -117,7 +150,8 @@ struct ProfileWalk {
 
         explicit Tables(const ProfileContext& c)
             : jets(c.s.M, c.plan.near.size()),
-              profile(c.s.L, c.wanted.needles, c.request.E2 != nullptr),
+              profile(c.s.L, c.wanted.needles, c.request.E2 != nullptr,
+                      c.request.dE2 != nullptr),
               pairs(c.pairPlan.x.size())
         {
         }
@@ -155,17 +189,19 @@ struct ProfileWalk {
     const ComplexOf<V> inverse1 = coefficient(c.startT.u, 0);  // 1 / w_1 as swept
     for (std::size_t f = 0; f < pairs.size(); ++f)
         pairs[f] = needlePair(jets, pairPlan.x[f], pairPlan.y[f]);
+    const bool gradient = request.dE2 && !virtualLayer;
     if (request.E2) {
         ComplexOf<V> phase = {V{}, V{}};
         V scale = V{} + 1.0;
         const V inverse2 = norm2(inverse1);
         for (std::size_t j = 0; j < L; ++j) {
             if (t.sweep.layers[j].rescaled) scale = scale * t.sweep.layers[j].rescale;
-            t.field[j] = {phase, scale * scale * inverse2};
-            if constexpr (!Lossless)
+            t.field[j] = {phase, scale * scale * inverse2, scale};
+            if (!Lossless || gradient)
                 phase = phase + s.d[j] * valueOf(jets.beta[std::size_t(s.material[j])]);
         }
     }
+    if (gradient) fieldGradientTables<Trig>(c, jets, s, plan, t);
     for (std::size_t p = 0; p < P; ++p) {
         const DepthSite& site = sites[p];
         const std::size_t j = site.layer;
@@ -173,8 +209,10 @@ struct ProfileWalk {
         const std::size_t at = p + P * first;
         if (request.E2) {
             V e2;
-            if (virtualLayer || (j + 1 == L && site.back == 0)) {
+            double* dE2 = gradient ? request.dE2 + L * at : nullptr;
+            if (virtualLayer || (j + 1 == L && site.back == 0 && !request.fraction)) {
                 e2 = fieldSquare(jets, s, s.M, c.t, c.t);  // the top of the substrate
+                if (dE2) substrateFieldGradient(t.gradient.data(), L, e2, count, dE2, L * P);
             } else {
                 // The field at distance a behind the layer's front and b before
                 // its back: e^(i (Phi + beta a)) / w_1 (w1 + E_b w2), with
@@ -196,6 +234,28 @@ struct ProfileWalk {
                 const AmplitudesOf<V, D>& w = t.sweep.behind[j];
                 const ComplexOf<V> w1 = coefficient(w.u, 0), w2 = Eb * coefficient(w.w, 0);
                 e2 = size2 * fieldSquare(jets, s, x, w1 + w2, w1 - w2);
+                if (dE2) {
+                    // the field itself, its phase too, and psi there
+                    const ComplexOf<V> ea = expOfI<Trig>(site.front * beta),
+                                       eb = expOfI<Trig>(-site.front * beta);
+                    const ComplexOf<V> lead = t.field[j].scale *
+                                              (expOfI<Trig>(t.field[j].phase) * ea * inverse1);
+                    const ComplexOf<V> v2 =
+                        expOfI<Trig>((2.0 * site.back) * beta) * coefficient(w.w, 0);
+                    const FieldGradientEntryOf<V>& g = t.gradient[j];
+                    V gamma = V{} + 1.0, alpha = V{};  // |E|^2 = gamma |F|^2 + alpha |G|^2
+                    if (s.pol != Polarization::TE) {
+                        const double na2 = s.na * s.na;
+                        gamma = (na2 * tangentialIndexSquared(s.na, s.theta)) *
+                                jets.inverseSquareNorm[x];
+                        alpha = na2 * norm2(valueOf(jets.admittance[x]));
+                    }
+                    depthFieldGradient(t.gradient.data(), L, j,
+                                       request.fraction ? request.fraction[p] : 0.0, beta,
+                                       lead * (w1 + v2), lead * (w1 - v2),
+                                       g.psiU * ea + g.psiW * eb, g.psiU * ea - g.psiW * eb,
+                                       gamma, alpha, e2, count, dE2, L * P);
+                }
             }
             for (std::size_t l = 0; l < count; ++l) request.E2[at + P * l] = laneOf(e2, l);
         }
@@ -259,10 +319,17 @@ void profileOverGrid(const LayeredStack& stack, const DepthSite* sites, const in
     const InterfacePlan plan = planInterfaces(s, needles);
     const NeedlePairPlan pairPlan =
         wanted.needles ? planNeedlePairs(s.material, sites, needleMaterial, P) : NeedlePairPlan{};
-    const ProfileContext context = {s,     plan, request, wanted, sites, needleMaterial,
+    // The field's gradient needs the field: where it alone is asked for, the
+    // field goes to scratch.
+    std::vector<double> field(request.dE2 && !request.E2 ? P * stack.K : 0);
+    ProfileRequest r = request;
+    if (!field.empty()) r.E2 = field.data();
+    const ProfileContext context = {s,     plan, r, wanted, sites, needleMaterial,
                                     P,     virtualLayer, pairPlan};
     const RunShape shape = {s.K, order, request.walk == WalkChoice::Lossless || plan.lossless,
-                            double(s.K) * double(3 * s.L + P) * double(order + 1), request.ng, P};
+                            double(s.K) * (double(3 * s.L + P) * double(order + 1) +
+                                           (request.dE2 ? double(P) * double(s.L) : 0.0)),
+                            request.ng, P};
     runOverGrid<ProfileWalk>(context, shape, path);
 }
 

@@ -16,6 +16,8 @@
 // (from Ampere's law with H = F, in units where the incident |E| is 1).
 // Just inside the substrate F = G = t.
 //
+// The field's thickness gradient: profile/field_gradient.h.
+//
 // Needles: profile/needle.h, for a needle of any material; where it is the
 // material of the layer holding the depth the outputs are 0 (no needle).
 #pragma once
@@ -28,11 +30,17 @@
 namespace coat {
 
 // What a call asks; any pointer may be null. E2 and the needle outputs are
-// P x K, element (p, i) at p + P i; ng, with weights (1 x K, stride 1, or one
-// for all, stride 0), the P needle function of sum over X and i of
+// P x K, element (p, i) at p + P i; dE2 is L x P x K, element (j, p, i) at
+// j + L (p + P i), d E2(p, i) / dd_j with depth p held in its layer, at its
+// distance from the layer's front or, where fraction is given, at fraction[p]
+// of the layer's thickness (a tied depth at the back of the last layer is
+// then in that layer, not the substrate); ng, with weights (1 x K, stride 1,
+// or one for all, stride 0), the P needle function of sum over X and i of
 // weight_X(i) X(i).
 struct ProfileRequest {
     double* E2;
+    double* dE2;
+    const double* fraction;
     double* needle[QUANTITY_COUNT];
     const double* weight[QUANTITY_COUNT];
     std::size_t weightStride[QUANTITY_COUNT];

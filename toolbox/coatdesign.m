@@ -6,9 +6,10 @@
 %   Inputs
 %     targets    struct array, one element a target, as coattargets takes
 %                it: quantity ('R', 'T', 'A', 'GD', 'GDD', 'TOD', 'GDt',
-%                'GDDt', 'TODt'), lambda (um), theta (RADIANS), pol ('s',
-%                'p', 'avg'), value, tol, type ('=', '>=', '<='), scale,
-%                weight, offset. Each excess counts in units of its scale
+%                'GDDt', 'TODt') or 'E2' (a bound on |E|^2 in the layers
+%                that its field layers selects), lambda (um), theta
+%                (RADIANS), pol ('s', 'p', 'avg'), value, tol, type ('=',
+%                '>=', '<='), scale, weight, offset. Each excess counts in units of its scale
 %                (the tolerance, else the quantity's natural unit: see help
 %                coattargets), so targets weigh alike with default weights.
 %     materials  cell array: the layer materials, then the substrate (as

@@ -11,9 +11,11 @@
 %              takes them), ambient (the ambient index, default 1).
 %     targets  struct array, one element a target (see help coattargets):
 %              quantity ('R', 'T', 'A', 'GD', 'GDD', 'TOD', 'GDt', 'GDDt',
-%              'TODt'), lambda (um), theta (RADIANS, every angle of a
-%              vector), pol ('s', 'p', 'avg'), value, tol, type ('=', '>=',
-%              '<='), scale, weight, offset ('free' for GD up to a constant).
+%              'TODt') or 'E2' with layers (a bound on |E|^2 in those
+%              layers; needles leave it out), lambda (um), theta (RADIANS,
+%              every angle of a vector), pol ('s', 'p', 'avg'), value, tol,
+%              type ('=', '>=', '<='), scale, weight, offset ('free' for GD
+%              up to a constant).
 %              Each excess counts in units of its target's scale (its
 %              tolerance, else the quantity's natural unit), so default
 %              weights make targets of different quantities weigh alike.
@@ -241,7 +243,7 @@ function design = coatoptimize(design0, targets, varargin)
   rec.message = stop_message(stop, opt, merit, numel(design.d), rec.iterations);
   rec.dense = dense;
   rec.met = all([dense.met]);
-  keep = {'quantity', 'lambda', 'theta', 'pol', 'value', 'tol', 'type', 'scale', 'weight', 'offset', 'kind'};
+  keep = {'quantity', 'lambda', 'theta', 'pol', 'value', 'tol', 'type', 'scale', 'weight', 'offset', 'kind', 'layers'};
   rec.targets = rmfield(ev, setdiff(fieldnames(ev), keep));
   rec.fixed = design.fixed;
   rec.time = toc(started);

@@ -26,7 +26,9 @@
 %   band is a strip at the bottom; a band of no width, a strip about its
 %   value). A target at one wavelength is a point and its band a bar, on an
 %   axis 2 % either side, with the design's curve there as a thin line. A
-%   'mean' target adds its mean at each angle, dotted, against its band.
+%   'mean' target adds its mean at each angle, dotted, against its band. A
+%   field bound (E2) shows the highest |E|^2 of its sampled depths at each
+%   wavelength, relative to the incident wave's, against its bound.
 %   Last, the thicknesses in nm as bars of one width, layer 1 next to the
 %   ambient, coloured by material, the legend above the thickest. Each
 %   panel has room above for its title and below for its tick labels.
@@ -121,6 +123,14 @@ function draw_target(e, x, near, style)
   elseif any(strcmp(e.quantity, {'R', 'T', 'A'}))
     show = @(v) 100 * v;
     label = [e.quantity ' (%)'];
+  elseif strcmp(e.quantity, 'E2')
+    % a field bound: the highest |E|^2 of its sampled depths at each wavelength
+    show = @(v) v;
+    if iscell(e.layers)
+      label = sprintf('max |E|^2, outer %d', e.layers{2});
+    else
+      label = sprintf('max |E|^2 in %s', material_name(e.materials{e.layers}));
+    end
   else
     show = @(v) v;
     label = [e.quantity units.(e.quantity)];

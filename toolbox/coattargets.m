@@ -23,7 +23,24 @@
 %     targets  struct array, one element a target, fields (the names of
 %              quantities, polarisations, offsets and kinds in any case):
 %       quantity  a real quantity of coatresponse: 'R', 'T', 'A', 'GD',
-%                 'GDD', 'TOD', 'GDt', 'GDDt' or 'TODt' (fs, fs^2, fs^3).
+%                 'GDD', 'TOD', 'GDt', 'GDDt' or 'TODt' (fs, fs^2, fs^3);
+%                 or 'E2', a field bound: the highest |E|^2 in the layers
+%                 that layers selects, relative to the incident wave's
+%                 |E|^2 (coatprofile), at each wavelength and angle, with
+%                 type '<=' (laser damage: "|E|^2 <= 1.5 in the outer four
+%                 layers").
+%       layers    for 'E2' alone: a material number or name (every layer
+%                 of it), or {'outer', c}, the c layers next to the ambient;
+%                 taken afresh from the design at every evaluation, so it
+%                 follows layers added or removed. Each selected layer is
+%                 sampled at 17 equal fractions of its thickness, its
+%                 interfaces included (in its own medium); every sample is a
+%                 point judged, so the bound is smooth and its Jacobian
+%                 exact (coatprofile's dE2 at depths tied to their layers).
+%                 In a layer without loss |E|^2 is a sinusoid in depth of
+%                 half a wave's period: the samples miss its peak by at most
+%                 0.5 % of its swing in a quarter-wave layer, 2 % in a
+%                 half-wave one.
 %       lambda    the wavelengths, um (a vector of n, within 0.1 to 30 um).
 %       theta     angles of incidence in RADIANS, a scalar or a vector:
 %                 the target holds at every angle (default 0).
@@ -39,7 +56,8 @@
 %                 default the tolerance where tol > 0, else the quantity's
 %                 natural unit: 0.001 (0.1 %) for R, T and A; 1 fs for GD
 %                 and GDt; 1 fs^2 for GDD and GDDt; 10 fs^3 for TOD and
-%                 TODt. So "R >= 0.997" and "GDD -60 +- 6 fs^2" weigh alike
+%                 TODt; 0.01 for E2 (1 % of the incident wave's |E|^2; a
+%                 standing wave in front of a mirror spans 0 to 4). So "R >= 0.997" and "GDD -60 +- 6 fs^2" weigh alike
 %                 without weights: missing R by 0.001 costs what missing the
 %                 GDD band by 6 fs^2 does.
 %       weight    emphasis, a factor on the target's merit (default 1).
@@ -59,7 +77,10 @@
 %     ev       the targets completed (defaults filled, value 1xn, scale),
 %              each with k (rad/um), N, Np, Npp (its indices; passing ev
 %              back as targets for the same materials reuses them), and
-%              q         (a x n) the quantity at each angle (rows) and wavelength;
+%              q         (a x n) the quantity at each angle (rows) and wavelength
+%                        (E2: the highest of its samples);
+%              field     (a x n x P) an E2 target's |E|^2 at its P sampled
+%                        depths, layer by layer ([] for the others);
 %              offset_value  the free constant (0 when fixed);
 %              excess    (a x n; a x 1 for a mean) the deviation beyond the
 %                        tolerance, signed, in the quantity's unit (0 where
@@ -72,16 +93,19 @@
 %                        worst_theta: where;
 %              met       true where every point is within the tolerance;
 %              merit     weight * mean((excess / scale).^2) over its points
-%                        (a x n, or the a means);
+%                        (a x n, the a means, or E2's a x n x P samples);
 %              dq        (L x n x a) dq/dd, in the 'jacobian' mode.
 %     merit    the sum of the targets' merits (0: every target met).
 %     r        the residuals, one per point judged of every target,
 %              wavelength fastest: sqrt(weight / p) * excess / scale for its
-%              p points (a n, or a for a mean), so merit = sum(r.^2).
-%     J        numel(r) x L: dr/dd, exact (from coatresponse's gradients;
-%              0 where a point is within its tolerance).
+%              p points (a n, a for a mean, a n P for a field bound, depth
+%              slowest), so merit = sum(r.^2).
+%     J        numel(r) x L: dr/dd, exact (from coatresponse's gradients,
+%              and coatprofile's for a field bound; 0 where a point is
+%              within its tolerance).
 %     needle   P x numel(mu): d merit / dt for a layer of material mu(c) of
-%              thickness t inserted at z(p) (coatprofile's 'ng'), per um;
+%              thickness t inserted at z(p) (coatprofile's 'ng'), per um,
+%              of every target but field bounds;
 %              negative where such a needle lowers the merit. A depth on a
 %              boundary belongs to the deeper layer (see help coatprofile).
 %     design   the design as checked: d and m columns, ambient filled in.
@@ -94,7 +118,9 @@
 %   (wavelengths outside 0.1 to 30 um: given in nm), badAngle,
 %   badPolarization, badValue, fractionUnits (an R, T or A value, tolerance
 %   or scale outside 0 to 1: given in percent), badTolerance, badScale,
-%   badType, badWeight, badOffset, badKind.
+%   badType (a field bound not '<='), badWeight, badOffset, badKind,
+%   badLayers (a field bound without a valid selector, or a selector on
+%   another quantity).
 %
 %   Example: how far a quarter-wave stack is from R >= 99.9 % over 750 to 850 nm
 %     design = struct('d', repmat([0.0845; 0.1376], 10, 1), 'm', repmat([1; 2], 10, 1), ...
@@ -193,6 +219,38 @@ end
 %! thin = silver;  thin.d = [0.05; tt; 0.05; 0.15; 0.08; 0.12];  thin.m = [1; 2; 1; 2; 1; 3];
 %! [~, m1] = coattargets(thin, t);
 %! assert((m1 - merit) / tt, ng, 1e-3 * abs(ng));
+%!test  # a field bound: the highest sampled |E|^2 in its layers, one residual per sample, J the difference quotient of r
+%! silver = struct('d', [0.1; 0.15; 0.08; 0.03; 0.12], 'm', [1; 2; 1; 2; 3], 'materials', {{'TiO2', 'SiO2', 'Ag', 'fused silica'}});
+%! t = struct('quantity', {'E2', 'E2', 'R'}, 'lambda', {[0.7 0.8 0.9], [0.75 0.85], 0.8}, 'theta', {[0 0.3], 0.2, 0}, ...
+%!            'pol', {'avg', 'p', 's'}, 'value', {0.4, 0.2, 0.5}, 'type', {'<=', '<=', '>='}, ...
+%!            'layers', {{'outer', 3}, 'sio2', []}, 'weight', {1, 2, 1});
+%! [ev, merit, r, J] = coattargets(silver, t, 'jacobian');
+%! % the samples: 17 a layer, both interfaces in the layer's medium; the highest judged
+%! k = 2*pi ./ [0.7 0.8 0.9];  [N, Np, Npp] = coating_indices(k, silver.materials);
+%! tie = struct('layer', kron(1:3, ones(1, 17)), 'fraction', repmat((0:16) / 16, 1, 3));
+%! f = (coatprofile(k, silver.d, silver.m, 1, N, Np, Npp, 0.3, 's', tie, 'E2').E2 ...
+%!      + coatprofile(k, silver.d, silver.m, 1, N, Np, Npp, 0.3, 'p', tie, 'E2').E2) / 2;
+%! assert(squeeze(ev(1).field(2, :, :)), f.', 1e-15);
+%! assert([ev(1).q(2, :); ev(1).excess(2, :)], [max(f); max(f) - 0.4], 1e-15);
+%! assert([ev(1:2).scale, size(ev(1).field), size(ev(2).field)], [0.01 0.01 2 3 51 1 2 34]);
+%! % field bounds take no part in the needle function
+%! [~, ~, ~, ~, ng] = coattargets(silver, t, 'needle', [0.05 0.2], 2);
+%! [~, ~, ~, ~, g3] = coattargets(silver, t(3), 'needle', [0.05 0.2], 2);
+%! assert(ng, g3);
+%! assert(numel(r), 2 * 3 * 51 + 2 * 34 + 1);  assert(merit, sum(r .^ 2), 1e-12 * merit);
+%! h = 1e-6;
+%! for j = 1:5
+%!   up = silver;  up.d(j) += h;  dn = silver;  dn.d(j) -= h;
+%!   [~, ~, ru] = coattargets(up, ev);  [~, ~, rd] = coattargets(dn, ev);
+%!   assert(J(:, j), (ru - rd) / (2 * h), 1e-6 * max(abs(J(:))));
+%! end
+%! % the selector follows the design: a layer of silica added on top is outer and silica
+%! top = silver;  top.d = [0.05; silver.d];  top.m = [2; silver.m];
+%! ev = coattargets(top, ev);
+%! assert([size(ev(1).field, 3), size(ev(2).field, 3)], [51 51]);
+%!error id=coattargets:badLayers coattargets(design, struct('quantity', 'E2', 'lambda', 0.8, 'value', 1, 'type', '<=', 'layers', 'Ag'))
+%!error id=coattargets:badLayers coattargets(design, struct('quantity', 'R', 'lambda', 0.8, 'value', 1, 'layers', 1))
+%!error id=coattargets:badType coattargets(design, struct('quantity', 'E2', 'lambda', 0.8, 'value', 1, 'layers', {{'outer', 2}}))
 %!test  # rounding is no excess: a one-sided bound missed by 2 ulps is met, by 1e-12 it is not
 %! t = struct('quantity', {'R', 'GD'}, 'lambda', 0.8, 'value', 0, 'type', {'>=', '<='});
 %! ev = coattargets(design, t);

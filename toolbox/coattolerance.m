@@ -162,7 +162,7 @@ function report = coattolerance(design, targets, model, varargin)
   share = variance / max(sum(variance), realmin);
   [~, order] = sort(share, 'descend');
   keep = {'quantity', 'lambda', 'theta', 'pol', 'value', 'tol', 'type', 'weight', 'offset', ...
-          'kind', 'scale', 'k', 'N', 'Np', 'Npp', 'materials'};
+          'kind', 'scale', 'k', 'N', 'Np', 'Npp', 'materials', 'layers'};
   ev = rmfield(ev, setdiff(fieldnames(ev), keep));
 
   % The samples in chunks of 50, chunk c drawn from a generator seeded with

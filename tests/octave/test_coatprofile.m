@@ -35,6 +35,35 @@
 %!   end
 %! end
 
+%!test  # dE2 against central differences of the textbook field, depths in um and tied to layers
+%! % the depths move with their layers: one in um keeps its distance from its
+%! % layer's front (the bottom moves with every layer), one tied its fraction;
+%! % a tie at fraction 1 stays in its layer's medium (the reference a hair inside)
+%! tie = struct('layer', [1 2 2 3 4 4 6 6], 'fraction', [0 0 1 0.37 0.5 1 0.8 1]);
+%! top = [0; cumsum(d)];
+%! j = [1 1 2 2 3 4 6 6 7];  a = z(:)' - top(j)';         % where each depth of z lies
+%! plain = @(dd) min([0; cumsum(dd)](j)' + a, sum(dd));
+%! tied = @(dd) [0; cumsum(dd)](tie.layer)' + tie.fraction .* dd(tie.layer)' - 1e-12 * (tie.fraction == 1);
+%! % one-sided differences of second order (the zero layer cannot shrink):
+%! % error ~ h^2 |E2'''| and 1e-15 |E2| / h, near 1e-9 of the largest here
+%! h = 1e-6;
+%! slope = @(f) (4 * f(2) - 3 * f(1) - f(3)) / (2 * h);
+%! for pol = {'TE', 'p'}
+%!   for th = [0 0.6]
+%!     o = coatprofile(k, d, m, 1, N, Np, Npp, th, pol{1}, z, {'E2', 'dE2'});
+%!     u = coatprofile(k, d, m, 1, N, Np, Npp, th, pol{1}, tie, {'dE2', 'E2'});
+%!     assert(u.E2, textbook_field(k, d, m, 1, N, th, pol{1}, tied(d)), 1e-10);
+%!     for i = 1:numel(d)
+%!       dd = @(s) d + s * h * ((1:numel(d))' == i);
+%!       ref = slope(@(s) textbook_field(k, dd(s - 1), m, 1, N, th, pol{1}, plain(dd(s - 1))));
+%!       assert(squeeze(o.dE2(i, :, :)), ref, 1e-7 * max(abs(ref(:))));
+%!       ref = slope(@(s) textbook_field(k, dd(s - 1), m, 1, N, th, pol{1}, tied(dd(s - 1))));
+%!       assert(squeeze(u.dE2(i, :, :)), ref, 1e-7 * max(abs(ref(:))));
+%!     end
+%!   end
+%! end
+%! assert(size(coatprofile(k, [], [], 1, N(5), [], [], 0, 's', [0 0], 'dE2').dE2), [0 2 K]);
+
 %!test  # needles against the stack with the needle inserted: another material, a metal, the same
 %! names = {'R', 'T', 'A', 'GD', 'GDD', 'TOD', 'GDt', 'GDDt', 'TODt'};
 %! mu = [2 3 4 1 2 1 3 1 2];   % per depth; depth 3 (z = 0.09) is in layer 2 (material 2): 0
@@ -75,4 +104,6 @@
 %!error id=coatprofile:badNeedleMaterial coatprofile(k, d, m, 1, N, [], [], 0, 's', z, 'nR', [1 2])
 %!error id=coatprofile:missingNeedleMaterial coatprofile(k, d, m, 1, N, [], [], 0, 's', z, 'nGD')
 %!error id=coatprofile:missingWeights coatprofile(k, d, m, 1, N, [], [], 0, 's', z, 'ng', 1)
+%!error id=coatprofile:badDepths coatprofile(k, d, m, 1, N, [], [], 0, 's', struct('layer', [1 7], 'fraction', [0 1]), 'E2')
+%!error id=coatprofile:badDepths coatprofile(k, d, m, 1, N, [], [], 0, 's', struct('layer', [1 2], 'fraction', 0), 'E2')
 %!error <the names are E2, nR> coatprofile(k, d, m, 1, N, [], [], 0, 's', z, 'R')

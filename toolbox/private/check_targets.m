@@ -9,7 +9,7 @@
 % that has it. Errors, under who: badTargets, badQuantity, badLambda,
 % lambdaUnits, badAngle, badPolarization, badValue, fractionUnits (an R, T
 % or A value, tolerance or scale outside [0, 1]), badTolerance, badScale,
-% badType, badWeight, badOffset, badKind.
+% badType, badWeight, badOffset, badKind, badLayers.
 %
 % The scale divides a target's excess, so that targets of different
 % quantities weigh alike in a merit: the field scale where given, else the
@@ -26,8 +26,8 @@ function ev = check_targets(targets, design, who)
          'input 2 (targets) must be a struct array with at least the fields quantity, lambda and value.');
   end
   names = {'quantity', 'lambda', 'theta', 'pol', 'value', 'tol', 'type', 'weight', 'offset', ...
-           'kind', 'scale', 'k', 'N', 'Np', 'Npp', 'materials'};
-  defaults = {'', [], 0, 's', [], 0, '=', 1, 'fixed', 'point', [], [], [], [], [], {}};
+           'kind', 'scale', 'k', 'N', 'Np', 'Npp', 'materials', 'layers'};
+  defaults = {'', [], 0, 's', [], 0, '=', 1, 'fixed', 'point', [], [], [], [], [], {}, []};
   for t = 1:numel(targets)
     for f = 1:numel(names)
       if isfield(targets, names{f}) && ~isempty(targets(t).(names{f}))
@@ -37,6 +37,7 @@ function ev = check_targets(targets, design, who)
       end
     end
     e = check_target(e, t, who);
+    e.layers = check_field(e, t, design, who);
     if isempty(e.N) || ~isequal(e.materials, design.materials) || size(e.N, 2) ~= numel(e.k)
       [e.N, e.Np, e.Npp] = coating_indices(e.k, design.materials);
       e.materials = design.materials;
@@ -62,6 +63,7 @@ end
 
 function e = check_target(e, t, who)
   quantities = {'R', 'T', 'A', 'GD', 'GDD', 'TOD', 'GDt', 'GDDt', 'TODt'};
+  quantities{end + 1} = 'E2';        % a field bound, in coatprofile's terms
   q = [];
   if ischar(e.quantity)
     q = find(strcmpi(e.quantity, quantities), 1);
@@ -148,6 +150,43 @@ function e = check_target(e, t, who)
     check_fraction(who, t, e.quantity, 'scale', e.scale);
   end
   e.scale = double(e.scale);
+end
+
+% A field bound ('E2') bounds |E|^2 from above in the layers it selects: a
+% material number or name, or {'outer', c}; its value is >= 0 (relative to
+% the incident wave's |E|^2), its type '<=' and its kind 'point'. The
+% selector comes back as a material number or {'outer', c}; other targets
+% take none.
+function layers = check_field(e, t, design, who)
+  layers = e.layers;
+  if ~strcmp(e.quantity, 'E2')
+    if ~isempty(layers)
+      fault(who, 'badLayers', 'targets(%d).layers selects the layers of a field target (quantity ''E2''); a %s target takes none.', ...
+            t, e.quantity);
+    end
+    return;
+  end
+  M = numel(design.materials) - 1;
+  names = cellfun(@material_name, design.materials(1:M), 'UniformOutput', false);
+  if ischar(layers) && any(strcmpi(layers, names))
+    layers = find(strcmpi(layers, names), 1);
+  end
+  outer = iscell(layers) && numel(layers) == 2 && ischar(layers{1}) && strcmpi(layers{1}, 'outer') ...
+          && isnumeric(layers{2}) && isscalar(layers{2}) && layers{2} >= 1 && layers{2} == round(layers{2});
+  if outer
+    layers = {'outer', double(layers{2})};
+  elseif ~(isnumeric(layers) && isscalar(layers) && layers >= 1 && layers <= M && layers == round(layers))
+    fault(who, 'badLayers', ['targets(%d).layers must select the layers whose |E|^2 is bounded: a material ' ...
+          'number 1..%d, a material name (%s) or {''outer'', c} for the c layers next to the ambient; %s was given.'], ...
+          t, M, strjoin(names, ', '), shown(layers));
+  end
+  if any(e.value < 0)
+    fault(who, 'badValue', 'targets(%d).value bounds |E|^2, relative to the incident wave''s: >= 0 expected, %g given.', ...
+          t, min(e.value));
+  end
+  if ~strcmp(e.type, '<=') || ~strcmp(e.kind, 'point')
+    fault(who, 'badType', 'targets(%d) bounds |E|^2 from above: its type must be ''<='' and its kind ''point''.', t);
+  end
 end
 
 % R, T and A are fractions: a value, tolerance or scale outside [0, 1] was

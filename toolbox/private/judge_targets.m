@@ -10,22 +10,44 @@
 % (wavelength-fastest), so that merit = sum(r.^2); J = dr/dd (numel(r) x L;
 % [] without D), 0 where a point is within its tolerance, centred where the
 % offset is free; a mean's row is the band's weights times dq/dd.
+%
+% A field target (E2) comes with Q{t} a x n x P, |E|^2 at its P sampled
+% depths, and D{t} L x n x a x P: every sampled depth is a point judged,
+% one residual each (wavelength fastest, then angle, then depth), so that
+% the bound is smooth where it binds; q and excess are the maximum over the
+% depths (a x n), what the bound is about, dq its derivative (at the
+% highest depth), and field keeps the samples.
 function [ev, merit, r, J] = judge_targets(ev, Q, D)
-  gradients = ~isempty(D) && ~isempty(D{1});
+  gradients = ~isempty(D) && any(~cellfun(@isempty, D));
   merit = 0;
   r = cell(numel(ev), 1);
   J = cell(numel(ev), 1);
   for t = 1:numel(ev)
     e = ev(t);
     q = Q{t};
-    [a, n] = size(q);
     [s, c] = target_excess(e, q);
+    judged = s;
+    if strcmp(e.quantity, 'E2')
+      ev(t).field = q;
+      [a, n, P] = size(q);
+      if P == 0
+        q = zeros(a, n);  s = q;  at = ones(a, n);
+      else
+        [q, at] = max(q, [], 3);  s = max(s, [], 3);
+      end
+    end
+    [a, n] = size(q);
     mean_ = strcmp(e.kind, 'mean');
-    rs = sqrt(e.weight / numel(s));
+    rs = sqrt(e.weight / max(numel(judged), 1));
     [worst, i] = max(abs(s(:)));
     ia = mod(i - 1, a) + 1;  il = (i - ia) / a + 1;
     ev(t).q = q;
-    if gradients
+    if gradients && strcmp(e.quantity, 'E2')
+      ev(t).dq = zeros(size(D{t}, 1), n, a);
+      for i = 1:numel(at) * (size(D{t}, 4) > 0)
+        ev(t).dq(:, ceil(i / a), mod(i - 1, a) + 1) = D{t}(:, ceil(i / a), mod(i - 1, a) + 1, at(i));
+      end
+    elseif gradients
       ev(t).dq = D{t};
     end
     ev(t).offset_value = c;
@@ -40,12 +62,21 @@ function [ev, merit, r, J] = judge_targets(ev, Q, D)
     end
     ev(t).worst_theta = e.theta(ia);
     ev(t).met = worst == 0;
-    ev(t).merit = e.weight * mean((s(:) / e.scale) .^ 2);
+    ev(t).merit = e.weight * sum((judged(:) / e.scale) .^ 2) / max(numel(judged), 1);
     merit = merit + ev(t).merit;
-    st = s.';
+    st = permute(judged, [2 1 3]);
     r{t} = rs / e.scale * st(:);
     if gradients
       L = size(D{t}, 1);
+      if strcmp(e.quantity, 'E2')
+        % D{t} is L x n x a x P, its columns in r's order; only the samples
+        % beyond the bound have rows
+        J{t} = zeros(numel(judged), L);
+        active = find(st(:) ~= 0);
+        DD = reshape(D{t}, L, []);
+        J{t}(active, :) = rs / e.scale * DD(:, active).';
+        continue;
+      end
       if mean_
         G = reshape(sum(bsxfun(@times, D{t}, band_weights(e.lambda)), 2), L, a).';   % a x L
       else

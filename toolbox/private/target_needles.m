@@ -3,14 +3,17 @@
 % for a layer of material mu(c) and thickness t inserted at depth z(p), per
 % um, from coatprofile's 'ng'. Targets of one group share their calls: the
 % weights of all their quantities, d merit / d q at each point, go in one
-% call per group, angle and polarisation.
+% call per group, angle and polarisation. A field bound (E2) takes no part:
+% coatprofile has no needle derivative of |E|^2 at another depth, so needles
+% go where the other targets want them, and the refinement that follows
+% holds the bound.
 function needle = target_needles(design, ev, r, z, mu)
   P = numel(z);
   needle = zeros(P, numel(mu));
   zz = repmat(z(:), numel(mu), 1);
   mm = kron(mu(:), ones(P, 1));
   group = target_groups(ev);
-  last = cumsum(arrayfun(@(e) numel(e.excess), ev));
+  last = cumsum(arrayfun(@residuals, ev));
   first = [1, last(1:end - 1) + 1];
   for g = unique(group)
     e = ev(g);
@@ -19,7 +22,7 @@ function needle = target_needles(design, ev, r, z, mu)
     a = numel(e.theta);  n = numel(e.lambda);
     weights = struct();
     for t = members
-      if ~any(ev(t).excess(:))
+      if ~any(ev(t).excess(:)) || strcmp(ev(t).quantity, 'E2')
         continue;
       end
       % d merit / d q: 2 r sqrt(weight / p) / scale for the p points judged,
@@ -58,5 +61,14 @@ function needle = target_needles(design, ev, r, z, mu)
         needle = needle + reshape(o.ng, P, numel(mu));
       end
     end
+  end
+end
+
+% How many residuals a judged target has: one per point, and a field target
+% one per sampled depth at each point.
+function c = residuals(e)
+  c = numel(e.excess);
+  if strcmp(e.quantity, 'E2')
+    c = numel(e.field);
   end
 end

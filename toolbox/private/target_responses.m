@@ -3,7 +3,9 @@
 % the s/p mean where pol is 'avg'), and with gradients true its thickness
 % derivatives D{t} (L x n x a), from coatresponse. Targets on one grid at
 % the same angles and polarisation share their calls: one call per group,
-% angle and polarisation asks for every quantity of the group.
+% angle and polarisation asks for every quantity of the group. A field
+% target (E2) is sampled at depths in its layers (field_samples): its Q{t}
+% is a x n x P and D{t} L x n x a x P.
 function [Q, D] = target_responses(design, ev, gradients)
   group = target_groups(ev);
   L = numel(design.d);
@@ -14,7 +16,15 @@ function [Q, D] = target_responses(design, ev, gradients)
     members = find(group == g);
     names = {};
     for t = members
-      if ~any(strcmp(ev(t).quantity, names)), names{end + 1} = ev(t).quantity; end
+      if strcmp(ev(t).quantity, 'E2')
+        [Q{t}, D{t}] = field_samples(design, ev(t), gradients);
+      elseif ~any(strcmp(ev(t).quantity, names))
+        names{end + 1} = ev(t).quantity;
+      end
+    end
+    members = members(~strcmp({ev(members).quantity}, 'E2'));
+    if isempty(members)
+      continue;
     end
     want = names;
     if gradients
