@@ -11,7 +11,7 @@
 InterfacePlan planInterfaces(const LayeredStack& s, const std::vector<int>& extraMedia)
 {
     InterfacePlan plan;
-    const int ambient = int(s.M) + 1, substrate = int(s.M);
+    const int ambient = int(s.M) + 1;
     plan.interfaceOfLayer.resize(s.L + 1);
     plan.thickness.assign(s.M, 0.0);
     // Distinct interfaces and media by hash, so that planning stays O(L + M)
@@ -33,13 +33,13 @@ InterfacePlan planInterfaces(const LayeredStack& s, const std::vector<int>& extr
         interfaces.emplace(key, f);
         return f;
     };
-    int previous = ambient;
+    int previous = incidentMediumOf(s);
     for (std::size_t j = 0; j < s.L; ++j) {
         plan.interfaceOfLayer[j] = interfaceOf(previous, s.material[j]);
         if (std::size_t(s.material[j]) < s.M) plan.thickness[std::size_t(s.material[j])] += s.d[j];
         previous = s.material[j];
     }
-    plan.interfaceOfLayer[s.L] = interfaceOf(previous, substrate);
+    plan.interfaceOfLayer[s.L] = interfaceOf(previous, exitMediumOf(s));
     for (const int x : extraMedia) addMedium(x);
 
     const double tau = tangentialIndexSquared(s.na, s.theta);

@@ -100,7 +100,7 @@ struct MediaJetsOf {
     std::vector<Medium> beta, admittance, halfRatio;
     Medium phaseSum;  // Phi = sum over materials of beta x thickness
     std::vector<V> inverseSquareNorm;  // |1 / n^2|^2 of each medium (the field in TM)
-    V ambientAdmittance, substrateAdmittanceRe;
+    V incidentAdmittanceRe, exitAdmittanceRe;  // Re Y of the incident and the exit medium
 
     MediaJetsOf(std::size_t M, std::size_t interfaces)
         : beta(M + 2), admittance(M + 2), halfRatio(interfaces), inverseSquareNorm(M + 2)
@@ -164,7 +164,6 @@ inline void fillMediaJets(MediaJetsOf<V, D, Lossless>& jets, const LayeredStack&
         s.pol == Polarization::TM ? s.na * std::cos(s.theta) / (s.na * s.na) : s.na * std::cos(s.theta);
     V kLanes{};
     for (std::size_t l = 0; l < lanes; ++l) setLane(kLanes, l, s.k[first + (l < count ? l : count - 1)]);
-    jets.ambientAdmittance = V{} + ambientY;
     const JetOf<V, D> kJet = variableJet<V, D>(kLanes);
     for (const int x : plan.media) {
         if (x == int(s.M) + 1) {
@@ -199,11 +198,15 @@ inline void fillMediaJets(MediaJetsOf<V, D, Lossless>& jets, const LayeredStack&
         if (x < int(s.M) && plan.thickness[std::size_t(x)] != 0)
             phi = phi + plan.thickness[std::size_t(x)] * jets.beta[std::size_t(x)];
     jets.phaseSum = phi;
-    const Medium& ys = jets.admittance[s.M];
-    if constexpr (Lossless)
-        jets.substrateAdmittanceRe = ys.c[0];
-    else
-        jets.substrateAdmittanceRe = ys.re.c[0];
+    const Medium& yi = jets.admittance[std::size_t(incidentMediumOf(s))];
+    const Medium& ye = jets.admittance[std::size_t(exitMediumOf(s))];
+    if constexpr (Lossless) {
+        jets.incidentAdmittanceRe = yi.c[0];
+        jets.exitAdmittanceRe = ye.c[0];
+    } else {
+        jets.incidentAdmittanceRe = yi.re.c[0];
+        jets.exitAdmittanceRe = ye.re.c[0];
+    }
 }
 
 // A medium's jet as a complex jet.
@@ -467,7 +470,7 @@ inline ClosingOf<V, D> closingOf(const SweptOf<V, D>& swept,
                 setLane(c.t.im, l, std::ldexp(laneOf(c.t.im, l), int(e)));
             }
         }
-        c.value[QUANTITY_T] = norm2(c.t) * (jets.substrateAdmittanceRe / jets.ambientAdmittance);
+        c.value[QUANTITY_T] = norm2(c.t) * (jets.exitAdmittanceRe / jets.incidentAdmittanceRe);
         c.value[QUANTITY_A] = (1.0 - c.value[QUANTITY_R]) - c.value[QUANTITY_T];
         phaseDerivatives(timesI(phi) - logW1, c.value + QUANTITY_GDT);
         c.startT = {scale * inverse1, ComplexJetOf<V, D>{}};

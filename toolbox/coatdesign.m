@@ -437,7 +437,7 @@ end
 
 % A design's layers without the fixed part.
 function [d, m] = free_part(r, fixed)
-  free = ~r.record.fixed;
+  free = ~r.record.fixed(1:numel(r.d));                % a plate's back layers follow the front's
   d = r.d(free);  m = r.m(free);
   if numel(d) ~= numel(r.d) - numel(fixed.d)
     d = r.d;  m = r.m;
@@ -575,6 +575,13 @@ end
 %! [N, Np, Npp] = coating_indices(k, mats);
 %! o = coatresponse(k, d.d, d.m, 1, N, Np, Npp, 0, 's', 'R');
 %! assert(trapz(l, o.R) / 0.45 >= 0.988 - 1e-4 && min(o.R) >= 0.95 - 1e-3);
+%!test  # a plate: every start carries it, the back coating is refined with the front and comes back
+%! c = struct('quantity', 'Tplate', 'lambda', 1.03, 'value', 0.03, 'tol', 0.003);
+%! plate = struct('thickness', 3000, 'back', struct('d', [0.02; 0.1], 'm', [1; 2]), 'exit', 1);
+%! d = coatdesign(c, {'TiO2', 'SiO2', 'fused silica'}, 'plate', plate, 'maxLayers', 12, 'starts', 1, 'parallel', false);
+%! assert(d.thickness == 3000 && numel(d.back.d) == 2 && ~isequal(d.back.d, plate.back.d));
+%! [~, merit] = coattargets(d, c);               % the plate returned is the one judged
+%! assert(merit, d.merit, 1e-12 * merit);
 %!error id=coatdesign:badFixed coatdesign(t, mats, 'fixed', struct('d', 0.1, 'm', 4))
 %!error id=coatdesign:badStart coatdesign(t, mats, 'start', struct('d', [0.1; 0.1], 'm', [1; 5]))
 %!error id=coatdesign:unknownOption coatdesign(t, mats, 'layers', 10)

@@ -9,16 +9,51 @@
 % coatings' coherent responses from each side, from coatresponse, combined
 % in intensity: see help coatplate.
 function o = plate_response(k, design, back, N, theta, pol, gradients, outside)
-  K = numel(k);  Lf = numel(design.d);  Lb = numel(back.d);
+  K = numel(k);
   s = design.ambient * sin(theta);                 % the tangential index, real
   names = {'R', 'T'};
   if gradients
     names = {'R', 'T', 'dR', 'dT'};
   end
-  f = coatresponse(k, design.d, design.m, design.ambient, N, [], [], theta, pol, names);
-  % the front coating lit from the substrate, its layers from the substrate outward
-  fi = from_substrate(k, flipud(design.d), flipud(design.m), N, design.ambient, s, pol, names);
-  bi = from_substrate(k, back.d, back.m, N, design.exit, s, pol, names);
+  sub = strcat(names, 'sub');
+  % the front coating from both sides in one call: from the ambient, and
+  % from the substrate (coatresponse's names ...sub)
+  c = coatresponse(k, design.d, design.m, design.ambient, N, [], [], theta, pol, [names, sub]);
+  for i = 1:numel(names)
+    f.(names{i}) = c.(names{i});
+    fi.(names{i}) = c.(sub{i});
+  end
+  % the back coating from inside: lit from the substrate, its layers listed
+  % from the exit medium (the coatresponse ambient) inwards
+  o.Rback = NaN(1, K);  o.Tback = NaN(1, K);
+  M = size(N, 1) - 1;
+  if s < design.exit
+    want = sub;
+    if outside, want = [sub, {'R', 'T'}]; end
+    c = coatresponse(k, flipud(back.d), flipud(back.m), design.exit, N, [], [], ...
+                     asin(s / design.exit), pol, want);
+    if outside
+      o.Rback = c.R;  o.Tback = c.T;
+    end
+    first = 1;
+  else
+    % no wave propagates in the exit medium (total reflection inside), and
+    % no real angle is there: the exit becomes a layer, thick enough that
+    % its evanescent field has died (by e^-80) before the plate's own
+    % ambient, the coatresponse ambient behind it
+    thick = 40 / (min(k) * sqrt(s ^ 2 - design.exit ^ 2));
+    c = coatresponse(k, [min(thick, 1e300); flipud(back.d)], [M + 1; flipud(back.m)], design.ambient, ...
+                     [N(1:M, :); design.exit * ones(1, K); N(M + 1, :)], [], [], theta, pol, sub);
+    first = 2;
+    if isinf(thick)                                % grazing at the exit's critical angle
+      for i = 1:numel(sub), c.(sub{i})(:) = NaN; end
+    end
+  end
+  % what passes the thick exit layer is no light in the exit medium: T = 0
+  bi.R = c.Rsub;  bi.T = c.Tsub * (first == 1);
+  if gradients
+    bi.dR = flipud(c.dRsub(first:end, :));  bi.dT = flipud(c.dTsub(first:end, :)) * (first == 1);
+  end
   qs = sqrt(N(end, :) .^ 2 - s ^ 2);               % Im >= 0 for Re n_s > 0, Im n_s >= 0
   P = exp(-2 * k .* imag(qs) * design.thickness);
   % no light enters a substrate in which no wave propagates: nothing bounces there
@@ -39,8 +74,7 @@ function o = plate_response(k, design, back, N, theta, pol, gradients, outside)
   o.A = 1 - o.R - o.T;
   if gradients
     % the chain rule through the series' closed form; front rows from the
-    % front coating's two sides (fi's rows back in the front's order)
-    fi.dR = flipud(fi.dR);  fi.dT = flipud(fi.dT);
+    % front coating's two sides, back rows from the back coating's inside
     front_R = f.dR + bsxfun(@times, fi.T .* X ./ D, f.dT) + bsxfun(@times, f.T .* X ./ D, fi.dT) ...
               + bsxfun(@times, f.T .* fi.T .* X .^ 2 ./ D .^ 2, fi.dR);
     front_T = bsxfun(@times, bi.T .* P ./ D, f.dT) + bsxfun(@times, o.T .* X ./ D, fi.dR);
@@ -50,35 +84,4 @@ function o = plate_response(k, design, back, N, theta, pol, gradients, outside)
     o.dT = [front_T; back_T];
     o.dA = -o.dR - o.dT;
   end
-  o.Rback = NaN(1, K);  o.Tback = NaN(1, K);
-  if outside && s < design.exit
-    c = coatresponse(k, flipud(back.d), flipud(back.m), design.exit, N, [], [], ...
-                     asin(s / design.exit), pol, {'R', 'T'});
-    o.Rback = c.R;  o.Tback = c.T;
-  end
 end
-
-% A coating of layers d, m (layer 1 next to the substrate) lit from inside
-% the substrate (the last row of N), the light leaving into the real index
-% n_out, at the tangential index s: coatresponse with the substrate as its
-% ambient and n_out as its substrate, once per distinct substrate index
-% (its ambient has no dispersion), the substrate's Re n taken; NaN where no
-% wave propagates in the substrate. Gradient rows in the order of d.
-function o = from_substrate(k, d, m, N, n_out, s, pol, names)
-  K = numel(k);  L = numel(d);
-  for i = 1:numel(names)
-    o.(names{i}) = NaN(1 + (L - 1) * (names{i}(1) == 'd'), K);
-  end
-  ns = real(N(end, :));
-  [u, ~, j] = unique(ns);
-  for i = 1:numel(u)
-    if ~(u(i) > s), continue; end
-    idx = find(j(:).' == i);
-    c = coatresponse(k(idx), d, m, u(i), [N(1:end - 1, idx); n_out * ones(1, numel(idx))], [], [], ...
-                     asin(s / u(i)), pol, names);
-    for f = 1:numel(names)
-      o.(names{f})(:, idx) = c.(names{f});
-    end
-  end
-end
-
