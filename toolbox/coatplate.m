@@ -189,7 +189,8 @@ end
 %!          plate_case(n, [1 2 3], [0.1 0.15 0.1], [2 1], [0.14 0.08], 2000, 1.4, 1), 1.0;           % totally reflected inside
 %!          plate_case(n, [1 2 3], [0.1 0.15 0.1], [], [], 2000, 1.4, 1), 1.0;
 %!          plate_case([n(1:3), 1.5 + 1e-4i], [1 2 3], [0.1 0.15 0.1], [2 1], [0.14 0.08], 200, 1, 1), 0.8;    % absorbing substrate
-%!          plate_case([n(1:3), 1.7 + 3e-5i], [2 1], [0.1 0.05], [], [], 1000, 1.4, 1), 1.0};                  % and reflecting totally
+%!          plate_case([n(1:3), 1.7 + 3e-5i], [2 1], [0.1 0.05], [], [], 1000, 1.4, 1), 1.0;                   % and reflecting totally
+%!          plate_case([2.05, 1.46, n(1), 1.52], [1 2 1 2], [0.12 0.2 0.13 0.18], [3 2], [0.01 0.1], 5000, 1, 1), 0.4};   % a lossless front, an absorbing back
 %! lambda = [0.55 0.8 1.1];
 %! names = {'R', 'T', 'A', 'Rfront', 'Tfront', 'Rfront_in', 'Tfront_in', 'Rback_in', 'Tback_in'};
 %! for c = 1:rows (cases)

@@ -11,26 +11,40 @@
 function o = plate_response(k, design, back, N, theta, pol, gradients, outside)
   K = numel(k);
   s = design.ambient * sin(theta);                 % the tangential index, real
-  names = {'R', 'T'};
+  names = {'R', 'T'};  sub = {'Rsub', 'Tsub'};
   if gradients
-    names = {'R', 'T', 'dR', 'dT'};
+    names = {'R', 'T', 'dR', 'dT'};  sub = {'Rsub', 'Tsub', 'dRsub', 'dTsub'};
   end
-  sub = strcat(names, 'sub');
-  % the front coating from both sides in one call: from the ambient, and
-  % from the substrate (coatresponse's names ...sub)
-  c = coatresponse(k, design.d, design.m, design.ambient, N, [], [], theta, pol, [names, sub]);
-  for i = 1:numel(names)
-    f.(names{i}) = c.(names{i});
-    fi.(names{i}) = c.(sub{i});
+  % the front coating from both sides: from the ambient, and from the
+  % substrate (coatresponse's names ...sub), in one call. A lossless coating
+  % on a lossless substrate reflects alike from both sides (its T is
+  % reciprocal, and R = 1 - T on each), so the ambient's side alone is asked
+  % for then; where no wave propagates in the substrate no light comes
+  % from it (NaN).
+  M = size(N, 1) - 1;
+  ns = N(M + 1, :);
+  absorbs = any(imag(N), 2);
+  if ~any(absorbs([design.m; M + 1]))
+    f = coatresponse(k, design.d, design.m, design.ambient, N, [], [], theta, pol, names);
+    fi = f;
+    dark = ns .^ 2 <= s ^ 2;
+    for i = 1:numel(names)
+      fi.(names{i})(:, dark) = NaN;
+    end
+  else
+    c = coatresponse(k, design.d, design.m, design.ambient, N, [], [], theta, pol, [names, sub]);
+    for i = 1:numel(names)
+      f.(names{i}) = c.(names{i});
+      fi.(names{i}) = c.(sub{i});
+    end
   end
   % the back coating from inside: lit from the substrate, its layers listed
   % from the exit medium (the coatresponse ambient) inwards
   o.Rback = NaN(1, K);  o.Tback = NaN(1, K);
-  M = size(N, 1) - 1;
   if s < design.exit
     want = sub;
     if outside, want = [sub, {'R', 'T'}]; end
-    c = coatresponse(k, flipud(back.d), flipud(back.m), design.exit, N, [], [], ...
+    c = coatresponse(k, back.d(end:-1:1), back.m(end:-1:1), design.exit, N, [], [], ...
                      asin(s / design.exit), pol, want);
     if outside
       o.Rback = c.R;  o.Tback = c.T;
@@ -42,7 +56,7 @@ function o = plate_response(k, design, back, N, theta, pol, gradients, outside)
     % its evanescent field has died (by e^-80) before the plate's own
     % ambient, the coatresponse ambient behind it
     thick = 40 / (min(k) * sqrt(s ^ 2 - design.exit ^ 2));
-    c = coatresponse(k, [min(thick, 1e300); flipud(back.d)], [M + 1; flipud(back.m)], design.ambient, ...
+    c = coatresponse(k, [min(thick, 1e300); back.d(end:-1:1)], [M + 1; back.m(end:-1:1)], design.ambient, ...
                      [N(1:M, :); design.exit * ones(1, K); N(M + 1, :)], [], [], theta, pol, sub);
     first = 2;
     if isinf(thick)                                % grazing at the exit's critical angle
@@ -52,9 +66,9 @@ function o = plate_response(k, design, back, N, theta, pol, gradients, outside)
   % what passes the thick exit layer is no light in the exit medium: T = 0
   bi.R = c.Rsub;  bi.T = c.Tsub * (first == 1);
   if gradients
-    bi.dR = flipud(c.dRsub(first:end, :));  bi.dT = flipud(c.dTsub(first:end, :)) * (first == 1);
+    bi.dR = c.dRsub(end:-1:first, :);  bi.dT = c.dTsub(end:-1:first, :) * (first == 1);
   end
-  qs = sqrt(N(end, :) .^ 2 - s ^ 2);               % Im >= 0 for Re n_s > 0, Im n_s >= 0
+  qs = sqrt(ns .^ 2 - s ^ 2);               % Im >= 0 for Re n_s > 0, Im n_s >= 0
   P = exp(-2 * k .* imag(qs) * design.thickness);
   % no light enters a substrate in which no wave propagates: nothing bounces there
   shut = f.T == 0 & isnan(fi.R);
@@ -73,15 +87,16 @@ function o = plate_response(k, design, back, N, theta, pol, gradients, outside)
   o.T = f.T .* bi.T .* P ./ D;
   o.A = 1 - o.R - o.T;
   if gradients
-    % the chain rule through the series' closed form; front rows from the
-    % front coating's two sides, back rows from the back coating's inside
-    front_R = f.dR + bsxfun(@times, fi.T .* X ./ D, f.dT) + bsxfun(@times, f.T .* X ./ D, fi.dT) ...
-              + bsxfun(@times, f.T .* fi.T .* X .^ 2 ./ D .^ 2, fi.dR);
-    front_T = bsxfun(@times, bi.T .* P ./ D, f.dT) + bsxfun(@times, o.T .* X ./ D, fi.dR);
-    back_R = bsxfun(@times, f.T .* fi.T .* P .^ 2 ./ D .^ 2, bi.dR);
-    back_T = bsxfun(@times, f.T .* P ./ D, bi.dT) + bsxfun(@times, o.T .* fi.R .* P .^ 2 ./ D, bi.dR);
-    o.dR = [front_R; back_R];
-    o.dT = [front_T; back_T];
-    o.dA = -o.dR - o.dT;
+    % the chain rule through the series' closed form, one coefficient row
+    % per factor (bsxfun: a row against each layer's row); front rows from
+    % the front coating's two sides, back rows from the back coating's inside
+    b = f.T .* fi.T ./ D .^ 2;
+    dR = [f.dR + bsxfun(@times, fi.T .* X ./ D, f.dT) + bsxfun(@times, f.T .* X ./ D, fi.dT) ...
+          + bsxfun(@times, b .* X .^ 2, fi.dR); ...
+          bsxfun(@times, b .* P .^ 2, bi.dR)];
+    c = o.T ./ D;
+    dT = [bsxfun(@times, bi.T .* P ./ D, f.dT) + bsxfun(@times, c .* X, fi.dR); ...
+          bsxfun(@times, f.T .* P ./ D, bi.dT) + bsxfun(@times, c .* fi.R .* P .^ 2, bi.dR)];
+    o.dR = dR;  o.dT = dT;  o.dA = -(dR + dT);
   end
 end
