@@ -152,10 +152,9 @@ function design = coatoptimize(design0, targets, varargin)
                     'margin', 0.05, 'seed', 1, 'grow', false, 'display', false);
   opt = parse_options(who, defaults, varargin);
   design = check_design(design0, who);
-  plate = isfield(design, 'thickness') || isfield(design, 'back');
+  plate = isfield(design, 'thickness');
   if plate
     % a plate: the back coating's layers join the front's as variables
-    design = check_plate(design, who);
     design.front = numel(design.d);
     design.d = [design.d; design.back.d];  design.m = [design.m; design.back.m];
   end

@@ -48,8 +48,9 @@
 %     T = Tfront Tback_in P / (1 - Rfront_in Rback_in P^2)
 %   Its derivatives follow by the chain rule from coatresponse's exact
 %   thickness gradients of the coatings from each side. Cost: two
-%   coatresponse calls, one per coating (the front one asks for both
-%   sides).
+%   coatresponse calls, one per coating; the front one asks for both sides
+%   unless it and the substrate are lossless (then R and T are alike from
+%   both sides).
 %
 %   Conventions. The tangential index n_a sin(theta) is kept through the
 %   plate; in the substrate, of index n_s, q_s = n_s cos(theta_s) =
@@ -95,7 +96,7 @@ function out = coatplate(design, lambda, theta, pol, want)
   if nargin < 5
     fault(who, 'notEnoughInputs', 'needs a design, the wavelengths, the angle, the polarisation and the names wanted.');
   end
-  design = check_plate(check_design(design, who), who);
+  design = check_plate(check_design(design, who), who);   % a plate it must be
   if ~isnumeric(lambda) || ~isreal(lambda) || ~isvector(lambda) || any(~isfinite(lambda)) || any(lambda <= 0)
     fault(who, 'badLambda', 'input 2 (lambda) must be a vector of wavelengths > 0 in um.');
   end

@@ -128,9 +128,6 @@ function [ev, merit, r, J, needle, design] = coattargets(design, targets, mode, 
     fault(who, 'badMode', 'input 3 (mode) must be ''values'', ''jacobian'' or ''needle''.');
   end
   design = check_design(design, who);
-  if isfield(design, 'thickness') || isfield(design, 'back')
-    design = check_plate(design, who);
-  end
   ev = check_targets(targets, design, who);
   if strcmp(mode, 'needle') && any(~cellfun(@isempty, regexp({ev.quantity}, 'plate$')))
     fault(who, 'badNeedle', 'the needle function is of the front coating alone: not for targets of the whole plate.');

@@ -4,7 +4,9 @@
 %
 %   Inputs
 %     design   a struct as coatoptimize returns it: d (Lx1 um), m, materials,
-%              ambient (see help coattargets).
+%              ambient (see help coattargets); a plate's back coating
+%              (coatplate) is taken as made exactly: the errors are the
+%              front coating's.
 %     targets  the targets, a struct array as coattargets takes it.
 %     sigma    the standard deviation of each thickness error: um, a scalar
 %              for every layer or Lx1 per layer; relative to each thickness
@@ -85,7 +87,8 @@ function report = coattolerance(design, targets, sigma, varargin)
                'pol', {ev.pol}, 'nominal', {ev.q});
   for t = 1:numel(ev)
     % dq is L x n x a: the spread at each point is the norm over the layers
-    rep(t).linear = permute(sqrt(sum((ev(t).dq .* repmat(sigma, [1, size(ev(t).dq, 2), size(ev(t).dq, 3)])) .^ 2, 1)), [3 2 1]);
+    dq = ev(t).dq(1:L, :, :);      % a plate's back coating, as made, leaves its rows out
+    rep(t).linear = permute(sqrt(sum((dq .* repmat(sigma, [1, size(dq, 2), size(dq, 3)])) .^ 2, 1)), [3 2 1]);
   end
   keep = {'quantity', 'lambda', 'theta', 'pol', 'value', 'tol', 'type', 'weight', 'offset', ...
           'kind', 'scale', 'k', 'N', 'Np', 'Npp', 'materials'};
