@@ -128,8 +128,11 @@ function out = coatplate(design, lambda, theta, pol, want)
 
   k = 2 * pi ./ double(lambda(:).');
   N = coating_indices(k, design.materials);
-  gradients = any(ismember({'dR', 'dT', 'dA'}, want));
-  outside = any(ismember({'Rback', 'Tback'}, want));
+  gradients = {};
+  for q = 'RTA'
+    if any(strcmp(['d' q], want)), gradients{end + 1} = q; end
+  end
+  outside = any(strcmp('Rback', want)) || any(strcmp('Tback', want));
   pols = polarizations(p);
   out = struct();
   for ip = 1:numel(pols)

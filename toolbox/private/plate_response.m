@@ -4,15 +4,16 @@
 % coating is design.d, design.m and whose back coating is back (d, m, from
 % the substrate outward); N the indices of design.materials at k
 % (coating_indices). The fields of o: R, T, A, Rfront, Tfront, Rfront_in,
-% Tfront_in, Rback_in, Tback_in, P; with gradients dR, dT, dA ((Lf+Lb)xK,
-% the front's rows first); with outside Rback and Tback (else NaN). The
+% Tfront_in, Rback_in, Tback_in, P; gradients, a cell array of some of 'R',
+% 'T', 'A', gives dR, dT, dA of those ((Lf+Lb)xK, the front's rows first;
+% dA with dR and dT); with outside Rback and Tback (else NaN). The
 % coatings' coherent responses from each side, from coatresponse, combined
 % in intensity: see help coatplate.
 function o = plate_response(k, design, back, N, theta, pol, gradients, outside)
   K = numel(k);
   s = design.ambient * sin(theta);                 % the tangential index, real
   names = {'R', 'T'};  sub = {'Rsub', 'Tsub'};
-  if gradients
+  if ~isempty(gradients)
     names = {'R', 'T', 'dR', 'dT'};  sub = {'Rsub', 'Tsub', 'dRsub', 'dTsub'};
   end
   % the front coating from both sides: from the ambient, and from the
@@ -24,7 +25,8 @@ function o = plate_response(k, design, back, N, theta, pol, gradients, outside)
   M = size(N, 1) - 1;
   ns = N(M + 1, :);
   absorbs = any(imag(N), 2);
-  if ~any(absorbs([design.m; M + 1]))
+  lossless = ~any(absorbs([design.m; M + 1]));
+  if lossless
     f = coatresponse(k, design.d, design.m, design.ambient, N, [], [], theta, pol, names);
     fi = f;
     dark = ns .^ 2 <= s ^ 2;
@@ -65,7 +67,7 @@ function o = plate_response(k, design, back, N, theta, pol, gradients, outside)
   end
   % what passes the thick exit layer is no light in the exit medium: T = 0
   bi.R = c.Rsub;  bi.T = c.Tsub * (first == 1);
-  if gradients
+  if ~isempty(gradients)
     bi.dR = c.dRsub(end:-1:first, :);  bi.dT = c.dTsub(end:-1:first, :) * (first == 1);
   end
   qs = sqrt(ns .^ 2 - s ^ 2);               % Im >= 0 for Re n_s > 0, Im n_s >= 0
@@ -86,17 +88,34 @@ function o = plate_response(k, design, back, N, theta, pol, gradients, outside)
   o.R = f.R + f.T .* fi.T .* X ./ D;
   o.T = f.T .* bi.T .* P ./ D;
   o.A = 1 - o.R - o.T;
-  if gradients
-    % the chain rule through the series' closed form, one coefficient row
-    % per factor (bsxfun: a row against each layer's row); front rows from
-    % the front coating's two sides, back rows from the back coating's inside
-    b = f.T .* fi.T ./ D .^ 2;
-    dR = [f.dR + bsxfun(@times, fi.T .* X ./ D, f.dT) + bsxfun(@times, f.T .* X ./ D, fi.dT) ...
-          + bsxfun(@times, b .* X .^ 2, fi.dR); ...
-          bsxfun(@times, b .* P .^ 2, bi.dR)];
-    c = o.T ./ D;
-    dT = [bsxfun(@times, bi.T .* P ./ D, f.dT) + bsxfun(@times, c .* X, fi.dR); ...
-          bsxfun(@times, f.T .* P ./ D, bi.dT) + bsxfun(@times, c .* fi.R .* P .^ 2, bi.dR)];
-    o.dR = dR;  o.dT = dT;  o.dA = -(dR + dT);
+  if isempty(gradients)
+    return;
+  end
+  % the chain rule through the series' closed form: per coating side a
+  % coefficient row against its gradient's rows (bsxfun), only the
+  % quantities asked for; front rows from the front coating's two sides
+  % (one where they are alike), back rows from the back coating's inside
+  rows = @(a, G) bsxfun(@times, a, G);
+  b = f.T .* fi.T ./ D .^ 2;
+  c = o.T ./ D;
+  want = @(q) any(strcmp(q, gradients)) || any(strcmp('A', gradients));
+  if want('R')
+    if lossless
+      front = rows(1 + b .* X .^ 2, f.dR) + rows((fi.T + f.T) .* X ./ D, f.dT);
+    else
+      front = f.dR + rows(fi.T .* X ./ D, f.dT) + rows(f.T .* X ./ D, fi.dT) + rows(b .* X .^ 2, fi.dR);
+    end
+    o.dR = [front; rows(b .* P .^ 2, bi.dR)];
+  end
+  if want('T')
+    if lossless
+      front = rows(bi.T .* P ./ D, f.dT) + rows(c .* X, f.dR);
+    else
+      front = rows(bi.T .* P ./ D, f.dT) + rows(c .* X, fi.dR);
+    end
+    o.dT = [front; rows(f.T .* P ./ D, bi.dT) + rows(c .* fi.R .* P .^ 2, bi.dR)];
+  end
+  if any(strcmp('A', gradients))
+    o.dA = -(o.dR + o.dT);
   end
 end

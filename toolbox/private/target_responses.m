@@ -43,7 +43,7 @@ function [Q, D] = target_responses(design, ev, gradients)
                            e.theta(ia), pols{ip}, want);
         end
         if ~isempty(plate)
-          op = plate_response(e.k, design, back, e.N, e.theta(ia), pols{ip}, gradients, false);
+          op = plate_response(e.k, design, back, e.N, e.theta(ia), pols{ip}, plate(1:numel(plate) * gradients), false);
           for i = 1:numel(plate)
             o.([plate{i} 'plate']) = op.(plate{i});
             if gradients, o.(['d' plate{i} 'plate']) = op.(['d' plate{i}]); end
