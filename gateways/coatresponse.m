@@ -54,8 +54,9 @@
 %             the flux into the ambient over the incident wave's own in the
 %             substrate), their gradients LxK in the order of d, as a
 %             coated plate's substrate side needs (see help coatplate).
-%             NaN at a wavenumber where no wave propagates in a lossless
-%             substrate (n_s <= n_a sin theta): no light comes from there.
+%             A lossless substrate must carry a wave (n_s > n_a sin theta)
+%             at every wavenumber: no light comes from one that does not
+%             (error evanescentSubstrate).
 %   Only the work of the names asked for is done; the ...sub names take a
 %   sweep of their own.
 %
@@ -89,12 +90,16 @@
 %
 %   Errors (identifiers coatresponse:<reason>): notEnoughInputs,
 %   tooManyInputs, tooManyOutputs, notDouble, sparseInput, complexInput (k,
-%   d, m, n_a or theta), badShape, badMaterials (not one per layer),
+%   d, m, n_a or theta), badShape, transposedIndices (N, Np or Npp given
+%   Kx(M+1): rows are materials, columns wavenumbers), badMaterials (not
+%   one per layer),
 %   badMaterial (not an integer in 1..M), badAmbient, gainMedium,
 %   angleOutOfRange, badThickness, badWavenumber, selectorNotChar,
 %   badSelector, badNames, unknownName (the message lists the names; the
 %   phase quantities have no ...sub), badWeights (weights are of the light
-%   from the ambient: no field Rsub), missingWeights ('g' without weights).
+%   from the ambient: no field Rsub), missingWeights ('g' without weights),
+%   evanescentSubstrate (a ...sub name, and a lossless substrate not above
+%   the tangential index n_a sin theta).
 %
 %   Example: a silver-backed mirror of three materials at 45 degrees, p
 %     k = 2*pi ./ linspace(0.7, 0.9, 201);

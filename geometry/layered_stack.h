@@ -14,6 +14,8 @@
 
 #include "geometry/geometry.h"
 
+namespace coat {
+
 // One of the three index tables: (M+1) rows, the column of wavenumber i at
 // re + stride i (stride M+1, or 0 for one column for every wavenumber). A null
 // `re` is a table of zeros; a null `im`, a real table.
@@ -37,20 +39,6 @@ struct LayeredStack {
     double theta;
     IndexTable n, nPrime, nSecond;
     Polarization pol;
-    // Light from the substrate: the stack read from its last layer, the
-    // substrate (row M) the incident medium and the ambient the exit, at the
-    // tangential index n_a sin theta. The layers' arrays are then given in
-    // that order (d[0] next to the substrate).
-    bool fromSubstrate = false;
 };
 
-// The incident and the exit medium of a stack: the ambient (M + 1) and the
-// substrate (M), or the other way round.
-inline int incidentMediumOf(const LayeredStack& s)
-{
-    return s.fromSubstrate ? int(s.M) : int(s.M) + 1;
-}
-inline int exitMediumOf(const LayeredStack& s)
-{
-    return s.fromSubstrate ? int(s.M) + 1 : int(s.M);
-}
+}  // namespace coat

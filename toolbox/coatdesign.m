@@ -6,8 +6,8 @@
 %   Inputs
 %     targets    struct array, one element a target, as coattargets takes
 %                it: quantity ('R', 'T', 'A', 'GD', 'GDD', 'TOD', 'GDt',
-%                'GDDt', 'TODt'; of the whole plate, with the option plate,
-%                'Rplate', 'Tplate', 'Aplate'), lambda (um), theta (RADIANS), pol ('s',
+%                'GDDt', 'TODt') or, of the whole plate with the option
+%                plate, ('Rplate', 'Tplate', 'Aplate'), lambda (um), theta (RADIANS), pol ('s',
 %                'p', 'avg'), value, tol, type ('=', '>=', '<='), scale,
 %                weight, offset. Each excess counts in units of its scale
 %                (the tolerance, else the quantity's natural unit: see help

@@ -15,7 +15,7 @@
 %              count the front's layers, then the back's.
 %     targets  struct array, one element a target (see help coattargets):
 %              quantity ('R', 'T', 'A', 'GD', 'GDD', 'TOD', 'GDt', 'GDDt',
-%              'TODt'; of the whole plate 'Rplate', 'Tplate', 'Aplate'), lambda (um), theta (RADIANS, every angle of a
+%              'TODt') or, of the whole plate, ('Rplate', 'Tplate', 'Aplate'), lambda (um), theta (RADIANS, every angle of a
 %              vector), pol ('s', 'p', 'avg'), value, tol, type ('=', '>=',
 %              '<='), scale, weight, offset ('free' for GD up to a constant).
 %              Each excess counts in units of its target's scale (its

@@ -9,7 +9,8 @@
 %   - any other call raises an error whose identifier is module:<reason> and
 %     whose message starts with "module: "; a refused input is named in the
 %     message ("Input 4 (material triples) ..."); the checked coatdelay's three
-%     fixed messages come exactly, first failing check first.
+%     fixed messages come exactly, first failing check first; a table of
+%     indices given transposed is refused as such (module:transposedIndices).
 % A misuse that reads or writes out of bounds takes Octave down; the run then
 % ends early and CTest sees it die. With MISUSE_TRACE set in the environment
 % every call is printed before it is made, so the last line names the culprit.
@@ -167,6 +168,42 @@ function S = sweep_shapes_and_values(S, m)
     S = run_outputs(S, m, args, '1xL thickness vector');
     args = valid_args(m, 3, L);  args{2} = [args{2} args{2}];
     S = run_outputs(S, m, args, 'thickness matrix of two columns');
+  end
+  % A table of indices given transposed, K x rows (K != rows): refused with
+  % an identifier of its own and a message that says so.
+  for r = {'N', 'Np', 'Npp'}
+    i = find(strcmp(roles, r{1}));
+    if !m.strict || isempty(i), continue; end
+    for K = [4 7]
+      args = valid_args(m, K, 5);  args{i} = args{i}.';
+      S = run_case(S, m, args, 0, 'transposed indices');
+      [~, err] = invoke(m.name, args, 0);
+      if isempty(err) || !strcmp(err.identifier, [m.name ':transposedIndices']) ...
+         || isempty(strfind(err.message, 'transposed'))
+        S = fail(S, m.name, 'transposed indices', 'not refused as transposed', ...
+                 describe(m.name, args, 0));
+      end
+    end
+  end
+  % Light from the substrate (the names ...sub): their sizes, and a lossless
+  % substrate below the tangential index, from which no light comes,
+  % refused with an identifier of its own.
+  if strcmp(m.name, 'coatresponse')
+    args = valid_args(m, 5, 3);
+    args{strcmp(roles, 'want')} = {'rsub', 'Rsub', 'dTsub', 'R'};
+    S.calls += 2;  S.kinds = [S.kinds, {'light from the substrate', 'light from a substrate without a wave'}];
+    [outs, err] = invoke(m.name, args, 0);
+    if !isempty(err) || !isequal(size(outs{1}.rsub), [1 5]) || !isequal(size(outs{1}.dTsub), [3 5])
+      S = fail(S, m.name, 'light from the substrate', 'wrong outputs', describe(m.name, args, 0));
+    end
+    args{strcmp(roles, 'theta')} = 1.2;
+    args{strcmp(roles, 'N')}(end, 2) = 0.9;
+    [~, err] = invoke(m.name, args, 0);
+    if isempty(err) || !strcmp(err.identifier, 'coatresponse:evanescentSubstrate') ...
+       || isempty(strfind(err.message, 'N(3, 2) = 0.9'))
+      S = fail(S, m.name, 'light from a substrate without a wave', 'not refused as such', ...
+               describe(m.name, args, 0));
+    end
   end
   good = valid_args(m, 4, 6);
   values = {'NaN', NaN; '+Inf', Inf; '-Inf', -Inf};

@@ -125,17 +125,17 @@
 
 %!test  # light from the substrate (...sub): a dispersive absorbing substrate against the reversed textbook product
 %! % per wavenumber a different substrate (lossless, weakly and strongly
-%! % absorbing, one below the tangential index: NaN there only), a metal
-%! % film among the layers; r, t, R, T, A, and the gradients of every layer
+%! % absorbing), a metal film among the layers; r, t, R, T, A, and the
+%! % gradients; a lossless substrate below the tangential index is refused
 %! kk = 2 * pi ./ [0.5 0.62 0.8 0.95 1.3];
 %! NN = [2.3 + 0.02i; 1.46; 0.15 + 4i] * ones(1, 5);
-%! NN(4, :) = [1.5 + 1e-4i, 1.7, 1.2, 1.52 + 1e-6i, 1.9 + 0.05i];
+%! NN(4, :) = [1.5 + 1e-4i, 1.7, 1.3 + 1e-3i, 1.52 + 1e-6i, 1.9 + 0.05i];
 %! dd = [0.11; 0.17; 0.012; 0.09; 0.2];  mm = [1; 2; 3; 1; 2];
-%! na = 1.4;  theta = 1.1;  s2 = (na * sin(theta)) ^ 2;   % n_s = 1.2 is below sqrt(s2) = 1.25
+%! na = 1.4;  theta = 1.1;  s2 = (na * sin(theta)) ^ 2;   % Re n_s = 1.3 is just above sqrt(s2) = 1.25
 %! names = {'rsub', 'tsub', 'Rsub', 'Tsub', 'Asub', 'dRsub', 'dTsub', 'dAsub'};
 %! for pol = {'TE', 'TM'}
 %!   o = coatresponse(kk, dd, mm, na, NN, [], [], theta, pol{1}, names);
-%!   for i = [1 2 4 5]
+%!   for i = 1:5
 %!     n = [NN(4, i); NN(mm(end:-1:1), i); na];             % from the substrate out
 %!     q = sqrt(n .^ 2 - s2);  eta = q;
 %!     if strcmp(pol{1}, 'TM') eta = n .^ 2 ./ q; end
@@ -151,17 +151,19 @@
 %!     assert([o.rsub(i), o.tsub(i)], [r, t], 1e-13);
 %!     assert([o.Rsub(i), o.Tsub(i), o.Asub(i)], [abs(r) ^ 2, T, 1 - abs(r) ^ 2 - T], 1e-13);
 %!   end
-%!   assert(all(isnan([o.Rsub(3), o.Tsub(3), o.dRsub(:, 3)'])) && ~any(isnan(o.Rsub([1 2 4 5]))));
 %!   h = 1e-6;
 %!   for j = [1 3 5]
 %!     e = zeros(5, 1);  e(j) = h;
 %!     u = coatresponse(kk, dd + e, mm, na, NN, [], [], theta, pol{1}, {'Rsub', 'Tsub'});
 %!     v = coatresponse(kk, dd - e, mm, na, NN, [], [], theta, pol{1}, {'Rsub', 'Tsub'});
-%!     assert(o.dRsub(j, [1 2 4 5]), (u.Rsub - v.Rsub)([1 2 4 5]) / (2 * h), 1e-7 * max(abs(o.dRsub(:))));
-%!     assert(o.dTsub(j, [1 2 4 5]), (u.Tsub - v.Tsub)([1 2 4 5]) / (2 * h), 1e-7 * max(abs(o.dTsub(:))));
+%!     assert(o.dRsub(j, :), (u.Rsub - v.Rsub) / (2 * h), 1e-7 * max(abs(o.dRsub(:))));
+%!     assert(o.dTsub(j, :), (u.Tsub - v.Tsub) / (2 * h), 1e-7 * max(abs(o.dTsub(:))));
 %!   end
 %!   assert(o.dAsub, -o.dRsub - o.dTsub, 1e-15);
 %! end
+%! NN(4, 3) = 1.2;
+%! fail('coatresponse(kk, dd, mm, na, NN, [], [], theta, ''s'', ''Rsub'')', 'N\(4, 3\) = 1.2 is real and not above');
+%! assert(isfield(coatresponse(kk, dd, mm, na, NN, [], [], theta, 's', 'R'), 'R'));   % from the ambient it is lit
 %!test  # real indices, m = 1, 2, 1, ...: coatdispgrad's six outputs; NaN only where it belongs
 %! c = stack_case(6, 7, 0.5);
 %! Q = [0.003; 0.001; 0] .* (1 + 0.2 * (1:7));
@@ -255,7 +257,8 @@
 %!error id=coatresponse:sparseInput coatresponse(1, sparse(1), 1, 1, [1; 1], [], [], 0, 'TE', 'R')
 %!error id=coatresponse:complexInput coatresponse(1, 1, 1 + 1i, 1, [1; 1], [], [], 0, 'TE', 'R')
 %!error id=coatresponse:gainMedium coatresponse(1, 1, 1, 1, [1 - 0.1i; 1], [], [], 0, 'TE', 'R')
-%!error id=coatresponse:badShape coatresponse([1 2], 1, 1, 1, [1 1 1; 1 1 1], [], [], 0, 'TE', 'R')
+%!error id=coatresponse:badShape coatresponse([1 2 3], 1, 1, 1, [1 1; 1 1], [], [], 0, 'TE', 'R')
+%!error id=coatresponse:transposedIndices coatresponse([1 2], 1, 1, 1, [1 1 1; 1 1 1], [], [], 0, 'TE', 'R')
 %!error id=coatresponse:badShape coatresponse(1, 1, 1, 1, [1; 1], [1; 1; 1], [], 0, 'TE', 'R')
 %!error id=coatresponse:badMaterials coatresponse(1, [1; 1], 1, 1, [1; 1], [], [], 0, 'TE', 'R')
 %!error id=coatresponse:badMaterial coatresponse(1, 1, 2, 1, [1; 1], [], [], 0, 'TE', 'R')

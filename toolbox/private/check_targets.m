@@ -68,7 +68,8 @@ function ready = completed(targets, design)
 end
 
 function e = check_target(e, t, who)
-  quantities = {'R', 'T', 'A', 'GD', 'GDD', 'TOD', 'GDt', 'GDDt', 'TODt', 'Rplate', 'Tplate', 'Aplate'};
+  quantities = {'R', 'T', 'A', 'GD', 'GDD', 'TOD', 'GDt', 'GDDt', 'TODt'};
+  quantities = [quantities, {'Rplate', 'Tplate', 'Aplate'}];   % of the whole plate (coatplate)
   q = [];
   if ischar(e.quantity)
     q = find(strcmpi(e.quantity, quantities), 1);

@@ -20,34 +20,28 @@ function o = plate_response(k, design, back, N, theta, pol, gradients, outside)
   % substrate (coatresponse's names ...sub), in one call. A lossless coating
   % on a lossless substrate reflects alike from both sides (its T is
   % reciprocal, and R = 1 - T on each), so the ambient's side alone is asked
-  % for then; where no wave propagates in the substrate no light comes
-  % from it (NaN).
+  % for then. Where no wave propagates in a lossless substrate, no light
+  % comes from it: NaN there (coatresponse refuses to light a stack from it).
   M = size(N, 1) - 1;
   ns = N(M + 1, :);
+  lit = imag(ns) > 0 | real(ns) .^ 2 > s ^ 2;
   absorbs = any(imag(N), 2);
   lossless = ~any(absorbs([design.m; M + 1]));
   if lossless
     f = coatresponse(k, design.d, design.m, design.ambient, N, [], [], theta, pol, names);
     fi = f;
-    dark = ns .^ 2 <= s ^ 2;
     for i = 1:numel(names)
-      fi.(names{i})(:, dark) = NaN;
+      fi.(names{i})(:, ~lit) = NaN;
     end
   else
-    c = coatresponse(k, design.d, design.m, design.ambient, N, [], [], theta, pol, [names, sub]);
-    for i = 1:numel(names)
-      f.(names{i}) = c.(names{i});
-      fi.(names{i}) = c.(sub{i});
-    end
+    [f, fi] = both_sides(k, design.d, design.m, design.ambient, N, theta, pol, names, sub, lit);
   end
   % the back coating from inside: lit from the substrate, its layers listed
   % from the exit medium (the coatresponse ambient) inwards
   o.Rback = NaN(1, K);  o.Tback = NaN(1, K);
   if s < design.exit
-    want = sub;
-    if outside, want = [sub, {'R', 'T'}]; end
-    c = coatresponse(k, back.d(end:-1:1), back.m(end:-1:1), design.exit, N, [], [], ...
-                     asin(s / design.exit), pol, want);
+    [c, bi] = both_sides(k, back.d(end:-1:1), back.m(end:-1:1), design.exit, N, ...
+                         asin(s / design.exit), pol, names(1:2 * outside), sub, lit);
     if outside
       o.Rback = c.R;  o.Tback = c.T;
     end
@@ -58,22 +52,24 @@ function o = plate_response(k, design, back, N, theta, pol, gradients, outside)
     % its evanescent field has died (by e^-80) before the plate's own
     % ambient, the coatresponse ambient behind it
     thick = 40 / (min(k) * sqrt(s ^ 2 - design.exit ^ 2));
-    c = coatresponse(k, [min(thick, 1e300); back.d(end:-1:1)], [M + 1; back.m(end:-1:1)], design.ambient, ...
-                     [N(1:M, :); design.exit * ones(1, K); N(M + 1, :)], [], [], theta, pol, sub);
+    [~, bi] = both_sides(k, [min(thick, 1e300); back.d(end:-1:1)], [M + 1; back.m(end:-1:1)], ...
+                         design.ambient, [N(1:M, :); design.exit * ones(1, K); N(M + 1, :)], ...
+                         theta, pol, {}, sub, lit);
     first = 2;
     if isinf(thick)                                % grazing at the exit's critical angle
-      for i = 1:numel(sub), c.(sub{i})(:) = NaN; end
+      for i = 1:numel(names), bi.(names{i})(:) = NaN; end
     end
   end
-  % what passes the thick exit layer is no light in the exit medium: T = 0
-  bi.R = c.Rsub;  bi.T = c.Tsub * (first == 1);
+  % what passes the thick exit layer is no light in the exit medium: T = 0;
+  % the back coating's rows back in its order from the substrate
+  bi.T = bi.T * (first == 1);
   if ~isempty(gradients)
-    bi.dR = c.dRsub(end:-1:first, :);  bi.dT = c.dTsub(end:-1:first, :) * (first == 1);
+    bi.dR = bi.dR(end:-1:first, :);  bi.dT = bi.dT(end:-1:first, :) * (first == 1);
   end
   qs = sqrt(ns .^ 2 - s ^ 2);               % Im >= 0 for Re n_s > 0, Im n_s >= 0
   P = exp(-2 * k .* imag(qs) * design.thickness);
   % no light enters a substrate in which no wave propagates: nothing bounces there
-  shut = f.T == 0 & isnan(fi.R);
+  shut = f.T == 0 & ~lit;
   P(shut) = 0;
   o.Rfront = f.R;  o.Tfront = f.T;
   o.Rfront_in = fi.R;  o.Tfront_in = fi.T;  o.Rback_in = bi.R;  o.Tback_in = bi.T;
@@ -117,5 +113,36 @@ function o = plate_response(k, design, back, N, theta, pol, gradients, outside)
   end
   if any(strcmp('A', gradients))
     o.dA = -(o.dR + o.dT);
+  end
+end
+
+% A coating lit from its ambient (the names, all wavenumbers) and from its
+% substrate (the names sub, where lit; NaN elsewhere), each struct's fields
+% named as names, from one coatresponse call where every wavenumber is lit.
+function [f, fi] = both_sides(k, d, m, na, N, theta, pol, names, sub, lit)
+  plain = strrep(sub, 'sub', '');
+  if all(lit)
+    c = coatresponse(k, d, m, na, N, [], [], theta, pol, [names, sub]);
+  else
+    c = struct();
+    if ~isempty(names)
+      c = coatresponse(k, d, m, na, N, [], [], theta, pol, names);
+    end
+    for i = 1:numel(sub)
+      c.(sub{i}) = NaN(1 + (numel(d) - 1) * (sub{i}(1) == 'd'), numel(k));
+    end
+    if any(lit)
+      part = coatresponse(k(lit), d, m, na, N(:, lit), [], [], theta, pol, sub);
+      for i = 1:numel(sub)
+        c.(sub{i})(:, lit) = part.(sub{i});
+      end
+    end
+  end
+  f = struct();
+  for i = 1:numel(names)
+    f.(names{i}) = c.(names{i});
+  end
+  for i = 1:numel(sub)
+    fi.(plain{i}) = c.(sub{i});
   end
 end
