@@ -92,7 +92,7 @@ inline ClosingOf<V, D> closingOf(const SweptOf<V, D>& swept,
                 setLane(c.t.im, l, std::ldexp(laneOf(c.t.im, l), int(e)));
             }
         }
-        c.value[QUANTITY_T] = norm2(c.t) * (jets.substrateAdmittanceRe / jets.ambientAdmittance);
+        c.value[QUANTITY_T] = norm2(c.t) * (jets.exitAdmittanceRe / jets.incidentAdmittanceRe);
         c.value[QUANTITY_A] = (1.0 - c.value[QUANTITY_R]) - c.value[QUANTITY_T];
         phaseDerivatives(timesI(phi) - logW1, c.value + QUANTITY_GDT);
         c.startT = {scale * inverse1, ComplexJetOf<V, D>{}};

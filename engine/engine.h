@@ -18,6 +18,14 @@ namespace coat {
 // two-material full-dispersion modules promise).
 enum class WalkChoice { Automatic, Lossless };
 
+// Where the light comes from: the ambient (the stack as given), or the
+// substrate, absorbing or not, at the same tangential index n_a sin theta,
+// leaving into the ambient (the inner side of a coated plate). From the
+// substrate, r and t are the ratios of the tangential fields there and in
+// the ambient, T the flux into the ambient over the incident wave's own, and
+// the gradients keep the order of the layers as given.
+enum class Direction { FromAmbient, FromSubstrate };
+
 // What a call asks of the engine; any pointer may be null (not asked for).
 // Values are 1 x K; gradients L x K, element (j, i) at j + L i; weights 1 x K
 // (stride 1) or one for all (stride 0); g, with weights, the L gradient of
@@ -31,6 +39,7 @@ struct ResponseRequest {
     std::size_t weightStride[QUANTITY_COUNT];
     double* g;
     WalkChoice walk;
+    Direction direction;
 };
 
 // Every asked-for output over the grid.

@@ -19,20 +19,26 @@ using MediumJetOf = std::conditional_t<Lossless, JetOf<V, D>, ComplexJetOf<V, D>
 
 // The interfaces a call meets, numbered once per call: for each layer j the
 // one in front of it, then the exit; each a pair of media (near, far), with
-// the ambient as medium M + 1.
+// the ambient as medium M + 1. The light comes from the incident medium
+// (the ambient, or the substrate M for a stack read from its last layer)
+// and leaves into the exit medium (the substrate, or the ambient).
 struct InterfacePlan {
     std::vector<int> near, far;        // per distinct interface
     std::vector<int> interfaceOfLayer; // L + 1 entries: layers, then the exit
     std::vector<int> media;            // the media any interface touches
     std::vector<double> thickness;     // total thickness of each material (for Phi)
+    int incident, exit;                // the outer media
     bool lossless;                     // every index real, every medium propagating
 };
 
 // Numbers the interfaces of the stack and decides whether the lossless walk
 // holds for every wavenumber: every index of a medium taking part real, with
 // n^2 > tau (NaN counts as lossless: it reaches its wavenumber either way).
-// extraMedia: materials the call needs beside the stack's (needles).
-InterfacePlan planInterfaces(const LayeredStack& s, const std::vector<int>& extraMedia = {});
+// extraMedia: materials the call needs beside the stack's (needles);
+// fromSubstrate: the stack's layers are listed from the substrate, the
+// incident medium, out to the ambient, the exit.
+InterfacePlan planInterfaces(const LayeredStack& s, const std::vector<int>& extraMedia = {},
+                             bool fromSubstrate = false);
 
 // Everything one lane group needs before the sweeps: per medium (M + 2 slots,
 // filled for the media of the plan) the phase rate beta = k q and the
@@ -43,7 +49,7 @@ struct MediaJetsOf {
     std::vector<Medium> beta, admittance, halfRatio;
     Medium phaseSum;  // Phi = sum over materials of beta x thickness
     std::vector<V> inverseSquareNorm;  // |1 / n^2|^2 of each medium (the field in TM)
-    V ambientAdmittance, substrateAdmittanceRe;
+    V incidentAdmittanceRe, exitAdmittanceRe;  // Re Y of the outer media (T's flux ratio)
 
     MediaJetsOf(std::size_t M, std::size_t interfaces)
         : beta(M + 2), admittance(M + 2), halfRatio(interfaces), inverseSquareNorm(M + 2)
@@ -107,7 +113,6 @@ inline void fillMediaJets(MediaJetsOf<V, D, Lossless>& jets, const LayeredStack&
         s.pol == Polarization::TM ? s.na * std::cos(s.theta) / (s.na * s.na) : s.na * std::cos(s.theta);
     V kLanes{};
     for (std::size_t l = 0; l < lanes; ++l) setLane(kLanes, l, s.k[first + (l < count ? l : count - 1)]);
-    jets.ambientAdmittance = V{} + ambientY;
     const JetOf<V, D> kJet = variableJet<V, D>(kLanes);
     for (const int x : plan.media) {
         if (x == int(s.M) + 1) {
@@ -142,11 +147,15 @@ inline void fillMediaJets(MediaJetsOf<V, D, Lossless>& jets, const LayeredStack&
         if (x < int(s.M) && plan.thickness[std::size_t(x)] != 0)
             phi = phi + plan.thickness[std::size_t(x)] * jets.beta[std::size_t(x)];
     jets.phaseSum = phi;
-    const Medium& ys = jets.admittance[s.M];
-    if constexpr (Lossless)
-        jets.substrateAdmittanceRe = ys.c[0];
-    else
-        jets.substrateAdmittanceRe = ys.re.c[0];
+    const Medium& yi = jets.admittance[std::size_t(plan.incident)];
+    const Medium& ye = jets.admittance[std::size_t(plan.exit)];
+    if constexpr (Lossless) {
+        jets.incidentAdmittanceRe = yi.c[0];
+        jets.exitAdmittanceRe = ye.c[0];
+    } else {
+        jets.incidentAdmittanceRe = yi.re.c[0];
+        jets.exitAdmittanceRe = ye.re.c[0];
+    }
 }
 
 // A medium's jet as a complex jet.

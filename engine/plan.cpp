@@ -5,10 +5,13 @@
 
 namespace coat {
 
-InterfacePlan planInterfaces(const LayeredStack& s, const std::vector<int>& extraMedia)
+InterfacePlan planInterfaces(const LayeredStack& s, const std::vector<int>& extraMedia,
+                             bool fromSubstrate)
 {
     InterfacePlan plan;
     const int ambient = int(s.M) + 1, substrate = int(s.M);
+    plan.incident = fromSubstrate ? substrate : ambient;
+    plan.exit = fromSubstrate ? ambient : substrate;
     plan.interfaceOfLayer.resize(s.L + 1);
     plan.thickness.assign(s.M, 0.0);
     // Distinct interfaces and media by hash, so that planning stays O(L + M)
@@ -30,13 +33,13 @@ InterfacePlan planInterfaces(const LayeredStack& s, const std::vector<int>& extr
         interfaces.emplace(key, f);
         return f;
     };
-    int previous = ambient;
+    int previous = plan.incident;
     for (std::size_t j = 0; j < s.L; ++j) {
         plan.interfaceOfLayer[j] = interfaceOf(previous, s.material[j]);
         if (std::size_t(s.material[j]) < s.M) plan.thickness[std::size_t(s.material[j])] += s.d[j];
         previous = s.material[j];
     }
-    plan.interfaceOfLayer[s.L] = interfaceOf(previous, substrate);
+    plan.interfaceOfLayer[s.L] = interfaceOf(previous, plan.exit);
     for (const int x : extraMedia) addMedium(x);
 
     const double tau = tangentialIndexSquared(s.na, s.theta);

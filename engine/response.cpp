@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <vector>
 
 #include "engine/closing.h"
 #include "engine/engine.h"
@@ -17,10 +18,13 @@ struct GroupWriterOf {
     std::size_t L, first, count;
     GroupWeightsOf<V> weights;
 
+    bool mirrored;  // the walk's layer j is the stack's L - 1 - j (light from the substrate)
+
     GroupWriterOf(const ResponseRequest& request, double* g, std::size_t L, std::size_t first,
                   std::size_t count)
         : request(request), g(g), L(L), first(first), count(count),
-          weights(request.weight, request.weightStride, first, g ? count : 0)
+          weights(request.weight, request.weightStride, first, g ? count : 0),
+          mirrored(request.direction == Direction::FromSubstrate)
     {
     }
 
@@ -40,6 +44,7 @@ struct GroupWriterOf {
     // Layer j's derivatives: into the gradients, and weighted into g.
     void layer(std::size_t j, const V* d) const
     {
+        if (mirrored) j = L - 1 - j;
         for (int q = 0; q < QUANTITY_COUNT; ++q)
             if (request.gradient[q])
                 for (std::size_t l = 0; l < count; ++l)
@@ -109,8 +114,22 @@ struct ResponseWalk {
 
 }  // namespace
 
-void responseOverGrid(const LayeredStack& s, const ResponseRequest& request, KernelPath path)
+void responseOverGrid(const LayeredStack& given, const ResponseRequest& request, KernelPath path)
 {
+    // Light from the substrate walks the mirrored stack: its layers from the
+    // substrate out, the substrate the incident medium, the ambient the exit.
+    const bool mirrored = request.direction == Direction::FromSubstrate;
+    std::vector<double> d;
+    std::vector<int> material;
+    LayeredStack s = given;
+    if (mirrored) {
+        d.assign(given.d, given.d + given.L);
+        material.assign(given.material, given.material + given.L);
+        std::reverse(d.begin(), d.end());
+        std::reverse(material.begin(), material.end());
+        s.d = d.data();
+        s.material = material.data();
+    }
     Wanted wanted = {};
     int order = 0;
     wanted.transmission = request.t[0] || request.t[1];
@@ -124,7 +143,7 @@ void responseOverGrid(const LayeredStack& s, const ResponseRequest& request, Ker
         wanted.gradients = wanted.gradients || wanted.gradient[q];
     }
     if (s.L == 0) wanted.gradients = false;
-    const InterfacePlan plan = planInterfaces(s);
+    const InterfacePlan plan = planInterfaces(s, {}, mirrored);
     const ResponseContext context = {s, plan, request, wanted};
     // Work: layer steps of jets of order D, three times as many with gradients.
     const RunShape shape = {

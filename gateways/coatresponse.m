@@ -46,7 +46,19 @@
 %     g       Lx1, with weights: the gradient of sum over X and i of
 %             weights.X(i) * X(i), formed without any LxK array; a zero
 %             weight adds nothing (not even a NaN).
-%   Only the work of the names asked for is done.
+%     rsub, tsub, Rsub, Tsub, Asub, dRsub, dTsub, dAsub
+%             the same stack lit from the substrate: the light arrives in
+%             the substrate (row M+1 of N, absorbing allowed) at the
+%             tangential index n_a sin(theta) and leaves into the ambient;
+%             r, t and R, T, A as above with the two media exchanged (T
+%             the flux into the ambient over the incident wave's own in the
+%             substrate), their gradients LxK in the order of d, as a
+%             coated plate's substrate side needs (see help coatplate).
+%             A lossless substrate must carry a wave (n_s > n_a sin theta)
+%             at every wavenumber: no light comes from one that does not
+%             (error evanescentSubstrate).
+%   Only the work of the names asked for is done; the ...sub names take a
+%   sweep of their own.
 %
 %   Threads: a large call (K x L beyond about 17000) shares its wavenumbers
 %   among threads, with the same numbers bit for bit at any thread count.
@@ -83,8 +95,11 @@
 %   one per layer),
 %   badMaterial (not an integer in 1..M), badAmbient, gainMedium,
 %   angleOutOfRange, badThickness, badWavenumber, selectorNotChar,
-%   badSelector, badNames, unknownName (the message lists the names),
-%   badWeights, missingWeights ('g' without weights).
+%   badSelector, badNames, unknownName (the message lists the names; the
+%   phase quantities have no ...sub), badWeights (weights are of the light
+%   from the ambient: no field Rsub), missingWeights ('g' without weights),
+%   evanescentSubstrate (a ...sub name, and a lossless substrate not above
+%   the tangential index n_a sin theta).
 %
 %   Example: a silver-backed mirror of three materials at 45 degrees, p
 %     k = 2*pi ./ linspace(0.7, 0.9, 201);

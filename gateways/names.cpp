@@ -7,9 +7,10 @@ namespace coat {
 
 namespace {
 
-void addName(Vocabulary& v, const char* prefix, const char* name, NameKind kind, int quantity)
+void addName(Vocabulary& v, const char* prefix, const char* name, NameKind kind, int quantity,
+             const char* suffix = "")
 {
-    std::snprintf(v.text[v.count], NAME_LENGTH, "%s%s", prefix, name);
+    std::snprintf(v.text[v.count], NAME_LENGTH, "%s%s%s", prefix, name, suffix);
     v.kind[v.count] = kind;
     v.quantity[v.count] = quantity;
     ++v.count;
@@ -55,6 +56,13 @@ Vocabulary responseVocabulary()
     addQuantities(v, "", NameKind::Value);
     addQuantities(v, "d", NameKind::Gradient);
     addName(v, "", "g", NameKind::Own, 2);
+    // the same stack lit from the substrate: its powers and their gradients
+    addName(v, "", "rsub", NameKind::Own, 3);
+    addName(v, "", "tsub", NameKind::Own, 4);
+    for (const int q : {QUANTITY_R, QUANTITY_T, QUANTITY_A})
+        addName(v, "", QUANTITIES[q].name, NameKind::SubstrateValue, q, "sub");
+    for (const int q : {QUANTITY_R, QUANTITY_T, QUANTITY_A})
+        addName(v, "d", QUANTITIES[q].name, NameKind::SubstrateGradient, q, "sub");
     return v;
 }
 

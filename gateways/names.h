@@ -15,8 +15,9 @@ const int MAX_NAMES = 32;
 const int NAME_LENGTH = 8;  // the longest name and its terminator
 
 // What a name asks for: a name of the module's own, or a quantity's value,
-// gradient or needle derivative.
-enum class NameKind { Own, Value, Gradient, Needle };
+// gradient or needle derivative; or, with the light from the substrate, a
+// value or a gradient.
+enum class NameKind { Own, Value, Gradient, Needle, SubstrateValue, SubstrateGradient };
 
 // The names of a module, in the order its help lists them.
 struct Vocabulary {
@@ -29,7 +30,8 @@ struct Vocabulary {
     int find(NameKind k, int q) const;
 };
 
-// coatresponse: r, t, the values, their gradients dX, and g.
+// coatresponse: r, t, the values, their gradients dX, and g; then, lit from
+// the substrate, rsub, tsub, Rsub, Tsub, Asub and dRsub, dTsub, dAsub.
 Vocabulary responseVocabulary();
 // coatprofile: E2, the needle derivatives nX, ng and dE2.
 Vocabulary profileVocabulary();

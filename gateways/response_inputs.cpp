@@ -100,6 +100,21 @@ void readResponseInputs(const Gateway& g, ResponseCall& call)
     s.material = nullptr;
 }
 
+void requireLitSubstrate(const Gateway& g, const LayeredStack& s)
+{
+    const double tau = tangentialIndexSquared(s.na, s.theta);
+    const std::size_t columns = s.n.stride ? s.K : 1;
+    for (std::size_t i = 0; i < columns; ++i) {
+        const double n = s.n.realAt(i, s.M);
+        if (s.n.imagAt(i, s.M) == 0 && !(n * n > tau))
+            raiseError(g, "evanescentSubstrate",
+                       "The names ...sub ask for light from the substrate, yet no wave "
+                       "propagates in it: N(%zu, %zu) = %g is real and not above the tangential "
+                       "index n_a sin(theta) = %g.",
+                       s.M + 1, i + 1, n, std::sqrt(tau));
+    }
+}
+
 void numberMaterials(const Gateway& g, ResponseCall& call)
 {
     const double* m = mxGetPr(g.prhs[RM_IN]);

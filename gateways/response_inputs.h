@@ -42,4 +42,9 @@ struct ResponseCall {
 void readResponseInputs(const Gateway& g, ResponseCall& call);
 void numberMaterials(const Gateway& g, ResponseCall& call);
 
+// Light from the substrate needs a wave there: a lossless substrate whose
+// index is not above the tangential index n_a sin theta at some wavenumber
+// carries none (who:evanescentSubstrate, naming it). Allocates nothing.
+void requireLitSubstrate(const Gateway& g, const LayeredStack& s);
+
 }  // namespace coat

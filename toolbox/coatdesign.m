@@ -7,9 +7,11 @@
 %     targets    struct array, one element a target, as coattargets takes
 %                it: quantity ('R', 'T', 'A', 'GD', 'GDD', 'TOD', 'GDt',
 %                'GDDt', 'TODt') or 'E2' (a bound on |E|^2 in the layers
-%                that its field layers selects), lambda (um), theta
-%                (RADIANS), pol ('s', 'p', 'avg'), value, tol, type ('=',
-%                '>=', '<='), scale, weight, offset. Each excess counts in units of its scale
+%                that its field layers selects), or, of the whole plate
+%                with the option plate, ('Rplate', 'Tplate', 'Aplate'),
+%                lambda (um), theta (RADIANS), pol ('s', 'p', 'avg'), value,
+%                tol, type ('=', '>=', '<='), scale, weight, offset. Each
+%                excess counts in units of its scale
 %                (the tolerance, else the quantity's natural unit: see help
 %                coattargets), so targets weigh alike with default weights.
 %     materials  cell array: the layer materials, then the substrate (as
@@ -42,6 +44,14 @@
 %       parallel      true (default): the starts of a round run in parallel
 %                     (below); false: one after another.
 %       dense, margin as coatoptimize takes them (defaults 10 and 0.05).
+%       plate         the design is a plate: a struct with thickness (the
+%                     substrate's, um), back (optional, the back coating's
+%                     d and m, from the substrate outward: its start) and
+%                     exit (optional), as coatplate takes them; every start
+%                     carries it, and the back coating's thicknesses are
+%                     optimised with the front's. Starts are sized, random
+%                     and perturbed ones: needles and growth take their
+%                     slope from one coating, not from a plate.
 %       display       true: a line per start as it ends (default false).
 %       robust        a production-error model to design for: a struct of
 %                     the fields of coattolerance's model (sigma, relative,
@@ -119,7 +129,7 @@
 %   process.
 %
 %   Output: the best design, a struct with d, m, materials, ambient, merit
-%   (coatoptimize's) and record:
+%   (coatoptimize's), for a plate thickness, back and exit, and record:
 %     met           every target within tolerance on the dense grid;
 %     dense         per target, the dense grid's worst excess and where
 %                   (see help coatoptimize);
@@ -146,7 +156,8 @@
 %
 %   Errors (identifiers coatdesign:<reason>): notEnoughInputs, badMaterials,
 %   badOptions, unknownOption, badFixed, badStart, badUse, badRobust (the
-%   error model), thicknessUnits (dmin, dmax, maxThickness, fixed.d or
+%   error model), badDesign (the option plate), noPlate (a plate target
+%   without it), thicknessUnits (dmin, dmax, maxThickness, fixed.d or
 %   start.d beyond any coating's: given in nm), sigmaUnits (the error
 %   model's sigma in nm or relative error in percent), and those of
 %   coattargets for the targets (badTargets, badQuantity, lambdaUnits,
@@ -171,10 +182,19 @@ function design = coatdesign(targets, materials, varargin)
   defaults = struct('maxLayers', 40, 'maxThickness', Inf, 'dmin', 0.01, 'dmax', Inf, 'use', [], ...
                     'fixed', [], 'start', [], 'starts', 12, 'seed', 1, 'time', 60, 'ambient', 1, ...
                     'exhaustive', false, 'parallel', true, 'dense', 10, 'margin', 0.05, ...
-                    'display', false, 'robust', [], 'rank', '');
+                    'display', false, 'robust', [], 'rank', '', 'plate', []);
   opt = parse_options(who, defaults, varargin);
   base = check_design(struct('d', zeros(0, 1), 'm', zeros(0, 1), 'materials', {materials}, ...
                              'ambient', opt.ambient), who);
+  if ~isempty(opt.plate)
+    if ~isstruct(opt.plate) || numel(opt.plate) ~= 1
+      fault(who, 'badDesign', 'the option plate must be a struct with thickness (um), and optionally back and exit.');
+    end
+    for f = intersect(fieldnames(opt.plate).', {'thickness', 'back', 'exit'})
+      base.(f{1}) = opt.plate.(f{1});
+    end
+    base = check_plate(base, who);
+  end
   ev = check_targets(targets, base, who);
   [opt, fixed] = controls(opt, base, who);
   plan = survey(ev, base, opt);
@@ -241,6 +261,9 @@ function design = coatdesign(targets, materials, varargin)
   [best, alternatives] = choose(found, opt.rank);
   design = struct('d', best.d, 'm', best.m, 'materials', {base.materials}, ...
                   'ambient', base.ambient, 'merit', best.merit);
+  if isfield(base, 'thickness')
+    design.thickness = best.thickness;  design.back = best.back;  design.exit = best.exit;
+  end
   rec.met = best.record.met;
   rec.dense = best.record.dense;
   rec.alternatives = alternatives;
@@ -391,9 +414,9 @@ function plan = survey(ev, base, opt)
     e = ev(t);
     v = mean(e.value);
     switch e.quantity
-      case 'R'
+      case {'R', 'Rplate'}
         plan.reflector = plan.reflector || (~strcmp(e.type, '<=') && v >= 0.9);
-      case 'T'
+      case {'T', 'Tplate'}
         if ~strcmp(e.type, '>=') && v <= 0.1
           plan.reflector = true;
           if strcmp(e.type, '=') && v > 0, plan.transmit = v; end
@@ -404,7 +427,11 @@ function plan = survey(ev, base, opt)
   end
   c = 0.299792458;                                   % um/fs
   plan.spread = abs(plan.gdd) * 2 * pi * c * (1 / plan.band(1) - 1 / plan.band(2));   % fs of GD across the band
-  plan.needles = 6;
+  plan.needles = 6 * ~isfield(base, 'thickness');       % a plate takes no needles
+  plan.plate = [];
+  if isfield(base, 'thickness')
+    plan.plate = struct('thickness', base.thickness, 'back', base.back, 'exit', base.exit);
+  end
   plan.high = plan.high(1);  plan.low = plan.low(1);
   plan.materials = base.materials;
   plan.ambient = base.ambient;
@@ -436,6 +463,9 @@ function [job, kind] = make_start(s, plan, found, opt, fixed)
     kind = order{s};
   else
     kind = later{mod(s - numel(order) - 1, 4) + 1};
+  end
+  if strcmp(kind, 'thin') && ~isempty(plan.plate)
+    kind = 'random';                                   % a thin start grows by needles, which a plate takes not
   end
   u = seeded_draws(seed, 'rand', 4 * opt.maxLayers + 4, 1);
   switch kind
@@ -480,11 +510,17 @@ function [job, kind] = make_start(s, plan, found, opt, fixed)
   end
   job.materials = plan.materials;
   job.ambient = plan.ambient;
+  if ~isempty(plan.plate)
+    job.thickness = plan.plate.thickness;  job.back = plan.plate.back;  job.exit = plan.plate.exit;
+    if ~isempty(best) && any(strcmp(kind, {'grown', 'perturbed'}))
+      job.back = best.back;                            % the back coating the best design reached
+    end
+  end
 end
 
 % A design's layers without the fixed part.
 function [d, m] = free_part(r, fixed)
-  free = ~r.record.fixed;
+  free = ~r.record.fixed(1:numel(r.d));                % a plate's back layers follow the front's
   d = r.d(free);  m = r.m(free);
   if numel(d) ~= numel(r.d) - numel(fixed.d)
     d = r.d;  m = r.m;
@@ -714,6 +750,13 @@ end
 %! [N, Np, Npp] = coating_indices(k, mats);
 %! o = coatresponse(k, d.d, d.m, 1, N, Np, Npp, 0, 's', 'R');
 %! assert(trapz(l, o.R) / 0.45 >= 0.988 - 1e-4 && min(o.R) >= 0.95 - 1e-3);
+%!test  # a plate: every start carries it, the back coating is refined with the front and comes back
+%! c = struct('quantity', 'Tplate', 'lambda', 1.03, 'value', 0.03, 'tol', 0.003);
+%! plate = struct('thickness', 3000, 'back', struct('d', [0.02; 0.1], 'm', [1; 2]), 'exit', 1);
+%! d = coatdesign(c, {'TiO2', 'SiO2', 'fused silica'}, 'plate', plate, 'maxLayers', 12, 'starts', 1, 'parallel', false);
+%! assert(d.thickness == 3000 && numel(d.back.d) == 2 && ~isequal(d.back.d, plate.back.d));
+%! [~, merit] = coattargets(d, c);               % the plate returned is the one judged
+%! assert(merit, d.merit, 1e-12 * merit);
 %!error id=coatdesign:badFixed coatdesign(t, mats, 'fixed', struct('d', 0.1, 'm', 4))
 %!error id=coatdesign:badStart coatdesign(t, mats, 'start', struct('d', [0.1; 0.1], 'm', [1; 5]))
 %!error id=coatdesign:unknownOption coatdesign(t, mats, 'layers', 10)

@@ -8,11 +8,16 @@
 %              to the ambient), m (Lx1 material numbers 1..M), materials
 %              (cell array: the M layer materials, then the substrate; each a
 %              catalogue name or a struct of coefficients, as coating_indices
-%              takes them), ambient (the ambient index, default 1).
+%              takes them), ambient (the ambient index, default 1); for
+%              targets on the whole plate, thickness, back and exit as
+%              coatplate takes them: the back coating's thicknesses are
+%              optimised with the front's, and lower, upper and fixed
+%              count the front's layers, then the back's.
 %     targets  struct array, one element a target (see help coattargets):
 %              quantity ('R', 'T', 'A', 'GD', 'GDD', 'TOD', 'GDt', 'GDDt',
 %              'TODt') or 'E2' with layers (a bound on |E|^2 in those
-%              layers; needles leave it out), lambda (um), theta (RADIANS,
+%              layers; needles leave it out), or, of the whole plate,
+%              ('Rplate', 'Tplate', 'Aplate'), lambda (um), theta (RADIANS,
 %              every angle of a vector), pol ('s', 'p', 'avg'), value, tol,
 %              type ('=', '>=', '<='), scale, weight, offset ('free' for GD
 %              up to a constant).
@@ -35,7 +40,8 @@
 %       maxThickness     the total thickness of every layer, um (default
 %                        Inf): steps are projected into it.
 %       needle           rounds of needle insertion (default 0: thicknesses
-%                        only).
+%                        only); not for a plate (a design with
+%                        thickness: badNeedle), nor is grow.
 %       needleMaterials  the material numbers a needle may be (default all).
 %       grow             true: where no needle lowers the merit, quarter
 %                        waves at the targets' centre wavelength are added
@@ -154,7 +160,8 @@
 %                 where, met;
 %     met         every target within tolerance on the dense grid;
 %     targets     the targets with the wavelengths the dense check added;
-%     fixed       Lx1 logical, the layers kept as given;
+%     fixed       Lx1 logical, the layers kept as given (a plate's
+%                 front layers, then its back coating's);
 %     robust      with the option robust, a struct: model (the error model
 %                 as completed), merit (the merit optimised, on the
 %                 targets' own grids with their full tolerances) and
@@ -164,7 +171,8 @@
 %
 %   Errors (identifiers coatoptimize:<reason>): notEnoughInputs, badOptions,
 %   unknownOption, badBounds, badFixed, badCaps, badNeedle, badRobust (the
-%   error model), thicknessUnits (a layer, dmin, dmax, lower, upper or
+%   error model), noPlate (a target of the whole plate, the design without
+%   thickness), thicknessUnits (a layer, dmin, dmax, lower, upper or
 %   maxThickness beyond any coating's: given in nm), sigmaUnits (the error
 %   model's sigma of 50 nm or more: given in nm; a relative one of 0.5 or
 %   more: in percent), and those of coattargets for the design and the
@@ -191,9 +199,19 @@ function design = coatoptimize(design0, targets, varargin)
                     'margin', 0.05, 'seed', 1, 'grow', false, 'display', false, 'robust', []);
   opt = parse_options(who, defaults, varargin);
   design = check_design(design0, who);
+  plate = isfield(design, 'thickness');
+  if plate
+    % a plate: the back coating's layers join the front's as variables
+    design.front = numel(design.d);
+    design.d = [design.d; design.back.d];  design.m = [design.m; design.back.m];
+  end
   ev = check_targets(targets, design, who);
   given = ev;
   [design, opt] = controls(design, opt, who);
+  if (opt.needle > 0 || opt.grow) && plate
+    fault(who, 'badNeedle', ['needles and growth take their slope from one coating alone: not for a plate ' ...
+                             '(a design with thickness; needle 0, grow false).']);
+  end
   opt.started = started;
   rec = struct('merit', [], 'iterations', 0, 'trials', 0, 'jacobians', 0, 'values', 0, ...
                'stop', '', 'message', '', ...
@@ -249,6 +267,12 @@ function design = coatoptimize(design0, targets, varargin)
   rec.time = toc(started);
   design.merit = merit;
   design = rmfield(design, {'lo', 'hi', 'fixed'});
+  if plate
+    b = design.front + 1:numel(design.d);
+    design.back = struct('d', design.d(b), 'm', design.m(b));
+    design.d = design.d(1:design.front);  design.m = design.m(1:design.front);
+    design = rmfield(design, 'front');
+  end
   design.record = rec;
   if opt.display
     for t = 1:numel(dense)
@@ -844,6 +868,32 @@ end
 %! b = coatoptimize(d0, t, 'time', 1e-9, 'dense', 1);
 %! assert(b.record.stop, 'time');
 %! assert(!isempty(strfind(b.record.message, 'time budget')));
+%!test  # a plate: an output coupler and the back side's anti-reflection coating designed together
+%! % T of the plate 3 % at 1064 nm and >= 97 % at 650 nm: a bare back side alone loses 3.5 % at 650 nm
+%! n = coating_indices(2 * pi / 1.064, {'TiO2 film', 'SiO2 film'});
+%! q = 1.064 ./ (4 * real(n(:)));
+%! d0 = struct('d', [repmat(q, 5, 1); q(1)], 'm', [repmat([1; 2], 5, 1); 1], ...
+%!             'materials', {{'TiO2 film', 'SiO2 film', 'fused silica'}}, 'thickness', 6350, ...
+%!             'back', struct('d', [0.02; 0.1], 'm', [1; 2]));
+%! t = struct('quantity', 'Tplate', 'lambda', {1.064, 0.65}, 'value', {0.03, 0.97}, 'tol', {0.003, 0}, ...
+%!            'type', {'=', '>='});
+%! % the Jacobian's columns: the front's layers, then the back's
+%! [ev, ~, r, J] = coattargets(d0, t, 'jacobian');
+%! assert(size(J), [2 13]);
+%! h = 1e-6;
+%! for j = [1 11 12 13]
+%!   up = d0;  dn = d0;
+%!   if (j <= 11) up.d(j) += h;  dn.d(j) -= h; else up.back.d(j - 11) += h;  dn.back.d(j - 11) -= h; end
+%!   [~, ~, ru] = coattargets(up, ev);  [~, ~, rd] = coattargets(dn, ev);
+%!   assert(J(:, j), (ru - rd) / (2 * h), 1e-7 * max(abs(J(:))));
+%! end
+%! d = coatoptimize(d0, t, 'dmin', 0.005, 'dense', 1);
+%! assert(d.record.met && numel(d.back.d) == 2 && numel(d.d) == 11);
+%! o = coatplate(d, [1.064 0.65], 0, 's', {'T'});
+%! assert(abs(o.T(1) - 0.03) <= 0.003 && o.T(2) >= 0.97);
+%! bare = coatplate(setfield(d, 'back', []), 0.65, 0, 's', {'T'});
+%! assert(bare.T < 0.966);
+%! fail('coatoptimize(d0, t, ''needle'', 1)', 'not for a plate');
 %!error id=coatoptimize:notEnoughInputs coatoptimize(struct('d', 0.1))
 %!error id=coatoptimize:badBounds coatoptimize(struct('d', 0.1, 'm', 1, 'materials', {{'TiO2', 'SiO2'}}), struct('quantity', 'R', 'lambda', 0.8, 'value', 1), 'dmin', 0.2, 'dmax', 0.1)
 %!error id=coatoptimize:unknownOption coatoptimize(struct('d', 0.1, 'm', 1, 'materials', {{'TiO2', 'SiO2'}}), struct('quantity', 'R', 'lambda', 0.8, 'value', 1), 'tolerance', 1)

@@ -19,11 +19,18 @@
 %              ambient), m (Lx1 material numbers 1..M), materials (cell
 %              array: the M layer materials, then the substrate; each a
 %              catalogue name or a struct of coefficients, as coating_indices
-%              takes them), ambient (the ambient index, real, default 1).
+%              takes them), ambient (the ambient index, real, default 1);
+%              for targets on the whole plate, a plate: thickness (the
+%              substrate's, um), back (optional, the back coating: d and m
+%              from the substrate outward) and exit (the index behind the
+%              plate, default the ambient), as coatplate takes it.
 %     targets  struct array, one element a target, fields (the names of
 %              quantities, polarisations, offsets and kinds in any case):
 %       quantity  a real quantity of coatresponse: 'R', 'T', 'A', 'GD',
-%                 'GDD', 'TOD', 'GDt', 'GDDt' or 'TODt' (fs, fs^2, fs^3);
+%                 'GDD', 'TOD', 'GDt', 'GDDt' or 'TODt' (fs, fs^2, fs^3)
+%                 of the front coating; or of the whole plate, its
+%                 substrate's reflections added in intensity and its back
+%                 side included (coatplate): 'Rplate', 'Tplate', 'Aplate';
 %                 or 'E2', a field bound: the highest |E|^2 in the layers
 %                 that layers selects, relative to the incident wave's
 %                 |E|^2 (coatprofile), at each wavelength and angle, with
@@ -54,7 +61,8 @@
 %                 below (above) value - tol (value + tol).
 %       scale     what one unit of excess is, in the quantity's unit: by
 %                 default the tolerance where tol > 0, else the quantity's
-%                 natural unit: 0.001 (0.1 %) for R, T and A; 1 fs for GD
+%                 natural unit: 0.001 (0.1 %) for R, T and A (and the
+%                 plate's); 1 fs for GD
 %                 and GDt; 1 fs^2 for GDD and GDDt; 10 fs^3 for TOD and
 %                 TODt; 0.01 for E2 (1 % of the incident wave's |E|^2; a
 %                 standing wave in front of a mirror spans 0 to 4). So "R >= 0.997" and "GDD -60 +- 6 fs^2" weigh alike
@@ -102,16 +110,20 @@
 %              slowest), so merit = sum(r.^2).
 %     J        numel(r) x L: dr/dd, exact (from coatresponse's gradients,
 %              and coatprofile's for a field bound; 0 where a point is
-%              within its tolerance).
+%              within its tolerance); for a plate with a back coating of Lb
+%              layers, numel(r) x (L + Lb), the back coating's columns after
+%              the front's.
 %     needle   P x numel(mu): d merit / dt for a layer of material mu(c) of
 %              thickness t inserted at z(p) (coatprofile's 'ng'), per um,
 %              of every target but field bounds;
 %              negative where such a needle lowers the merit. A depth on a
 %              boundary belongs to the deeper layer (see help coatprofile).
+%              Not for targets of the whole plate (badNeedle).
 %     design   the design as checked: d and m columns, ambient filled in.
 %
 %   Errors (identifiers coattargets:<reason>), each naming the first input
-%   or target at fault: notEnoughInputs, badMode, badNeedle, badDesign,
+%   or target at fault: notEnoughInputs, badMode, badNeedle, badDesign, noPlate
+%   (a plate target, the design without thickness),
 %   badMaterials, noSubstrate (a layer of the last material: the substrate
 %   left out of design.materials), thicknessUnits (a layer of 50 um or more:
 %   given in nm), badTargets, badQuantity, badLambda, lambdaUnits
@@ -143,6 +155,9 @@ function [ev, merit, r, J, needle, design] = coattargets(design, targets, mode, 
   end
   design = check_design(design, who);
   ev = check_targets(targets, design, who);
+  if strcmp(mode, 'needle') && any(~cellfun(@isempty, regexp({ev.quantity}, 'plate$')))
+    fault(who, 'badNeedle', 'the needle function is of the front coating alone: not for targets of the whole plate.');
+  end
   if strcmp(mode, 'needle')
     M = numel(design.materials) - 1;
     if nargin < 5 || ~isnumeric(z) || ~isreal(z) || ~isnumeric(mu) || isempty(mu) ...
@@ -154,7 +169,9 @@ function [ev, merit, r, J, needle, design] = coattargets(design, targets, mode, 
   end
   [ev, merit, r, J, needle] = evaluate_targets(design, ev, mode, z, mu);
   if strcmp(mode, 'jacobian') && isempty(J)
-    J = zeros(0, numel(design.d));
+    Lb = 0;
+    if isfield(design, 'back'), Lb = numel(design.back.d); end
+    J = zeros(0, numel(design.d) + Lb);
   end
 end
 

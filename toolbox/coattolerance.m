@@ -5,7 +5,9 @@
 %
 %   Inputs
 %     design   a struct as coatoptimize returns it: d (Lx1 um), m, materials,
-%              ambient (see help coattargets).
+%              ambient (see help coattargets); a plate's back coating
+%              (coatplate) is taken as made exactly: the errors are the
+%              front coating's.
 %     targets  the targets, a struct array as coattargets takes it.
 %     model    the production errors: a number, the random thickness error
 %              sigma below (um, a scalar or one per layer, as before), or a
@@ -146,7 +148,7 @@ function report = coattolerance(design, targets, model, varargin)
                'pol', {ev.pol}, 'nominal', {ev.q});
   variance = zeros(L, 1);
   for t = 1:numel(ev)
-    G = ev(t).dq;                                          % L x n x a
+    G = ev(t).dq(1:L, :, :, :);   % L x n x a; a plate's back coating, as made, leaves its rows out
     [~, n, a] = size(G);
     G = reshape(G, L, n * a);
     v = sum(bsxfun(@times, G .^ 2, s .^ 2), 1);

@@ -3,6 +3,7 @@
 // films from lossless to strongly absorbing, over grids that mix lane groups.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <cstdio>
@@ -409,3 +410,67 @@ TEST(GeneralEngine, RandomStacksOfWeaklyAbsorbingFilmsMatchTheWideTextbook)
     expectWithin(e, "random stacks");
 }
 }  // namespace
+
+// Light from the substrate (Direction::FromSubstrate) on random stacks of
+// absorbing layers and metal films, lit from air or glass: against the wide
+// textbook of the stack turned round (the substrate, lossless here, as its
+// ambient; the ambient as its substrate), r, t, R, T and every layer's
+// gradient of R and T, written back in the stack's order; and T alike from
+// both sides (reciprocity between lossless outer media).
+TEST(GeneralEngine, LightFromTheSubstrateMatchesTheStackTurnedRound)
+{
+    std::mt19937 rng(34);
+    std::uniform_real_distribution<double> u(0, 1);
+    for (int c = 0; c < 8; ++c) {
+        Problem p = randomStack(rng, 5);
+        const std::size_t K = p.k.size(), L = p.d.size();
+        const double ns = 1.6 + 0.1 * u(rng);  // above any tangential index here
+        for (std::size_t i = 0; i < K; ++i) p.setIndex(i, p.M, ns, 0, {0, 0}, {0, 0});
+        Problem q = p;  // turned round
+        std::reverse(q.d.begin(), q.d.end());
+        std::reverse(q.material.begin(), q.material.end());
+        q.na = ns;
+        q.theta = std::asin(p.na * std::sin(p.theta) / ns);
+        for (std::size_t i = 0; i < K; ++i) q.setIndex(i, q.M, p.na, 0, {0, 0}, {0, 0});
+        std::vector<double> r[2], t[2], value[2], gradient[2], forwardT(K);
+        ResponseRequest request = {}, forward = {};
+        request.direction = Direction::FromSubstrate;
+        for (int part = 0; part < 2; ++part) {
+            r[part].resize(K), t[part].resize(K);
+            request.r[part] = r[part].data(), request.t[part] = t[part].data();
+        }
+        const int quantity[2] = {QUANTITY_R, QUANTITY_T};
+        for (int a = 0; a < 2; ++a) {
+            value[a].resize(K), gradient[a].resize(L * K);
+            request.value[quantity[a]] = value[a].data();
+            request.gradient[quantity[a]] = gradient[a].data();
+        }
+        forward.value[QUANTITY_T] = forwardT.data();
+        responseOverGrid(p.stack(), request);
+        responseOverGrid(p.stack(), forward);
+        std::vector<std::size_t> layers(L);
+        for (std::size_t j = 0; j < L; ++j) layers[j] = j;
+        const std::vector<DepthSite> noSites;
+        const std::vector<int> noNeedles;
+        for (std::size_t i = 0; i < K; ++i) {
+            const wide::Reference ref = wide::reference(q.stack(), i, layers, noSites, noNeedles);
+            const double bound = 4 * valueBound(L);
+            EXPECT_NEAR(r[0][i], ref.r.re, bound) << c << " " << i;
+            EXPECT_NEAR(r[1][i], ref.r.im, bound) << c << " " << i;
+            EXPECT_NEAR(t[0][i], ref.t.re, bound * std::fmax(1, std::hypot(ref.t.re, ref.t.im)));
+            EXPECT_NEAR(t[1][i], ref.t.im, bound * std::fmax(1, std::hypot(ref.t.re, ref.t.im)));
+            EXPECT_NEAR(value[0][i], ref.value[QUANTITY_R], bound) << c << " " << i;
+            EXPECT_NEAR(value[1][i], ref.value[QUANTITY_T], bound) << c << " " << i;
+            EXPECT_NEAR(value[1][i], forwardT[i], bound) << c << " " << i;
+            for (int a = 0; a < 2; ++a) {
+                double largest = 0;
+                for (std::size_t j = 0; j < L; ++j)
+                    largest = std::fmax(largest, std::fabs(ref.gradient[j * QUANTITY_COUNT + quantity[a]]));
+                for (std::size_t j = 0; j < L; ++j)  // the turned stack's layer L - 1 - j
+                    EXPECT_NEAR(gradient[a][j + L * i],
+                                ref.gradient[(L - 1 - j) * QUANTITY_COUNT + quantity[a]], 1e-9 * largest + 1e-12)
+                        << c << " " << i << " layer " << j;
+            }
+        }
+    }
+}

@@ -185,6 +185,26 @@ function S = sweep_shapes_and_values(S, m)
       end
     end
   end
+  % Light from the substrate (the names ...sub): their sizes, and a lossless
+  % substrate below the tangential index, from which no light comes,
+  % refused with an identifier of its own.
+  if strcmp(m.name, 'coatresponse')
+    args = valid_args(m, 5, 3);
+    args{strcmp(roles, 'want')} = {'rsub', 'Rsub', 'dTsub', 'R'};
+    S.calls += 2;  S.kinds = [S.kinds, {'light from the substrate', 'light from a substrate without a wave'}];
+    [outs, err] = invoke(m.name, args, 0);
+    if !isempty(err) || !isequal(size(outs{1}.rsub), [1 5]) || !isequal(size(outs{1}.dTsub), [3 5])
+      S = fail(S, m.name, 'light from the substrate', 'wrong outputs', describe(m.name, args, 0));
+    end
+    args{strcmp(roles, 'theta')} = 1.2;
+    args{strcmp(roles, 'N')}(end, 2) = 0.9;
+    [~, err] = invoke(m.name, args, 0);
+    if isempty(err) || !strcmp(err.identifier, 'coatresponse:evanescentSubstrate') ...
+       || isempty(strfind(err.message, 'N(3, 2) = 0.9'))
+      S = fail(S, m.name, 'light from a substrate without a wave', 'not refused as such', ...
+               describe(m.name, args, 0));
+    end
+  end
   good = valid_args(m, 4, 6);
   values = {'NaN', NaN; '+Inf', Inf; '-Inf', -Inf};
   for i = find(!strcmp(roles, 'pol') & !strcmp(roles, 'want'))

@@ -123,6 +123,47 @@
 %!   end
 %! end
 
+%!test  # light from the substrate (...sub): a dispersive absorbing substrate against the reversed textbook product
+%! % per wavenumber a different substrate (lossless, weakly and strongly
+%! % absorbing), a metal film among the layers; r, t, R, T, A, and the
+%! % gradients; a lossless substrate below the tangential index is refused
+%! kk = 2 * pi ./ [0.5 0.62 0.8 0.95 1.3];
+%! NN = [2.3 + 0.02i; 1.46; 0.15 + 4i] * ones(1, 5);
+%! NN(4, :) = [1.5 + 1e-4i, 1.7, 1.3 + 1e-3i, 1.52 + 1e-6i, 1.9 + 0.05i];
+%! dd = [0.11; 0.17; 0.012; 0.09; 0.2];  mm = [1; 2; 3; 1; 2];
+%! na = 1.4;  theta = 1.1;  s2 = (na * sin(theta)) ^ 2;   % Re n_s = 1.3 is just above sqrt(s2) = 1.25
+%! names = {'rsub', 'tsub', 'Rsub', 'Tsub', 'Asub', 'dRsub', 'dTsub', 'dAsub'};
+%! for pol = {'TE', 'TM'}
+%!   o = coatresponse(kk, dd, mm, na, NN, [], [], theta, pol{1}, names);
+%!   for i = 1:5
+%!     n = [NN(4, i); NN(mm(end:-1:1), i); na];             % from the substrate out
+%!     q = sqrt(n .^ 2 - s2);  eta = q;
+%!     if strcmp(pol{1}, 'TM') eta = n .^ 2 ./ q; end
+%!     B = [1; eta(end)];
+%!     for j = numel(dd):-1:1
+%!       x = kk(i) * q(j + 1) * dd(end + 1 - j);
+%!       B = [cos(x), -1i * sin(x) / eta(j + 1); -1i * eta(j + 1) * sin(x), cos(x)] * B;
+%!     end
+%!     r = (eta(1) * B(1) - B(2)) / (eta(1) * B(1) + B(2));   % of the tangential E
+%!     t = 2 * eta(1) / (eta(1) * B(1) + B(2));
+%!     T = abs(t) ^ 2 * real(eta(end)) / real(eta(1));          % the waves' own fluxes
+%!     if strcmp(pol{1}, 'TM') r = -r;  t = t * eta(end) / eta(1); end   % of the tangential H
+%!     assert([o.rsub(i), o.tsub(i)], [r, t], 1e-13);
+%!     assert([o.Rsub(i), o.Tsub(i), o.Asub(i)], [abs(r) ^ 2, T, 1 - abs(r) ^ 2 - T], 1e-13);
+%!   end
+%!   h = 1e-6;
+%!   for j = [1 3 5]
+%!     e = zeros(5, 1);  e(j) = h;
+%!     u = coatresponse(kk, dd + e, mm, na, NN, [], [], theta, pol{1}, {'Rsub', 'Tsub'});
+%!     v = coatresponse(kk, dd - e, mm, na, NN, [], [], theta, pol{1}, {'Rsub', 'Tsub'});
+%!     assert(o.dRsub(j, :), (u.Rsub - v.Rsub) / (2 * h), 1e-7 * max(abs(o.dRsub(:))));
+%!     assert(o.dTsub(j, :), (u.Tsub - v.Tsub) / (2 * h), 1e-7 * max(abs(o.dTsub(:))));
+%!   end
+%!   assert(o.dAsub, -o.dRsub - o.dTsub, 1e-15);
+%! end
+%! NN(4, 3) = 1.2;
+%! fail('coatresponse(kk, dd, mm, na, NN, [], [], theta, ''s'', ''Rsub'')', 'N\(4, 3\) = 1.2 is real and not above');
+%! assert(isfield(coatresponse(kk, dd, mm, na, NN, [], [], theta, 's', 'R'), 'R'));   % from the ambient it is lit
 %!test  # real indices, m = 1, 2, 1, ...: coatdispgrad's six outputs; NaN only where it belongs
 %! c = stack_case(6, 7, 0.5);
 %! Q = [0.003; 0.001; 0] .* (1 + 0.2 * (1:7));

@@ -77,6 +77,14 @@
 %! plate = struct('d', 1000, 'm', 1, 'materials', {{'fused silica', 'fused silica'}});
 %! assert(isfinite(coatpulse(plate, pulse, 'mode', 'transmission').delay));
 %! expect(@() coatwrite(design, [tempname() '.csv'], 800), 'coatwrite:lambdaUnits', '800 looks like nm');
+%! % a plate's substrate in mm, its wavelengths in nm, its angle in degrees; a plate target without a plate
+%! slab = setfield(design, 'thickness', 6350);
+%! expect(@() coatplate(setfield(design, 'thickness', 6.35), 0.8, 0, 's', 'T'), 'coatplate:thicknessUnits', ...
+%!        'design.thickness = 6.35 um, yet a substrate under 10 um is a film, not a plate whose reflections add in intensity: lengths are in um, and 6.35 looks like mm (6350 um)');
+%! expect(@() coatplate(slab, 800, 0, 's', 'T'), 'coatplate:lambdaUnits', '800 looks like nm');
+%! expect(@() coatplate(slab, 0.8, 45, 's', 'T'), 'coatplate:badAngle', '45 looks like degrees');
+%! expect(@() coatplate(slab, 0.8, 0, 's', 'Tplate'), 'coatplate:unknownName', 'known: R, T, A');
+%! expect(@() coattargets(design, setfield(t, 'quantity', 'Tplate')), 'coattargets:noPlate', 'it needs thickness');
 
 %!test  # a substrate left out, the first bad target named, unknown names listed
 %! bare = struct('d', [0.1; 0.15], 'm', [1; 2], 'materials', {{'TiO2', 'SiO2'}});

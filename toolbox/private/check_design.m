@@ -4,9 +4,11 @@
 % the ambient index filled in (1). name is what the messages call it
 % (default 'design'); a layer thicker than any coating's (check_length) is
 % refused unless plate is true and the design has that one layer (a plate
-% or a window, as coatpulse takes it). Errors, under who: badDesign,
-% badMaterials, noSubstrate (a layer of the last material, which is the
-% substrate: the substrate left out of the list), thicknessUnits.
+% or a window, as coatpulse takes it). A design with the fields of a coated
+% plate (thickness, back) has them checked too (check_plate). Errors, under
+% who: badDesign, badMaterials, noSubstrate (a layer of the last material,
+% which is the substrate: the substrate left out of the list),
+% thicknessUnits.
 function design = check_design(design, who, name, plate)
   if nargin < 3, name = 'design'; end
   if nargin < 4, plate = false; end
@@ -53,4 +55,7 @@ function design = check_design(design, who, name, plate)
   design.m = double(m(:));
   design.materials = mats(:).';
   design.ambient = double(a);
+  if isfield(design, 'thickness') || isfield(design, 'back')
+    design = check_plate(design, who);
+  end
 end

@@ -14,7 +14,10 @@
 %   'sigma'  0.05 a thickness error's standard deviation: 50 nm, beyond any
 %                 chamber's (0.2 to 1 nm are usual);
 %   'relative' 0.5 a relative one, a fraction of each thickness: 50 %, where
-%                 one given in percent (1 for 1 %) lands (who:sigmaUnits).
+%                 one given in percent (1 for 1 %) lands (who:sigmaUnits);
+%   'substrate' 10 to 2e5  a plate's substrate, whose multiple reflections
+%                 add in intensity: one under 10 um (a thin film, not a
+%                 plate) was given in mm, one of 200 mm or more in nm.
 % Kinds, sizes and signs of x are the caller's to check; Inf passes (no bound).
 function limit = check_length(who, kind, name, x)
   if nargin == 1
@@ -29,6 +32,8 @@ function limit = check_length(who, kind, name, x)
       limit = 200;  reason = 'thicknessUnits';  why = 'no coating is 200 um thick';
     case 'sigma'
       limit = 0.05;  reason = 'sigmaUnits';  why = 'no chamber''s thickness errors reach 50 nm';
+    case 'substrate'
+      limit = 2e5;  reason = 'thicknessUnits';  why = 'no plate is 200 mm thick';
     otherwise
       limit = 0.5;  reason = 'sigmaUnits';
   end
@@ -36,6 +41,14 @@ function limit = check_length(who, kind, name, x)
     return;
   end
   x = double(real(x(:)));
+  if strcmp(kind, 'substrate')
+    i = find(isfinite(x) & x < 10, 1);
+    if ~isempty(i)
+      fault(who, reason, ['%s = %g um, yet a substrate under 10 um is a film, not a plate whose reflections ' ...
+                          'add in intensity: lengths are in um, and %g looks like mm (%g um).'], ...
+            name, x(i), x(i), x(i) * 1000);
+    end
+  end
   i = find(isfinite(x) & x >= limit, 1);
   if isempty(i)
     return;

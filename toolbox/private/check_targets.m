@@ -6,7 +6,9 @@
 % spelling: the quantity as listed below ('gdd' is 'GDD'), pol 's', 'p' or
 % 'avg' ('TE' is 's', 'TM' is 'p'), offset and kind in lower case. The
 % targets are checked in order, so a fault is named at the first target
-% that has it. Errors, under who: badTargets, badQuantity, badLambda,
+% that has it. A target of the whole plate (Rplate, Tplate, Aplate) needs
+% a plate design (a field thickness, see check_plate). Errors, under who:
+% badTargets, badQuantity, noPlate, badLambda,
 % lambdaUnits, badAngle, badPolarization, badValue, fractionUnits (an R, T
 % or A value, tolerance or scale outside [0, 1]), badTolerance, badScale,
 % badType, badWeight, badOffset, badKind, badLayers.
@@ -38,6 +40,11 @@ function ev = check_targets(targets, design, who)
     end
     e = check_target(e, t, who);
     e.layers = check_field(e, t, design, who);
+    if any(strcmp(e.quantity, {'Rplate', 'Tplate', 'Aplate'})) && ~isfield(design, 'thickness')
+      fault(who, 'noPlate', ['targets(%d).quantity is %s, of the whole plate, yet the design has no plate: ' ...
+                             'it needs thickness (the substrate''s, um), and may have back and exit (see help coatplate).'], ...
+            t, e.quantity);
+    end
     if isempty(e.N) || ~isequal(e.materials, design.materials) || size(e.N, 2) ~= numel(e.k)
       [e.N, e.Np, e.Npp] = coating_indices(e.k, design.materials);
       e.materials = design.materials;
@@ -64,6 +71,7 @@ end
 function e = check_target(e, t, who)
   quantities = {'R', 'T', 'A', 'GD', 'GDD', 'TOD', 'GDt', 'GDDt', 'TODt'};
   quantities{end + 1} = 'E2';        % a field bound, in coatprofile's terms
+  quantities = [quantities, {'Rplate', 'Tplate', 'Aplate'}];   % of the whole plate (coatplate)
   q = [];
   if ischar(e.quantity)
     q = find(strcmpi(e.quantity, quantities), 1);
@@ -73,7 +81,7 @@ function e = check_target(e, t, who)
           t, strjoin(quantities, ', '), shown(e.quantity));
   end
   e.quantity = quantities{q};
-  fraction = any(strcmp(e.quantity, {'R', 'T', 'A'}));
+  fraction = any(strcmp(e.quantity, {'R', 'T', 'A', 'Rplate', 'Tplate', 'Aplate'}));
   l = e.lambda;
   if ~isnumeric(l) || ~isreal(l) || ~isvector(l) || any(~isfinite(l)) || any(l <= 0)
     fault(who, 'badLambda', 'targets(%d).lambda must be a vector of wavelengths > 0 in um.', t);

@@ -1,14 +1,20 @@
 % [Q, D] = target_responses(design, ev, gradients): each completed target's
 % quantity at the design, Q{t} (a x n: its a angles by its n wavelengths,
 % the s/p mean where pol is 'avg'), and with gradients true its thickness
-% derivatives D{t} (L x n x a), from coatresponse. Targets on one grid at
-% the same angles and polarisation share their calls: one call per group,
-% angle and polarisation asks for every quantity of the group. A field
-% target (E2) is sampled at depths in its layers (field_samples): its Q{t}
-% is a x n x P and D{t} L x n x a x P.
+% derivatives D{t} (L x n x a), from coatresponse, and for the whole
+% plate's Rplate, Tplate and Aplate from plate_response. Targets on one
+% grid at the same angles and polarisation share their calls: one call per
+% group, angle and polarisation asks for every quantity of the group. A
+% field target (E2) is sampled at depths in its layers (field_samples): its
+% Q{t} is a x n x P and D{t} L x n x a x P. A plate's back coating
+% (design.back, or the layers after design.front where coatoptimize joined
+% them to the front's) adds its rows to D after the front's: L = Lf + Lb,
+% the coating's own quantities 0 there.
 function [Q, D] = target_responses(design, ev, gradients)
   group = target_groups(ev);
-  L = numel(design.d);
+  [design, back] = plate_parts(design);
+  Lf = numel(design.d);
+  L = Lf + numel(back.d);
   Q = cell(1, numel(ev));
   D = cell(1, numel(ev));
   for g = unique(group)
@@ -26,6 +32,8 @@ function [Q, D] = target_responses(design, ev, gradients)
     if isempty(members)
       continue;
     end
+    plate = regexprep(names(~cellfun(@isempty, regexp(names, 'plate$'))), 'plate$', '');
+    names = names(cellfun(@isempty, regexp(names, 'plate$')));
     want = names;
     if gradients
       for i = 1:numel(names), want{end + 1} = ['d' names{i}]; end
@@ -40,16 +48,39 @@ function [Q, D] = target_responses(design, ev, gradients)
     end
     for ia = 1:a
       for ip = 1:numel(pols)
-        o = coatresponse(e.k, design.d, design.m, design.ambient, e.N, e.Np, e.Npp, ...
-                         e.theta(ia), pols{ip}, want);
+        if ~isempty(want)
+          o = coatresponse(e.k, design.d, design.m, design.ambient, e.N, e.Np, e.Npp, ...
+                           e.theta(ia), pols{ip}, want);
+        end
+        if ~isempty(plate)
+          op = plate_response(e.k, design, back, e.N, e.theta(ia), pols{ip}, plate(1:numel(plate) * gradients), false);
+          for i = 1:numel(plate)
+            o.([plate{i} 'plate']) = op.(plate{i});
+            if gradients, o.(['d' plate{i} 'plate']) = op.(['d' plate{i}]); end
+          end
+        end
         for t = members
           name = ev(t).quantity;
           Q{t}(ia, :) = Q{t}(ia, :) + o.(name) / numel(pols);
           if gradients
-            D{t}(:, :, ia) = D{t}(:, :, ia) + o.(['d' name]) / numel(pols);
+            Dt = o.(['d' name]);
+            D{t}(1:size(Dt, 1), :, ia) = D{t}(1:size(Dt, 1), :, ia) + Dt / numel(pols);
           end
         end
       end
     end
+  end
+end
+
+% The front coating (design, its own d and m) and the back coating (d, m;
+% none where the design is no plate) of a design, joined or not.
+function [design, back] = plate_parts(design)
+  back = struct('d', zeros(0, 1), 'm', zeros(0, 1));
+  if isfield(design, 'front')
+    b = design.front + 1:numel(design.d);
+    back = struct('d', design.d(b), 'm', design.m(b));
+    design.d = design.d(1:design.front);  design.m = design.m(1:design.front);
+  elseif isfield(design, 'back') && isstruct(design.back) && isfield(design.back, 'd')
+    back = design.back;
   end
 end
