@@ -59,10 +59,10 @@
 %       fixed         layers made as designed, not fitted (a bottom layer
 %                     measured on its own, a metal film): their numbers or
 %                     Lx1 logical. No rate or error applies to them.
-%       starts        how many starts Levenberg-Marquardt may take from the
-%                     scan of the rates (below; default 3): the next ones
-%                     only where the fit from the best leaves chi2 above
-%                     1.25 times the number of points.
+%       starts        how many starts Levenberg-Marquardt may take (below;
+%                     default 3; 1: the graduated start alone): the next
+%                     ones only where the fit from the last leaves chi2
+%                     above 1.25 times the number of points.
 %       maxIterations Levenberg-Marquardt iterations (default 100).
 %       figure        a PNG file name: the figure of each measurement with
 %                     the design's and the fit's values, and the residuals
@@ -82,15 +82,21 @@
 %   of coatresponse calls (two per material and Jacobian; index_differences
 %   in the toolbox's private folder) until coatresponse gives them.
 %   A rate error of a few % moves a spectrum's fringes by several of
-%   them, beyond the reach of a local method, so the start comes from a
-%   scan of the rates (where fitted): their common factor, then each
-%   material's against the others' at a constant total optical thickness
-%   (the valley along which a quarter-wave stack's spectrum hardly
-%   changes), over +-3 prior sigma in steps of 0.5 % and 0.1 %, each point
-%   judged by chi2 + prior with the layers' errors taken out by one
-%   Gauss-Newton step. Levenberg-Marquardt starts from the best point and,
-%   where the fit leaves chi2 above 1.25 per point, from the next local
-%   minima of the last scan (option starts); the lowest objective wins.
+%   them, beyond the reach of a local method from the design, so the start
+%   is graduated: the rates and indices are fitted first to the residuals
+%   smoothed over a tenth of each band (which averages the fringes away and
+%   keeps the band edges and the trend of GD), then over a fortieth and a
+%   160th, each from the last. Where the fit from there leaves chi2 above
+%   1.25 per point, further starts come from scans of the rates (smoothed
+%   chi2 + prior): for two materials, along the valley of constant total
+%   optical thickness (which a spectrum fixes sharply while it tells each
+%   material's share of it loosely, as a quarter-wave stack's does), each
+%   point with its best common factor across it; then from scans on every
+%   point with the layers' errors taken out by a Gauss-Newton step (option
+%   starts). The lowest chi2 + prior wins. Convergence to the right
+%   minimum is not assured: a stack whose spectra fix little beyond its
+%   total optical thickness, made with rates off by more than about 1 %,
+%   may end in a false minimum, which a reduced chi2 far above 1 shows.
 %   With J the Jacobian of the normalised residuals and P the prior
 %   precision, the covariance is (J'J + P)^-1: the standard errors are
 %   those of the stated noise (not scaled by the reduced chi2; compare it
@@ -165,16 +171,26 @@ function fit = coatfit(design, measurements, varargin)
 
   % A common rate scanned first, then rates and indices, then every
   % parameter from there.
-  starts = scan_rates(s, ev, meas, opt.starts);
+  starts = graduated_start(s, ev, meas, opt);
   iterations = 0;
   best = Inf;
-  for i = 1:size(starts, 2)
+  i = 0;
+  while i < size(starts, 2)
+    i = i + 1;
     [zi, it, stopi, Ji, phi, chi2] = levenberg_marquardt(starts(:, i), s, ev, meas, opt);
     iterations = iterations + it;
     if phi < best
       best = phi;  z = zi;  stop = stopi;  J = Ji;
     end
     if chi2 <= 1.25 * numel(Ji(:, 1)), break; end   % the noise explains it: no other start needed
+    if i == 1 && opt.starts > 1
+      starts = [starts, scan_rates(s, ev, meas, opt.starts - 1)];
+    end
+    if i == 2 && sum(s.kind == 1) == 2 && opt.starts > 2
+      % nor the grid's: next the valley's, on every point
+      s.smooth = 1;  s.marginal = true;
+      starts = [starts(:, 1:2), valley(s, ev, meas, 1), starts(:, 3:end)];
+    end
   end
   fit = summary(z, J, s, ev, meas);
   fit.iterations = iterations;
@@ -406,43 +422,146 @@ function Z = scan_rates(s, ev, meas, starts)
   Z = zeros(s.P, 1);
   rates = find(s.kind == 1);
   if isempty(rates), return; end
-  Z = scan(Z, rates, ones(numel(rates), 1), s, ev, meas, 1);
+  % The scans judge the residuals smoothed over a twentieth of each
+  % measurement's band (a Gaussian of that width): a fringe off by a
+  % fraction of its spacing then costs a fraction of its misfit, not all
+  % of it, so the basin of the right rates is as wide as the fringes. What
+  % survives that smoothing is seen as well on at most 160 points per
+  % measurement, which the scans take.
+  blocks = cell(1, numel(meas));
+  for t = 1:numel(meas)
+    n = numel(meas(t).value);
+    keep = unique(round(linspace(1, n, min(n, 160))));
+    ev(t).lambda = ev(t).lambda(keep);  ev(t).k = ev(t).k(keep);
+    ev(t).N = ev(t).N(:, keep);  ev(t).Np = ev(t).Np(:, keep);  ev(t).Npp = ev(t).Npp(:, keep);
+    meas(t).value = meas(t).value(keep);  meas(t).sigma = meas(t).sigma(keep);
+    meas(t).weight = meas(t).sigma .^ -2 / sum(meas(t).sigma .^ -2);
+    n = numel(keep);
+    K = exp(-0.5 * (bsxfun(@minus, (1:n)', 1:n) / max(n / 40, 1)) .^ 2);
+    blocks{t} = bsxfun(@rdivide, K, sum(K, 2)) * sqrt(numel(meas(t).sigma) / n);
+  end
+  s.smooth = sparse(blkdiag(blocks{:}));
+  s.marginal = false;
+  if numel(rates) == 2
+    Z = grid_rates(rates, s, ev, meas, starts);
+  else
+    Z = valley(s, ev, meas, starts);
+  end
+end
+
+% The start from scans along lines: the rates' common factor, which finds
+% the total optical thickness the band edges fix; then each material's rate
+% against the others' in the proportion that keeps that total (a
+% quarter-wave stack's spectrum hardly tells its high layers' share of it
+% from its low layers', and holds false minima along that valley), each
+% point with the common factor and the layers' errors taken out to first
+% order (marginal_cost).
+function Z = valley(s, ev, meas, starts)
+  rates = find(s.kind == 1);
+  Z = scan(zeros(s.P, 1), rates, ones(numel(rates), 1), s, ev, meas, 1, []);
+  across = zeros(s.P, 1);
+  across(rates) = 0.001 ./ s.sigma(rates);   % 0.1 % on every rate
   thickness = zeros(numel(rates), 1);       % optical thickness of each material's free layers
   n = real(ev(1).N(1:s.M, ceil(end / 2)));
   for i = 1:numel(rates)
     m = s.which(rates(i));
     thickness(i) = n(m) * sum(s.design.d(s.design.m == m & ~s.fixed));
   end
-  for i = 1:numel(rates) * (numel(rates) > 1 && all(thickness > 0))
+  count = (numel(rates) - (numel(rates) == 2)) * (numel(rates) > 1 && all(thickness > 0));
+  for i = 1:count
     u = -thickness(i) / (sum(thickness) - thickness(i)) * ones(numel(rates), 1);
     u(i) = 1;
-    last = i == numel(rates) || numel(rates) == 2;
-    Z = scan(Z(:, 1), rates, u, s, ev, meas, 1 + (starts - 1) * last);
-    if last, break; end                     % two materials have one valley
+    Z = scan(Z(:, 1), rates, u, s, ev, meas, 1 + (starts - 1) * (i == count), across);
   end
 end
 
-% chi2 + prior at z, the layers' errors (where the model has them) taken
-% out to first order: a Gauss-Newton step over them from z, so that the
-% random errors of the layers, which no rate can mimic, do not hide where
-% the rates are right.
-function cost = marginal_cost(z, s, ev, meas)
-  layers = s.kind == 3;
-  if ~any(layers)
-    r = residuals(z, s, ev, meas, false);
+% Two materials: the rates on a grid across and along their valley. The
+% spectrum fixes the total optical thickness sharply (a valley a fraction
+% of a % wide, across which any grid of both rates would step) and the
+% share of each material loosely, so each point along the valley (steps of
+% 1 % of the first rate, the second moving against it at constant total)
+% takes its best common factor across it (steps of 1 %, then 0.25 % about
+% the best); about the best `starts` local minima along the valley, steps
+% of 0.25 % then find each start's own best. Z holds them, best first.
+function Z = grid_rates(rates, s, ev, meas, starts)
+  sigma = s.sigma(rates);
+  n = real(ev(1).N(1:s.M, ceil(end / 2)));
+  share = zeros(2, 1);
+  for i = 1:2
+    m = s.which(rates(i));
+    share(i) = n(m) * sum(s.design.d(s.design.m == m & ~s.fixed));
+  end
+  u = [1; -share(1) / share(2)];             % along the valley
+  span = min(3 * sigma(1), 0.06);
+  along = -span:0.01:span;
+  [z, cost] = across_valley(along, u, rates, s, ev, meas);
+  low = find(cost <= [Inf, cost(1:end - 1)] & cost <= [cost(2:end), Inf] & isfinite(cost));
+  [~, o] = sort(cost(low));
+  low = low(o(1:min(starts, numel(o))));
+  Z = zeros(s.P, numel(low));  value = zeros(1, numel(low));
+  for i = 1:numel(low)
+    [zf, cf] = across_valley(along(low(i)) + (-3:3) * 0.0025, u, rates, s, ev, meas);
+    [value(i), j] = min(cf);
+    Z(:, i) = zf(:, j);
+  end
+  [~, o] = sort(value);
+  Z = Z(:, o);
+end
+
+% For each step t along the valley (rates t u), the best common factor c
+% added to both rates (c from -6 % to 6 % by 1 %, then by 0.25 % about the
+% best) by the smoothed chi2 + prior; z and cost at each t.
+function [Z, cost] = across_valley(along, u, rates, s, ev, meas)
+  sigma = s.sigma(rates);
+  Z = zeros(s.P, numel(along));
+  cost = Inf(1, numel(along));
+  for i = 1:numel(along)
+    best = 0;
+    for c = {-0.06:0.01:0.06, (-4:4) * 0.0025}
+      grid = best + c{1};
+      values = Inf(size(grid));
+      for j = 1:numel(grid)
+        z = zeros(s.P, 1);
+        z(rates) = (along(i) * u + grid(j)) ./ sigma;
+        if all(z(rates) >= s.lo(rates) & z(rates) <= s.hi(rates))
+          values(j) = marginal_cost(z, s, ev, meas, []);
+        end
+      end
+      [v, j] = min(values);
+      best = grid(j);
+    end
+    Z(rates, i) = (along(i) * u + best) ./ sigma;
+    cost(i) = v;
+  end
+end
+
+% chi2 + prior at z, with what else may move taken out to first order by
+% one Gauss-Newton step: the layers' errors (where the model has them), so
+% that their random errors, which no rate can mimic, do not hide where the
+% rates are right; and the direction across (Px1 in prior units, or []),
+% the common rate beside a scan along the valley, which is so narrow that
+% a grid of steps along it would fall off it between its points.
+function cost = marginal_cost(z, s, ev, meas, across)
+  layers = s.kind == 3 & s.marginal;
+  if ~any(layers) && isempty(across)
+    r = s.smooth * residuals(z, s, ev, meas, false);
     cost = r' * r + z' * z;
     return;
   end
   [r, J] = residuals(z, s, ev, meas, true, true);
-  J = J(:, layers);
-  g = J' * r + z(layers);
-  cost = r' * r + z' * z - g' * ((J' * J + eye(sum(layers))) \ g);
+  r = s.smooth * r;
+  J = s.smooth * J;
+  E = eye(s.P);
+  E = [across, E(:, layers)];               % what a step moves, in prior units
+  B = J * E;
+  g = B' * r + E' * z;
+  cost = r' * r + z' * z - g' * ((B' * B + E' * E) \ g);
 end
 
 % Z(:, 1): z with the parameters `along` moved by t * u (in the parameters'
 % units) to the best t of a coarse, then a fine grid; Z(:, 2:end), up to
 % starts - 1 more: the next best local minima of the coarse grid.
-function Z = scan(z, along, u, s, ev, meas, starts)
+function Z = scan(z, along, u, s, ev, meas, starts, across)
   sigma = s.sigma(along);
   x0 = z(along);
   a = (s.lo(along) - x0) .* sigma ./ u;
@@ -450,13 +569,13 @@ function Z = scan(z, along, u, s, ev, meas, starts)
   lo = max([min(a, b); -3 * sigma(1)]);
   hi = min([max(a, b); 3 * sigma(1)]);
   coarse = unique([fliplr(0:-0.005:lo), 0:0.005:hi]);
-  cost = arrayfun(@(t) marginal_cost(place(z, along, x0 + t * u ./ sigma), s, ev, meas), coarse);
+  cost = arrayfun(@(t) marginal_cost(place(z, along, x0 + t * u ./ sigma), s, ev, meas, across), coarse);
   minima = find(cost <= [Inf, cost(1:end - 1)] & cost <= [cost(2:end), Inf]);
   [~, o] = sort(cost(minima));
   minima = coarse(minima(o(1:min(starts, numel(o)))));
   fine = minima(1) + (-4:4) * 0.001;
   fine = fine(fine >= lo & fine <= hi);
-  cost = arrayfun(@(t) marginal_cost(place(z, along, x0 + t * u ./ sigma), s, ev, meas), fine);
+  cost = arrayfun(@(t) marginal_cost(place(z, along, x0 + t * u ./ sigma), s, ev, meas, across), fine);
   [~, i] = min(cost);
   minima(1) = fine(i);
   Z = zeros(s.P, numel(minima));
@@ -469,25 +588,33 @@ function z = place(z, along, x)
   z(along) = x;
 end
 
-% Levenberg-Marquardt on chi2 + |z|^2, z in units of the prior sigma and kept within the
-% bounds. The problem is small and its residuals at the optimum are the
-% noise, so J'J is the model Hessian; the damping scales with diag(J'J + I).
-function [z, it, stop, J, phi, chi2] = levenberg_marquardt(z, s, ev, meas, opt)
+% Levenberg-Marquardt on chi2 + |z|^2, z in units of the prior sigma and
+% kept within the bounds. The problem is small and its residuals at the
+% optimum are the noise, so J'J + I is the model Hessian; the damping
+% scales with its diagonal, grows fourfold on a rejected step and falls
+% threefold on an accepted one.
+function [z, it, stop, J, phi, chi2] = levenberg_marquardt(z, s, ev, meas, opt, active, S)
+  if nargin < 6, active = true(s.P, 1); end
+  if nargin < 7, S = 1; end
   [r, J] = residuals(z, s, ev, meas, true);
+  r = S * r;  J = S * J;
   phi = r' * r + z' * z;
   mu = 1e-3;
   stop = 'iterations';
   for it = 1:opt.maxIterations
-    A = J' * J + eye(s.P);
-    g = J' * r + z;
+    A = J(:, active)' * J(:, active) + eye(sum(active));
+    g = J(:, active)' * r + z(active);
     accepted = false;
     while mu < 1e12
-      step = -((A + mu * diag(diag(A))) \ g);
-      trial = min(max(z + step, s.lo), s.hi);
-      r1 = residuals(trial, s, ev, meas, false);
+      trial = z;
+      trial(active) = min(max(z(active) - (A + mu * diag(diag(A))) \ g, s.lo(active)), s.hi(active));
+      h = trial(active) - z(active);
+      predicted = -(2 * g' * h + h' * A * h);
+      r1 = S * residuals(trial, s, ev, meas, false);
       phi1 = r1' * r1 + trial' * trial;
-      if phi1 < phi
+      if phi1 < phi && predicted > 0
         accepted = true;
+        mu = max(mu / 3, 1e-9);
         break;
       end
       mu = mu * 4;
@@ -497,10 +624,10 @@ function [z, it, stop, J, phi, chi2] = levenberg_marquardt(z, s, ev, meas, opt)
       break;
     end
     gain = phi - phi1;
-    moved = max(abs(trial - z));
+    moved = max(abs(h));
     [r, J] = residuals(trial, s, ev, meas, true);
+    r = S * r;  J = S * J;
     z = trial;  phi = phi1;
-    mu = max(mu / 3, 1e-9);
     if opt.display
       fprintf('coatfit: iteration %3d  chi2 + prior %.8g\n', it, phi);
     end
@@ -510,6 +637,29 @@ function [z, it, stop, J, phi, chi2] = levenberg_marquardt(z, s, ev, meas, opt)
     end
   end
   chi2 = r' * r;
+end
+
+% The graduated start: a rate or index error of a few % moves a spectrum's
+% fringes by several of them, beyond the reach of a local method from the
+% design, yet the broad features (band edges, the trend of GD) move by a
+% fraction of their width. So the rates and indices are fitted first to the
+% residuals smoothed over a tenth of each measurement's band (a Gaussian of
+% that width), where every fringe is averaged away, then over a fortieth,
+% then a hundred-and-sixtieth, each fit starting from the last: the basin
+% narrows as the start comes nearer.
+function z = graduated_start(s, ev, meas, opt)
+  z = zeros(s.P, 1);
+  few = s.kind < 3;
+  if ~any(few), return; end
+  for part = [10, 40, 160]
+    blocks = cell(1, numel(meas));
+    for t = 1:numel(meas)
+      n = numel(meas(t).value);
+      K = exp(-0.5 * (bsxfun(@minus, (1:n)', 1:n) / max(n / part, 1)) .^ 2);
+      blocks{t} = bsxfun(@rdivide, K, sum(K, 2));
+    end
+    z = levenberg_marquardt(z, s, ev, meas, opt, few, sparse(blkdiag(blocks{:})));
+  end
 end
 
 % The fit's record from its optimum: parameters, errors from the
@@ -668,3 +818,66 @@ function draw(fit, file)
   end
   coat_print_png(h, file, 1000, 100 + 320 * n);
 end
+
+%!shared design, mats, lambda, made, k, N, Np, Npp
+%! mats = {'TiO2 film', 'SiO2 film', 'fused silica'};
+%! centre = linspace(0.68, 0.92, 8);               % a chirped stack: its quarter waves ramp
+%! design = struct('d', [reshape([centre / (4 * 2.27); centre / (4 * 1.46)], [], 1); 0.2], ...
+%!                 'm', [repmat([1; 2], 8, 1); 1], 'materials', {mats});
+%! lambda = linspace(0.55, 1.1, 240);
+%! k = 2 * pi ./ lambda;  [N, Np, Npp] = coating_indices(k, mats);
+%! made = @(d, shift, q, pol, theta) getfield(coatresponse(k, d, design.m, 1, N + [shift; 0] * ones(1, numel(k)), ...
+%!                                     Np, Npp, theta, pol, q), q);
+%!test  # noise-free spectra, R at 45 deg unpolarised and GD up to a constant: rates and shifts come back; then one layer's error alone, the fixed top layer staying
+%! d = design.d .* [repmat([1.01; 0.995], 8, 1); 1];
+%! shift = [0.005; -0.003];
+%! R = (made(d, shift, 'R', 's', pi / 4) + made(d, shift, 'R', 'p', pi / 4)) / 2;
+%! G = made(d, shift, 'GD', 's', 0) + 17;
+%! band = lambda > 0.7 & lambda < 0.9;            % GD where the stack reflects
+%! meas = struct('quantity', {'R', 'gd'}, 'lambda', {lambda, lambda(band)}, 'theta', {pi / 4, 0}, ...
+%!               'pol', {'avg', 'TE'}, 'value', {R, G(band)}, 'sigma', {1e-3 * (1 + lambda), 1}, ...
+%!               'offset', {'fixed', 'free'});
+%! f = coatfit(design, meas, 'sigmaLayers', 0, 'fixed', 17);
+%! assert(f.parameters.rates, [1.01; 0.995], 2e-5);
+%! assert(f.parameters.index, shift, 1e-4);
+%! assert(f.design.d, d, 3e-6);  assert(f.design.indexShift, f.parameters.index);
+%! assert(f.measurements(2).offset, -17, 0.01);
+%! assert(f.chi2 < 1e-2 && ~isfield(f.parameters, 'layers'));
+%! d = design.d;  d(5) = d(5) + 0.003;
+%! meas(1).value = (made(d, [0; 0], 'R', 's', pi / 4) + made(d, [0; 0], 'R', 'p', pi / 4)) / 2;
+%! G = made(d, [0; 0], 'GD', 's', 0);
+%! meas(2).value = G(band);
+%! f = coatfit(design, meas, 'parameters', {'layers'}, 'sigmaLayers', 0.002, 'fixed', 17);
+%! [~, worst] = max(abs(f.parameters.layers));   % the prior spreads a little of it over the others
+%! assert(worst, 5);  assert(f.parameters.layers(5), 0.003, 1e-3);  assert(f.reducedChi2 < 1e-3);
+%! assert(f.design.d(17), 0.2);  assert(f.errors.layers(17), 0);  assert(all(f.errors.layers(1:16) > 0));
+%!test  # with noise: chi2 per degree of freedom near 1, the planted values within 3 standard errors, and these errors those of the covariance's diagonal
+%! d = design.d .* [repmat([0.995; 1.008], 8, 1); 1] + 5e-4 * [0.3 -1.1 0.7 0.2 -0.4 1.6 -0.9 0.1 0.5 -0.2 1.2 -0.8 0.4 -1.3 0.6 0.9 -0.5]';
+%! randn('state', 3);
+%! G = made(d, [0.01; 0], 'GD', 's', 0) + randn(1, 240);
+%! band = lambda > 0.7 & lambda < 0.9;
+%! meas = struct('quantity', {'R', 'GD'}, 'lambda', {lambda, lambda(band)}, 'value', ...
+%!               {made(d, [0.01; 0], 'R', 's', 0) + 1e-3 * randn(1, 240), G(band)}, ...
+%!               'sigma', {1e-3, 1}, 'offset', {'fixed', 'free'});
+%! f = coatfit(design, meas);
+%! assert(abs(f.reducedChi2 - 1) < 0.2);
+%! assert(abs(f.parameters.rates - [0.995; 1.008]) < 3 * f.errors.rates);
+%! assert(abs(f.parameters.index - [0.01; 0]) < 3 * f.errors.index);
+%! assert(f.errors.rates, sqrt(diag(f.covariance(1:2, 1:2))), 1e-12);
+%! assert(f.points, 240 + sum(band));  assert(numel(f.residuals), f.points);  assert(numel(f.nuisance.layers), 17);
+%! assert(f.singular, sort(f.singular, 'descend'));
+%!test  # a material in no layer: its rate and index stay at the design with the prior's error, and are named as not fixed by the data
+%! three = design;  three.materials = {'TiO2 film', 'SiO2 film', 'Ta2O5 film', 'fused silica'};
+%! meas = struct('quantity', 'R', 'lambda', lambda, 'value', made(design.d, [0; 0], 'R', 's', 0), 'sigma', 1e-3);
+%! f = coatfit(three, meas, 'sigmaLayers', 0);
+%! assert([f.parameters.rates(3), f.parameters.index(3)], [1, 0], 1e-12);
+%! assert([f.errors.rates(3), f.errors.index(3)], [0.05, 0.05], 1e-12);
+%! assert(any(cellfun(@(s) ~isempty(strfind(s, 'rate of Ta2O5 film')), f.unresolved)));
+%! assert(any(cellfun(@(s) ~isempty(strfind(s, 'index of Ta2O5 film')), f.unresolved)));
+%!error id=coatfit:badMeasurements coatfit(struct('d', 0.1, 'm', 1, 'materials', {{'SiO2', 'SiO2'}}), struct('quantity', 'R'))
+%!error <measurements\(1\).quantity> coatfit(struct('d', 0.1, 'm', 1, 'materials', {{'SiO2', 'SiO2'}}), struct('quantity', 'TOD', 'lambda', 0.8, 'value', 1))
+%!error <measurements\(2\).lambda = 800> coatfit(struct('d', 0.1, 'm', 1, 'materials', {{'SiO2', 'SiO2'}}), struct('quantity', 'R', 'lambda', {0.8, 800}, 'value', 0.5))
+%!error id=coatfit:fractionUnits coatfit(struct('d', 0.1, 'm', 1, 'materials', {{'SiO2', 'SiO2'}}), struct('quantity', 'R', 'lambda', [0.8 0.9], 'value', [99 98]))
+%!error id=coatfit:badSigma coatfit(struct('d', 0.1, 'm', 1, 'materials', {{'SiO2', 'SiO2'}}), struct('quantity', 'R', 'lambda', [0.8 0.9], 'value', [0.9 0.8], 'sigma', [1 2 3]))
+%!error id=coatfit:badParameters coatfit(struct('d', 0.1, 'm', 1, 'materials', {{'SiO2', 'SiO2'}}), struct('quantity', 'R', 'lambda', 0.8, 'value', 0.1), 'parameters', {'thickness'})
+%!error id=coatfit:sigmaUnits coatfit(struct('d', 0.1, 'm', 1, 'materials', {{'SiO2', 'SiO2'}}), struct('quantity', 'R', 'lambda', 0.8, 'value', 0.1), 'sigmaLayers', 0.5)
