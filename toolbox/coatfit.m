@@ -151,7 +151,7 @@
 %     k = 2 * pi ./ lambda;  [N, Np, Npp] = coating_indices(k, mats);
 %     o = coatresponse(k, made.d, made.m, 1, N, Np, Npp, 0, 's', 'R');
 %     meas = struct('quantity', 'R', 'lambda', lambda, 'value', o.R, 'sigma', 1e-3);
-%     fit = coatfit(design, meas, 'parameters', {{'rates'}}, 'sigmaLayers', 0);
+%     fit = coatfit(design, meas, 'parameters', {'rates'}, 'sigmaLayers', 0);
 %     rates = fit.parameters.rates;     % [1.02; 0.99] within 1e-3
 %
 %   See also coatmeasured, coatresponse, coattargets, coatoptimize.

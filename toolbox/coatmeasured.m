@@ -97,3 +97,25 @@ function m = coatmeasured(file, quantity, varargin)
              'value', value, 'sigma', sigma, 'offset', opt.offset, 'file', file);
 end
 
+
+%!test  # a spectrometer's file: header, nm, percent, a sigma column, tabs and semicolons; and a bare file in um
+%! file = [tempname() '.csv'];
+%! fid = fopen(file, 'w');
+%! fprintf(fid, '# sample 7\r\nlambda;R;sigma\r\n600\t98.5;0.2\r\n700; 99.75 ;0.1\r\n\r\n800;9.99e1;0.1\r\n');
+%! fclose(fid);
+%! m = coatmeasured(file, 'r', 'unit', 'nm', 'percent', true, 'theta', 0.1, 'pol', 'p');
+%! assert(m.quantity, 'R');  assert(m.lambda, [0.6 0.7 0.8], 1e-15);
+%! assert(m.value, [0.985 0.9975 0.999], 1e-15);  assert(m.sigma, [0.002 0.001 0.001], 1e-15);
+%! assert({m.theta, m.pol, m.offset}, {0.1, 'p', 'fixed'});
+%! fid = fopen(file, 'w');  fprintf(fid, '0.70, 12.5\n0.75, 14\n');  fclose(fid);
+%! m = coatmeasured(file, 'GD', 'offset', 'free', 'sigma', 2, 'percent', true);
+%! assert([m.lambda; m.value], [0.7 0.75; 12.5 14]);  assert(m.sigma, 2);  assert(m.offset, 'free');
+%! fid = fopen(file, 'w');  fprintf(fid, '700, 12.5\n');  fclose(fid);
+%! try, coatmeasured(file, 'GD');  id = ''; catch err, id = err.identifier; end
+%! assert(id, 'coatmeasured:lambdaUnits');
+%! fid = fopen(file, 'w');  fprintf(fid, '0.7, 12.5, 1\n0.8, 3\n');  fclose(fid);
+%! try, coatmeasured(file, 'GD');  id = ''; catch err, id = err.identifier; end
+%! assert(id, 'coatmeasured:badFile');
+%! delete(file);
+%!error id=coatmeasured:noFile coatmeasured('/nonexistent/spectrum.csv', 'R')
+%!error id=coatmeasured:badQuantity coatmeasured('x.csv', 'TOD')
