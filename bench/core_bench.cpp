@@ -16,9 +16,11 @@
 #include "dispersion/dispersion.h"
 #include "engine/full_dispersion.h"
 #include "gradient/gradient.h"
-#include "needle/needle.h"
+#include "profile/alternating_needles.h"
 #include "profile/profile.h"
 #include "workload.h"
+
+using namespace coat;
 
 namespace {
 
@@ -247,7 +249,7 @@ void Coatresponse(benchmark::State& state)
         for (int q : {QUANTITY_R, QUANTITY_GDD}) value(q);
     if (question == 7) value(QUANTITY_R);
     for (auto _ : state) {
-        responseOverGrid(s, request, WalkChoice::Automatic, path);
+        responseOverGrid(s, request, path);
         benchmark::ClobberMemory();
     }
     reportPerLayer(state, L);

@@ -15,6 +15,8 @@
 #include "gradient/gradient.h"
 #include "workload.h"
 
+using namespace coat;
+
 int main(int argc, char** argv)
 {
     if (argc < 3) {

@@ -8,6 +8,8 @@
 
 #include "stack/stack.h"
 
+using namespace coat;
+
 namespace bench {
 
 const std::size_t K = 1000;

@@ -1,5 +1,7 @@
 #include "delay/delay.h"
 
+namespace coat {
+
 PhaseRateDerivatives phaseRateDerivatives(const double n[3], const double nPrime[3],
                                           const double q[3], double k)
 {
@@ -36,3 +38,5 @@ void delayOverGrid(const StackGrid& grid, Polarization pol, double* R, double* G
 {
     runKernel<Delay>(path, grid, pol, R, GD);
 }
+
+}  // namespace coat

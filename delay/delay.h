@@ -11,6 +11,8 @@
 
 #include "stack/stack.h"
 
+namespace coat {
+
 // Wavenumber derivatives of the normal indices and phase rates.
 template <class V>
 struct PhaseRateDerivativesOf {
@@ -77,8 +79,8 @@ inline ReflectionDerivativeOf<V> reflectionDerivativeOfRescaled(const RowOf<V>& 
 {
     const ComplexOf<V> f = closing.a, e = closing.b;
     const ComplexOf<V> fp = closingDerivative.a, ep = closingDerivative.b;
-    const ComplexOf<V> Z = sub(mul(e, fp), mul(f, ep));
-    return {reflectionOfRescaled(closing), divide(Z, squareOf(f))};
+    const ComplexOf<V> Z = e * fp - f * ep;
+    return {reflectionOfRescaled(closing), Z / squareOf(f)};
 }
 
 // The same from rows of any size.
@@ -134,7 +136,7 @@ inline LayerFactorsOf<V> layerFactors(const InterfaceCoefficientsOf<V>& c,
                                       int material)
 {
     const ComplexOf<V> w = halfPropagation<Trig>(c.beta[material] * d);
-    return {scale(c.g[slot], w), scale(c.h[slot], w), -(dc.betaPrime[material] * d)};
+    return {c.g[slot] * w, c.h[slot] * w, -(dc.betaPrime[material] * d)};
 }
 
 // rho and rho' of one wavenumber (or one lane group): layers from the ambient
@@ -177,3 +179,5 @@ inline void forEachDerivativeLaneGroup(const StackGrid& grid, Polarization pol, 
 // R and GD (fs) of every wavenumber, slot 3 closing; GD may be null.
 void delayOverGrid(const StackGrid& grid, Polarization pol, double* R, double* GD,
                    KernelPath path = fastestKernelPath());
+
+}  // namespace coat

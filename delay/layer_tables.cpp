@@ -1,5 +1,7 @@
 #include "delay/layer_tables.h"
 
+namespace coat {
+
 void bareSubstrateOverGrid(const StackGrid& grid, Polarization pol, double* R, double* GD)
 {
     const double tau = physicalClosingTau(grid);
@@ -43,3 +45,5 @@ void physicalClosingDelayOverGrid(const StackGrid& grid, Polarization pol, doubl
         runKernel<TableDelay>(variant, grid, pol, t, R, GD);
     });
 }
+
+}  // namespace coat

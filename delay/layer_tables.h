@@ -14,6 +14,8 @@
 
 #include "delay/delay.h"
 
+namespace coat {
+
 // Interface matrix halves (g/2, h/2): here the factor 1/2 of the interface
 // matrix sits with the interface rather than with the layer factor.
 template <class V>
@@ -78,7 +80,7 @@ inline void forwardSweep(LayerTablesOf<V>& t, OnLayer&& onLayer)
     RowOf<V> row = identityRow<V>(), deriv = zeroRow<V>();
     forEachLayer(L, [&](std::size_t j, int, int material) {
         const ComplexOf<V> E = t.propagation[j];
-        const ComplexOf<V> P = scale(t.pairs[j].g, E), Q = scale(t.pairs[j].h, E);
+        const ComplexOf<V> P = t.pairs[j].g * E, Q = t.pairs[j].h * E;
         RowOf<V> carried = zeroRow<V>();
         if (j == 0) {
             row = {P, Q};  // from the identity
@@ -125,3 +127,5 @@ void bareSubstrateOverGrid(const StackGrid& grid, Polarization pol, double* R, d
 // substrate reflection and a group delay of zero.
 void physicalClosingDelayOverGrid(const StackGrid& grid, Polarization pol, double* R, double* GD,
                         KernelPath path = fastestKernelPath());
+
+}  // namespace coat

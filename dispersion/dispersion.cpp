@@ -1,5 +1,7 @@
 #include "dispersion/dispersion.h"
 
+namespace coat {
+
 namespace {
 
 struct Dispersion {
@@ -30,3 +32,5 @@ void dispersionOverGrid(const StackGrid& grid, Polarization pol, double* R, doub
 {
     runKernel<Dispersion>(path, grid, pol, R, GD, GDD);
 }
+
+}  // namespace coat

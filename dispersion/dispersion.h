@@ -12,6 +12,8 @@
 
 #include "delay/delay.h"
 
+namespace coat {
+
 // Second derivative of the phase rate q k with q'' left out.
 template <class V>
 inline V phaseRateSecondDerivative(const V& qPrime)
@@ -39,8 +41,8 @@ inline RowOf<V> applyLayerSecondDerivative(const RowOf<V>& after, const RowOf<V>
     const RowOf<V> U = applyLayer(derivativeBefore, P, Q);
     const RowOf<V> W = applyLayer(secondBefore, P, Q);
     const V twoSigmaIm = 2.0 * sigmaIm;
-    return {add(add(mul(kappa, after.a), mulImaginary(twoSigmaIm, U.a)), W.a),
-            add(add(mul(kappa, after.b), mulImaginary(twoSigmaIm, U.b)), W.b)};
+    return {kappa * after.a + timesI(twoSigmaIm * U.a) + W.a,
+            kappa * after.b + timesI(twoSigmaIm * U.b) + W.b};
 }
 
 template <class V>
@@ -68,9 +70,9 @@ inline ReflectionSecondDerivativeOf<V> closeStackSecondDerivative(const RowOf<V>
     const ComplexOf<V> f = closing.a, e = closing.b;
     const ComplexOf<V> fp = closingDerivative.a, ep = closingDerivative.b;
     const ComplexOf<V> fpp = closingSecond.a, epp = closingSecond.b;
-    const ComplexOf<V> first = mul(sub(mul(f, fpp), scale(2.0, mul(fp, fp))), e);
-    const ComplexOf<V> cross = mul(sub(mul(scale(2.0, fp), ep), mul(f, epp)), f);
-    return {r.rho, r.rhoPrime, divide(add(first, cross), mul(squareOf(f), f))};
+    const ComplexOf<V> first = (f * fpp - 2.0 * (fp * fp)) * e;
+    const ComplexOf<V> cross = (2.0 * fp * ep - f * epp) * f;
+    return {r.rho, r.rhoPrime, (first + cross) / (squareOf(f) * f)};
 }
 
 // d^2(arg rho)/d(omega)^2 in fs^2, from rho, rho', rho'', R and the group delay.
@@ -113,3 +115,5 @@ inline ReflectionSecondDerivativeOf<V> stackReflectionSecondDerivative(
 // may be null.
 void dispersionOverGrid(const StackGrid& grid, Polarization pol, double* R, double* GD,
                         double* GDD, KernelPath path = fastestKernelPath());
+
+}  // namespace coat

@@ -1,5 +1,7 @@
 #include "engine/full_dispersion.h"
 
+namespace coat {
+
 std::vector<int> alternatingMaterials(std::size_t L)
 {
     std::vector<int> m(L);
@@ -37,6 +39,8 @@ void fullDispersionOverGrid(const FullDispersionGrid& grid, Polarization pol,
     request.gradient[QUANTITY_R] = out.dR;
     request.gradient[QUANTITY_GD] = out.dGD;
     request.gradient[QUANTITY_GDD] = out.dGDD;
-    responseOverGrid(alternatingStack(grid, pol, materials), request, WalkChoice::Lossless,
-                     path);
+    request.walk = WalkChoice::Lossless;
+    responseOverGrid(alternatingStack(grid, pol, materials), request, path);
 }
+
+}  // namespace coat

@@ -7,8 +7,10 @@
 #include <cstddef>
 #include <vector>
 
-#include "engine/jet_engine.h"
-#include "stack/stack.h"
+#include "engine/engine.h"
+#include "geometry/grid.h"
+
+namespace coat {
 
 // The inputs of one call: k, d, n_a, theta, and the triples of indices, their
 // k-derivatives and second derivatives, one triple per wavenumber (stride 3)
@@ -42,3 +44,5 @@ struct FullDispersionOutputs {
 void fullDispersionOverGrid(const FullDispersionGrid& grid, Polarization pol,
                             const FullDispersionOutputs& out,
                             KernelPath path = fastestKernelPath());
+
+}  // namespace coat

@@ -3,6 +3,8 @@
 #include "gateways/gateway.h"
 #include "gradient/gradient.h"
 
+using namespace coat;
+
 void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 {
     const Gateway g = {"coatdelaygrad", nlhs, plhs, nrhs, prhs};

@@ -3,6 +3,8 @@
 // thickness gradients. Every input is checked before any output is created.
 #include "gateways/full_dispersion_inputs.h"
 
+using namespace coat;
+
 void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 {
     const Gateway g = {"coatdispgrad", nlhs, plhs, nrhs, prhs};

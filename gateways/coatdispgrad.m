@@ -55,10 +55,10 @@
 %   6 outputs (tooManyOutputs); inputs 1 to 7 not double (notDouble), sparse
 %   (sparseInput) or complex (complexInput: absorbing layers are not
 %   modelled); k or d not a vector, N, Np or Npp neither 3xK nor 3x1
-%   (badShape); n_a or theta not a scalar (notScalar); theta outside
-%   [0, pi/2) (angleOutOfRange); a thickness negative, NaN or Inf
-%   (badThickness); pol not a character array (selectorNotChar) or not one
-%   of TE, TM, s, p (badSelector).
+%   (badShape; given Kx3, transposedIndices); n_a or theta not a scalar
+%   (notScalar); theta outside [0, pi/2) (angleOutOfRange); a thickness
+%   negative, NaN or Inf (badThickness); pol not a character array
+%   (selectorNotChar) or not one of TE, TM, s, p (badSelector).
 %
 %   Threads: a large call uses several, with the same numbers bit for bit;
 %   COAT_THREADS sets how many (see help coatresponse).

@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "gateways/full_dispersion_inputs.h"
-#include "needle/needle.h"
+#include "profile/alternating_needles.h"
+
+using namespace coat;
 
 void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 {
@@ -14,20 +16,10 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     requireInputCount(g, 9, "k, d, n_a, N, Np, Npp, theta, pol, z");
     requireAtMostOutputs(g, 3);
     const FullDispersionCall call = readFullDispersionInputs(g);
-    requireRealInput(g, Z_IN);
-    const std::size_t P = vectorLength(g, Z_IN, FULL_DISPERSION_NAMES[Z_IN]);
-    const double* z = mxGetPr(prhs[Z_IN]);
     const double* d = call.grid.stack.d;
     const std::size_t K = call.grid.stack.K, L = call.grid.stack.L;
-    const std::size_t bad = firstDepthOutside(d, L, z, P);
-    if (bad < P) {
-        double total = 0;
-        for (std::size_t j = 0; j < L; ++j) total += d[j];
-        raiseError(g, "depthOutOfRange",
-                   "Input 9 (depths z) must lie between 0 and sum(d) = %.17g um; element %zu "
-                   "is %g.",
-                   total, bad + 1, z[bad]);
-    }
+    std::size_t P;
+    const double* z = readDepths(g, Z_IN, FULL_DISPERSION_NAMES[Z_IN], d, L, &P);
     runGuarded(g, [&] {
         std::vector<DepthSite> sites(P);
         locateDepths(d, L, z, P, sites.data());

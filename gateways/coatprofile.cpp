@@ -8,13 +8,11 @@
 #include "gateways/response_inputs.h"
 #include "profile/profile.h"
 
-enum { Z_IN = RESPONSE_INPUTS, WANT_IN, MU_IN, WEIGHTS_IN };
+using namespace coat;
 
-// The names of `want`: E2, the needle derivatives of the quantities, ng.
-const char* const NAMES[] = {"E2",   "nR",  "nT",    "nA",    "nGD",   "nGDD",
-                             "nTOD", "nGDt", "nGDDt", "nTODt", "ng"};
-const int NAME_COUNT = sizeof NAMES / sizeof NAMES[0];
-const int FIRST_NEEDLE = 1, NG_NAME = FIRST_NEEDLE + QUANTITY_COUNT;
+enum { Z_IN = RESPONSE_INPUTS, WANT_IN, MU_IN, WEIGHTS_IN };
+// The names of profileVocabulary's own: E2, ng.
+enum { NAME_E2, NAME_NG };
 
 void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 {
@@ -28,19 +26,8 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     ResponseCall call;
     readResponseInputs(g, call);
     const LayeredStack& s = call.stack;
-
-    requireRealDouble(g, Z_IN, "depths z", "");
-    const std::size_t P = vectorLength(g, Z_IN, "depths z");
-    const double* z = mxGetPr(prhs[Z_IN]);
-    const std::size_t bad = firstDepthOutside(s.d, s.L, z, P);
-    if (bad < P) {
-        double total = 0;
-        for (std::size_t j = 0; j < s.L; ++j) total += s.d[j];
-        raiseError(g, "depthOutOfRange",
-                   "Input 10 (depths z) must lie between 0 and sum(d) = %.17g um; element %zu "
-                   "is %g.",
-                   total, bad + 1, z[bad]);
-    }
+    std::size_t P;
+    readDepths(g, Z_IN, "depths z", s.d, s.L, &P);
     const double* mu = nullptr;
     bool mus = false;  // one needle material per depth
     if (nrhs >= 12) {
@@ -63,36 +50,39 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     ProfileRequest request = {};
     const bool weighted = nrhs == 13;
     if (weighted) readWeights(g, WEIGHTS_IN, s.K, request.weight, request.weightStride);
-    runGuarded(g, [&] { readNames(g, WANT_IN, "names want", NAMES, NAME_COUNT); });
-    bool needles = false;
-    for (int n = FIRST_NEEDLE; n < NAME_COUNT; ++n) needles = needles || namesHold(g, WANT_IN, NAMES[n]);
+    const Vocabulary v = profileVocabulary();
+    const NameSet names = readNames(g, WANT_IN, "names want", v);
+    bool needles = names.holds(v, NameKind::Own, NAME_NG);
+    for (int q = 0; q < QUANTITY_COUNT; ++q) needles = needles || names.holds(v, NameKind::Needle, q);
     if (needles && !mu)
         raiseError(g, "missingNeedleMaterial",
                    "The needle outputs need input 12 (needle materials mu), the material of the "
                    "needle at each depth; none was given.");
-    if (namesHold(g, WANT_IN, "ng") && !weighted)
+    if (names.holds(v, NameKind::Own, NAME_NG) && !weighted)
         raiseError(g, "missingWeights",
                    "The name 'ng' (the weighted needle function) needs input 13 (weights), a "
                    "struct of weights of the quantities; none was given.");
 
     runGuarded(g, [&] {
         numberMaterials(g, call);
-        const std::vector<int> names = readNames(g, WANT_IN, "names want", NAMES, NAME_COUNT);
+        const double* z = mxGetPr(prhs[Z_IN]);
         std::vector<DepthSite> sites(P);
         locateDepths(call.stack.d, call.stack.L, z, P, sites.data());
         std::vector<int> needle(mu ? P : 0);
         for (std::size_t p = 0; p < needle.size(); ++p) needle[p] = int(mu[mus ? p : 0]) - 1;
-        mxArray* out = createStructOf(names, NAMES);
-        for (int n : names) {
-            mxArray* a = mxCreateUninitNumericMatrix(P, n == NG_NAME ? 1 : call.stack.K,
-                                                     mxDOUBLE_CLASS, mxREAL);
-            if (n == 0)
-                request.E2 = mxGetPr(a);
-            else if (n == NG_NAME)
+        mxArray* out = createStructOf(names, v);
+        for (int i = 0; i < names.count; ++i) {
+            const int n = names.name[i], q = v.quantity[n];
+            const bool ng = v.kind[n] == NameKind::Own && q == NAME_NG;
+            mxArray* a = mxCreateUninitNumericMatrix(P, ng ? 1 : call.stack.K, mxDOUBLE_CLASS,
+                                                     mxREAL);
+            if (ng)
                 request.ng = mxGetPr(a);
+            else if (v.kind[n] == NameKind::Own)
+                request.E2 = mxGetPr(a);
             else
-                request.needle[n - FIRST_NEEDLE] = mxGetPr(a);
-            mxSetField(out, 0, NAMES[n], a);
+                request.needle[q] = mxGetPr(a);
+            mxSetField(out, 0, v.text[n], a);
         }
         plhs[0] = out;
         profileOverGrid(call.stack, sites.data(), mu ? needle.data() : nullptr, P, request);

@@ -1,5 +1,8 @@
 // R = coatrefl2(k, d, n_a, N, theta): TM reflectance of the stack.
 #include "gateways/gateway.h"
+#include "stack/stack.h"
+
+using namespace coat;
 
 void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 {

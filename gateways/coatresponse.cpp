@@ -2,19 +2,13 @@
 // r, t, R, T, A and the phase derivatives of any stack with full dispersion,
 // their exact thickness gradients, and the gradient of a weighted merit.
 // Every input is checked before any output is created.
-#include <vector>
-
 #include "gateways/response_inputs.h"
 
-enum { WANT_IN = RESPONSE_INPUTS, WEIGHTS_IN };
+using namespace coat;
 
-// The names of `want`: r, t, the quantities, their gradients, g.
-const char* const NAMES[] = {"r",     "t",   "R",    "T",     "A",     "GD",    "GDD",
-                             "TOD",   "GDt", "GDDt", "TODt",  "dR",    "dT",    "dA",
-                             "dGD",   "dGDD", "dTOD", "dGDt", "dGDDt", "dTODt", "g"};
-const int NAME_COUNT = sizeof NAMES / sizeof NAMES[0];
-const int FIRST_VALUE = 2, FIRST_GRADIENT = FIRST_VALUE + QUANTITY_COUNT,
-          G_NAME = FIRST_GRADIENT + QUANTITY_COUNT;
+enum { WANT_IN = RESPONSE_INPUTS, WEIGHTS_IN };
+// The names of responseVocabulary's own: r, t, g.
+enum { NAME_SMALL_R, NAME_SMALL_T, NAME_G };
 
 void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 {
@@ -30,8 +24,9 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     ResponseRequest request = {};
     const bool weighted = nrhs == 11;
     if (weighted) readWeights(g, WEIGHTS_IN, call.stack.K, request.weight, request.weightStride);
-    runGuarded(g, [&] { readNames(g, WANT_IN, "names want", NAMES, NAME_COUNT); });
-    if (namesHold(g, WANT_IN, "g") && !weighted)
+    const Vocabulary v = responseVocabulary();
+    const NameSet names = readNames(g, WANT_IN, "names want", v);
+    if (names.holds(v, NameKind::Own, NAME_G) && !weighted)
         raiseError(g, "missingWeights",
                    "The name 'g' (the weighted gradient) needs input 11 (weights), a struct of "
                    "weights of the quantities; none was given.");
@@ -39,25 +34,24 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
     runGuarded(g, [&] {
         numberMaterials(g, call);
         const LayeredStack& s = call.stack;
-        const std::vector<int> names = readNames(g, WANT_IN, "names want", NAMES, NAME_COUNT);
-        mxArray* out = createStructOf(names, NAMES);
-        for (int n : names) {
+        mxArray* out = createStructOf(names, v);
+        for (int i = 0; i < names.count; ++i) {
+            const int n = names.name[i], q = v.quantity[n];
             mxArray* a;
-            if (n < FIRST_VALUE) {
-                double** parts = n == 0 ? request.r : request.t;
-                a = createComplexRow(s.K, &parts[0], &parts[1]);
+            if (v.kind[n] == NameKind::Own && q != NAME_G) {  // r or t, complex
+                double** parts = q == NAME_SMALL_R ? request.r : request.t;
+                a = mxCreateDoubleMatrix(1, s.K, mxCOMPLEX);
+                parts[0] = mxGetPr(a);
+                parts[1] = mxGetPi(a);
+            } else if (v.kind[n] == NameKind::Own) {  // g
+                a = mxCreateUninitNumericMatrix(s.L, 1, mxDOUBLE_CLASS, mxREAL);
+                request.g = mxGetPr(a);
             } else {
-                const std::size_t rows = n >= FIRST_GRADIENT ? s.L : 1;
-                a = mxCreateUninitNumericMatrix(rows, n == G_NAME ? 1 : s.K, mxDOUBLE_CLASS,
-                                                mxREAL);
-                if (n == G_NAME)
-                    request.g = mxGetPr(a);
-                else if (n >= FIRST_GRADIENT)
-                    request.gradient[n - FIRST_GRADIENT] = mxGetPr(a);
-                else
-                    request.value[n - FIRST_VALUE] = mxGetPr(a);
+                const bool gradient = v.kind[n] == NameKind::Gradient;
+                a = mxCreateUninitNumericMatrix(gradient ? s.L : 1, s.K, mxDOUBLE_CLASS, mxREAL);
+                (gradient ? request.gradient : request.value)[q] = mxGetPr(a);
             }
-            mxSetField(out, 0, NAMES[n], a);
+            mxSetField(out, 0, v.text[n], a);
         }
         plhs[0] = out;
         responseOverGrid(s, request);

@@ -78,7 +78,9 @@
 %
 %   Errors (identifiers coatresponse:<reason>): notEnoughInputs,
 %   tooManyInputs, tooManyOutputs, notDouble, sparseInput, complexInput (k,
-%   d, m, n_a or theta), badShape, badMaterials (not one per layer),
+%   d, m, n_a or theta), badShape, transposedIndices (N, Np or Npp given
+%   Kx(M+1): rows are materials, columns wavenumbers), badMaterials (not
+%   one per layer),
 %   badMaterial (not an integer in 1..M), badAmbient, gainMedium,
 %   angleOutOfRange, badThickness, badWavenumber, selectorNotChar,
 %   badSelector, badNames, unknownName (the message lists the names),

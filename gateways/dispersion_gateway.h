@@ -5,6 +5,8 @@
 #include "dispersion/dispersion.h"
 #include "gateways/gateway.h"
 
+namespace coat {
+
 // [R, GD, GDD] over the grid; `selector` is the input holding the
 // polarization selector, or -1 for a module that always computes TM.
 inline void runDispersionGateway(const Gateway& g, int inputs, int selector)
@@ -18,3 +20,5 @@ inline void runDispersionGateway(const Gateway& g, int inputs, int selector)
     double* GDD = createOutput(g, 2, 1, grid.K);
     dispersionOverGrid(grid, pol, R, GD, GDD);
 }
+
+}  // namespace coat

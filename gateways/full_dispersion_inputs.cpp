@@ -1,6 +1,6 @@
 #include "gateways/full_dispersion_inputs.h"
 
-#include <cmath>
+namespace coat {
 
 const char* const FULL_DISPERSION_NAMES[] = {
     "wavenumbers k", "thicknesses d", "ambient index n_a", "indices N",      "slopes Np",
@@ -25,18 +25,9 @@ FullDispersionCall readFullDispersionInputs(const Gateway& g)
     const std::size_t npStride = columnStride(g, NP_IN, names[NP_IN], 3, K);
     const bool curvatures = !mxIsEmpty(prhs[NPP_IN]);
     const std::size_t nppStride = curvatures ? columnStride(g, NPP_IN, names[NPP_IN], 3, K) : 0;
-    const double theta = readScalar(g, THETA_IN, names[THETA_IN]);
-    if (!(theta >= 0 && theta < std::acos(-1.0) / 2))
-        raiseError(g, "angleOutOfRange",
-                   "Input 7 (angle theta) must be in radians with 0 <= theta < pi/2; %g was "
-                   "given (45 degrees is pi/4).",
-                   theta);
+    const double theta = readAngle(g, THETA_IN, names[THETA_IN]);
     const double* d = mxGetPr(prhs[D_IN]);
-    for (std::size_t j = 0; j < L; ++j)
-        if (!(d[j] >= 0 && std::isfinite(d[j])))
-            raiseError(g, "badThickness",
-                       "Input 2 (thicknesses d) must be finite and >= 0 (um); element %zu is %g.",
-                       j + 1, d[j]);
+    checkThicknesses(g, D_IN, names[D_IN], d, L);
     const Polarization pol = readSelector(g, POL_IN, SelectorRule::Strict);
 
     const FullDispersionGrid grid = {
@@ -47,3 +38,5 @@ FullDispersionCall readFullDispersionInputs(const Gateway& g)
         nppStride};
     return {grid, pol};
 }
+
+}  // namespace coat

@@ -9,6 +9,8 @@
 #include "engine/full_dispersion.h"
 #include "gateways/gateway.h"
 
+namespace coat {
+
 enum FullDispersionInput { K_IN, D_IN, NA_IN, N_IN, NP_IN, NPP_IN, THETA_IN, POL_IN, Z_IN };
 
 // Names of inputs in messages, as "wavenumbers k".
@@ -24,3 +26,5 @@ struct FullDispersionCall {
 
 // Checks and reads inputs 1 to 8.
 FullDispersionCall readFullDispersionInputs(const Gateway& g);
+
+}  // namespace coat

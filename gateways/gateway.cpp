@@ -1,12 +1,15 @@
 #include "gateways/gateway.h"
 
 #include <cctype>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 
 // The Linux MEX export that tells the host which interface the module uses.
 extern "C" const char* mexVersion(void) { return "MATLAB R14 native"; }
+
+namespace coat {
 
 void raiseError(const Gateway& g, const char* reason, const char* format, ...)
 {
@@ -85,17 +88,68 @@ std::size_t vectorLength(const Gateway& g, int input, const char* name)
     return mxGetNumberOfElements(a);
 }
 
+void raiseTransposed(const Gateway& g, int input, const char* name, std::size_t m,
+                     std::size_t n, std::size_t K)
+{
+    raiseError(g, "transposedIndices",
+               "Input %d (%s) looks transposed: a %zux%zu array was given, whose %zu rows match "
+               "the K = %zu wavenumbers; its rows are materials (the substrate's last) and its "
+               "columns wavenumbers, so pass its transpose (.').",
+               input + 1, name, m, n, m, K);
+}
+
 std::size_t columnStride(const Gateway& g, int input, const char* name, std::size_t rows,
                          std::size_t K)
 {
     const mxArray* a = g.prhs[input];
     const std::size_t m = mxGetM(a), n = mxGetN(a);
+    if (isMatrix(a) && m == K && n == rows && K != rows && K != 1)
+        raiseTransposed(g, input, name, m, n, K);
     if (!isMatrix(a) || m != rows || (n != K && n != 1))
         raiseError(g, "badShape",
                    "Input %d (%s) must be %zux%zu (one column per wavenumber) or %zux1 (for "
                    "all); a %zux%zu%s array was given.",
                    input + 1, name, rows, K, rows, m, n, isMatrix(a) ? "" : "x...");
     return n == K && K != 1 ? rows : 0;
+}
+
+double readAngle(const Gateway& g, int input, const char* name)
+{
+    requireRealDouble(g, input, name, "");
+    const double theta = readScalar(g, input, name);
+    if (!(theta >= 0 && theta < std::acos(-1.0) / 2))
+        raiseError(g, "angleOutOfRange",
+                   "Input %d (%s) must be in radians with 0 <= theta < pi/2; %g was given (45 "
+                   "degrees is pi/4).",
+                   input + 1, name, theta);
+    return theta;
+}
+
+void checkThicknesses(const Gateway& g, int input, const char* name, const double* d,
+                      std::size_t L)
+{
+    for (std::size_t j = 0; j < L; ++j)
+        if (!(d[j] >= 0 && std::isfinite(d[j])))
+            raiseError(g, "badThickness",
+                       "Input %d (%s) must be finite and >= 0 (um); element %zu is %g.",
+                       input + 1, name, j + 1, d[j]);
+}
+
+const double* readDepths(const Gateway& g, int input, const char* name, const double* d,
+                         std::size_t L, std::size_t* P)
+{
+    requireRealDouble(g, input, name, "");
+    *P = vectorLength(g, input, name);
+    const double* z = mxGetPr(g.prhs[input]);
+    const std::size_t bad = firstDepthOutside(d, L, z, *P);
+    if (bad < *P) {
+        double total = 0;
+        for (std::size_t j = 0; j < L; ++j) total += d[j];
+        raiseError(g, "depthOutOfRange",
+                   "Input %d (%s) must lie between 0 and sum(d) = %.17g um; element %zu is %g.",
+                   input + 1, name, total, bad + 1, z[bad]);
+    }
+    return z;
 }
 
 namespace {
@@ -211,3 +265,5 @@ double* createOutput(const Gateway& g, int slot, std::size_t rows, std::size_t c
     g.plhs[slot] = mxCreateUninitNumericMatrix(rows, cols, mxDOUBLE_CLASS, mxREAL);
     return mxGetPr(g.plhs[slot]);
 }
+
+}  // namespace coat

@@ -12,8 +12,12 @@
 #include <stdexcept>
 
 #include "mex.h"
+#include "geometry/depth.h"
+#include "geometry/geometry.h"
+#include "geometry/grid.h"
 #include "platform/threads.h"
-#include "stack/stack.h"
+
+namespace coat {
 
 // Input positions (0-based, as in prhs) shared by every module.
 enum StackInput { IN_GRID = 0, IN_THICKNESS = 1, IN_AMBIENT = 2, IN_TRIPLES = 3 };
@@ -63,9 +67,25 @@ double readScalar(const Gateway& g, int input, const char* name);
 // is an error.
 std::size_t vectorLength(const Gateway& g, int input, const char* name);
 // rows x K, or rows x 1 for every wavenumber: the stride between columns
-// (rows or 0).
+// (rows or 0). A K x rows array is refused as transposed (`module:
+// transposedIndices`), naming the likely fault.
 std::size_t columnStride(const Gateway& g, int input, const char* name, std::size_t rows,
                          std::size_t K);
+// Refuses an m x n table of indices given where (rows per material) x K is
+// due, and whose m rows are the K wavenumbers: most likely transposed.
+[[noreturn]] void raiseTransposed(const Gateway& g, int input, const char* name, std::size_t m,
+                                  std::size_t n, std::size_t K);
+
+// The angle of incidence of input `input`: a real scalar, in radians, with
+// 0 <= theta < pi/2.
+double readAngle(const Gateway& g, int input, const char* name);
+// The L thicknesses at d (input `input`): each finite and >= 0, in um.
+void checkThicknesses(const Gateway& g, int input, const char* name, const double* d,
+                      std::size_t L);
+// The depths of input `input` in a stack of thicknesses d[0..L-1]: a real
+// vector, each depth between 0 and sum(d) (geometry/depth.h); *P their count.
+const double* readDepths(const Gateway& g, int input, const char* name, const double* d,
+                         std::size_t L, std::size_t* P);
 
 // How a polarization selector is read.
 //   Lax:    TM exactly when the first two characters are "TM"; anything else
@@ -100,3 +120,5 @@ void runGuarded(const Gateway& g, Work&& work)
     }
     if (outOfMemory) raiseError(g, "outOfMemory", "Not enough memory for the per-layer tables.");
 }
+
+}  // namespace coat

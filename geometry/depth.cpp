@@ -4,6 +4,8 @@
 #include <cmath>
 #include <vector>
 
+namespace coat {
+
 namespace {
 
 // A total summed in another order may exceed the running sum by its
@@ -41,3 +43,5 @@ void locateDepths(const double* d, std::size_t L, const double* z, std::size_t P
         sites[p] = {j, depth - boundary[j], L ? boundary[j + 1] - depth : 0.0};
     }
 }
+
+}  // namespace coat

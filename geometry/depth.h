@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+namespace coat {
+
 // A depth on a boundary belongs to the deeper layer; the bottom of the stack
 // to the last layer.
 struct DepthSite {
@@ -21,3 +23,5 @@ std::size_t firstDepthOutside(const double* d, std::size_t L, const double* z, s
 // layers (L = 0 counts as one layer of zero thickness).
 void locateDepths(const double* d, std::size_t L, const double* z, std::size_t P,
                   DepthSite* sites);
+
+}  // namespace coat

@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+namespace coat {
+
 // Speed of light in micrometres per femtosecond: with k in rad/um, a
 // derivative in k divided by c is a derivative in angular frequency, in fs.
 constexpr double SPEED_OF_LIGHT = 0.299792458;
@@ -23,3 +25,5 @@ inline double tangentialIndexSquaredOfProduct(double na, double theta)
     const double t = na * std::sin(theta);
     return t * t;
 }
+
+}  // namespace coat

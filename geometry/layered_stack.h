@@ -14,6 +14,8 @@
 
 #include "geometry/geometry.h"
 
+namespace coat {
+
 // One of the three index tables: (M+1) rows, the column of wavenumber i at
 // re + stride i (stride M+1, or 0 for one column for every wavenumber). A null
 // `re` is a table of zeros; a null `im`, a real table.
@@ -38,3 +40,5 @@ struct LayeredStack {
     IndexTable n, nPrime, nSecond;
     Polarization pol;
 };
+
+}  // namespace coat

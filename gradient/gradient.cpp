@@ -1,5 +1,7 @@
 #include "gradient/gradient.h"
 
+namespace coat {
+
 namespace {
 
 struct DelayGradient {
@@ -41,3 +43,5 @@ void gradientOverGrid(const StackGrid& grid, Polarization pol, double* R, double
         runKernel<DelayGradient>(variant, grid, pol, t, gt, R, GD, dR, dGD);
     });
 }
+
+}  // namespace coat

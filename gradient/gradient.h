@@ -14,6 +14,8 @@
 
 #include "delay/layer_tables.h"
 
+namespace coat {
+
 // Only the mixed rows are kept per layer: the substrate-side columns are met
 // with the forward rows as the backward sweep forms them, so that a lane
 // group's tables stay small enough for the cache at a thousand layers.
@@ -58,7 +60,7 @@ template <class V>
 inline ComplexOf<V> meet(const ComplexOf<V>& c, const ComplexOf<V>& x, const ComplexOf<V>& t,
                          const ComplexOf<V>& y)
 {
-    return sub(mul(c, x), conj(mul(t, y)));
+    return c * x - conj(t * y);
 }
 
 // The thickness derivatives of R and GD at layer j, from the rows and columns
@@ -107,7 +109,7 @@ inline ReflectanceAndDelayOf<V> delayWithGradient(LayerTablesOf<V>& t, GradientT
     for (std::size_t l = 0; l < sizeof(V) / sizeof(double); ++l)
         setLane(absRho, l, modulus(laneOf(r.rho, l)));
     const ComplexOf<V> rhoBar = conj(r.rho);
-    const ComplexOf<V> rhoBarRhoPrime = mul(rhoBar, r.rhoPrime);
+    const ComplexOf<V> rhoBarRhoPrime = rhoBar * r.rhoPrime;
     const V absRhoPrime = rhoBarRhoPrime.re / absRho;  // d|rho|/dk
     const V phasePrime = rhoBarRhoPrime.im / R;        // d(arg rho)/dk
     const ComplexOf<V> F = squareOf(f);
@@ -118,22 +120,22 @@ inline ReflectanceAndDelayOf<V> delayWithGradient(LayerTablesOf<V>& t, GradientT
         const ComplexOf<V> cc = C.a, tt = C.b;
         const ComplexOf<V> cp = dC.a, tp = dC.b;
 
-        const ComplexOf<V> df = mulImaginary(zeta, meet(cc, a, tt, b));
-        const ComplexOf<V> de = mulImaginary(zeta, meet(cc, b, tt, a));
+        const ComplexOf<V> df = timesI(zeta * meet(cc, a, tt, b));
+        const ComplexOf<V> de = timesI(zeta * meet(cc, b, tt, a));
         const ComplexOf<V> dfp =
-            add(add(mulImaginary(zeta, meet(cp, a, tp, b)), mul(cc, m1)), conj(mul(tt, m2)));
+            timesI(zeta * meet(cp, a, tp, b)) + cc * m1 + conj(tt * m2);
         const ComplexOf<V> dep =
-            add(add(mulImaginary(zeta, meet(cp, b, tp, a)), mul(cc, m2)), conj(mul(tt, m1)));
+            timesI(zeta * meet(cp, b, tp, a)) + cc * m2 + conj(tt * m1);
 
-        const ComplexOf<V> dRho = divide(neg(add(mul(r.rho, df), de)), f);
-        const ComplexOf<V> inner = sub(scale(2.0, mul(df, fp)), mul(f, dfp));
+        const ComplexOf<V> dRho = -(r.rho * df + de) / f;
+        const ComplexOf<V> inner = 2.0 * (df * fp) - f * dfp;
         const ComplexOf<V> dRhoPrime =
-            divide(sub(add(add(mul(r.rho, inner), mul(df, ep)), mul(fp, de)), mul(f, dep)), F);
+            (r.rho * inner + df * ep + fp * de - f * dep) / F;
 
-        const ComplexOf<V> rhoBarDRho = mul(rhoBar, dRho);
+        const ComplexOf<V> rhoBarDRho = rhoBar * dRho;
         const V dAbsRho = rhoBarDRho.re / absRho;
         const V dPhase = rhoBarDRho.im / R;
-        const V dPhasePrime = mul(rhoBar, dRhoPrime).im / R -
+        const V dPhasePrime = (rhoBar * dRhoPrime).im / R -
                               (dAbsRho * phasePrime + dPhase * absRhoPrime) / absRho;
         onLayer(j, LayerGradientOf<V>{2.0 * absRho * dAbsRho, dPhasePrime / SPEED_OF_LIGHT});
     });
@@ -147,3 +149,5 @@ inline ReflectanceAndDelayOf<V> delayWithGradient(LayerTablesOf<V>& t, GradientT
 // substrate, and no gradient entries.
 void gradientOverGrid(const StackGrid& grid, Polarization pol, double* R, double* GD, double* dR,
                       double* dGD, KernelPath path = fastestKernelPath());
+
+}  // namespace coat

@@ -5,11 +5,15 @@
 // std::complex goes through a library routine that re-examines NaN results,
 // which is slow in the layer loops and changes which NaN/Inf comes out. Here a
 // product is exactly (ac - bd) + i(ad + bc), nothing more, and a lane of a
-// vector gets bit for bit what a double would.
+// vector gets bit for bit what a double would. One dialect: operators, so
+// that code over complex numbers (and complex jets, numeric/jet.h) reads like
+// the formulas it evaluates; conj, norm2, timesI and modulus by name.
 #pragma once
 
 #include <cmath>
 #include <utility>
+
+namespace coat {
 
 template <class V>
 struct ComplexOf {
@@ -20,87 +24,30 @@ struct ComplexOf {
 using Complex = ComplexOf<double>;
 
 template <class V>
-inline ComplexOf<V> add(const ComplexOf<V>& x, const ComplexOf<V>& y)
+inline ComplexOf<V> operator+(const ComplexOf<V>& x, const ComplexOf<V>& y)
 {
     return {x.re + y.re, x.im + y.im};
 }
 template <class V>
-inline ComplexOf<V> sub(const ComplexOf<V>& x, const ComplexOf<V>& y)
+inline ComplexOf<V> operator-(const ComplexOf<V>& x, const ComplexOf<V>& y)
 {
     return {x.re - y.re, x.im - y.im};
+}
+template <class V>
+inline ComplexOf<V> operator-(const ComplexOf<V>& x)
+{
+    return {-x.re, -x.im};
 }
 template <class V>
 inline ComplexOf<V> conj(const ComplexOf<V>& x)
 {
     return {x.re, -x.im};
 }
-template <class V>
-inline ComplexOf<V> neg(const ComplexOf<V>& x)
-{
-    return {-x.re, -x.im};
-}
-
-template <class V>
-inline ComplexOf<V> mul(const ComplexOf<V>& x, const ComplexOf<V>& y)
-{
-    return {x.re * y.re - x.im * y.im, x.re * y.im + x.im * y.re};
-}
-
-// A real number times a complex one.
-template <class S, class V>
-inline ComplexOf<V> scale(const S& s, const ComplexOf<V>& x)
-{
-    return {s * x.re, s * x.im};
-}
-
-// (i s) times x, for a purely imaginary factor such as a phase slope.
-template <class S, class V>
-inline ComplexOf<V> mulImaginary(const S& s, const ComplexOf<V>& x)
-{
-    return {-(s * x.im), s * x.re};
-}
-
-template <class V>
-inline V norm2(const ComplexOf<V>& x)
-{
-    return x.re * x.re + x.im * x.im;
-}
-
-// z / w as z times conj(w), each part divided by |w|^2.
-template <class V>
-inline ComplexOf<V> divide(const ComplexOf<V>& z, const ComplexOf<V>& w)
-{
-    const ComplexOf<V> p = mul(z, conj(w));
-    const V n = norm2(w);
-    return {p.re / n, p.im / n};
-}
-
-// Modulus as the C library's cabs forms it (hypot: no overflow, and IEEE's
-// rule that an infinite part gives +Inf even beside a NaN).
-inline double modulus(const Complex& x) { return std::hypot(x.re, x.im); }
-
-// The same operations as operators, so that code over complex numbers (and
-// complex jets, numeric/jet.h) reads like the formulas it evaluates. Each is
-// exactly the function above: no rounding differs.
-template <class V>
-inline ComplexOf<V> operator+(const ComplexOf<V>& x, const ComplexOf<V>& y)
-{
-    return add(x, y);
-}
-template <class V>
-inline ComplexOf<V> operator-(const ComplexOf<V>& x, const ComplexOf<V>& y)
-{
-    return sub(x, y);
-}
-template <class V>
-inline ComplexOf<V> operator-(const ComplexOf<V>& x)
-{
-    return neg(x);
-}
+// (ac - bd) + i(ad + bc), nothing more.
 template <class V>
 inline ComplexOf<V> operator*(const ComplexOf<V>& x, const ComplexOf<V>& y)
 {
-    return mul(x, y);
+    return {x.re * y.re - x.im * y.im, x.re * y.im + x.im * y.re};
 }
 // A real factor (a double, or a real value of the parts' own type) times a
 // complex number, on either side.
@@ -114,11 +61,6 @@ inline ComplexOf<V> operator*(const ComplexOf<V>& x, const S& s)
 {
     return {x.re * s, x.im * s};
 }
-template <class V>
-inline ComplexOf<V> operator/(const ComplexOf<V>& z, const ComplexOf<V>& w)
-{
-    return divide(z, w);
-}
 // A real constant plus or minus a complex number.
 template <class V>
 inline ComplexOf<V> operator+(double s, const ComplexOf<V>& x)
@@ -130,12 +72,31 @@ inline ComplexOf<V> operator-(double s, const ComplexOf<V>& x)
 {
     return {s - x.re, -x.im};
 }
-// i x.
+// i x: for a purely imaginary factor i s, i s x is timesI(s * x).
 template <class V>
 inline ComplexOf<V> timesI(const ComplexOf<V>& x)
 {
     return {-x.im, x.re};
 }
+
+template <class V>
+inline V norm2(const ComplexOf<V>& x)
+{
+    return x.re * x.re + x.im * x.im;
+}
+
+// z / w as z times conj(w), each part divided by |w|^2.
+template <class V>
+inline ComplexOf<V> operator/(const ComplexOf<V>& z, const ComplexOf<V>& w)
+{
+    const ComplexOf<V> p = z * conj(w);
+    const V n = norm2(w);
+    return {p.re / n, p.im / n};
+}
+
+// Modulus as the C library's cabs forms it (hypot: no overflow, and IEEE's
+// rule that an infinite part gives +Inf even beside a NaN).
+inline double modulus(const Complex& x) { return std::hypot(x.re, x.im); }
 
 // A long reflecting stack makes the row grow like (n_A/n_B)^(L/2), and the
 // quotients that give rho and its derivatives form |f|^2 up to |f|^6: from a
@@ -148,3 +109,5 @@ inline double closingScaleOf(const Complex& f)
     const double m = std::fmax(std::fabs(f.re), std::fabs(f.im));
     return m > 0x1p64 ? std::ldexp(1.0, -std::ilogb(m)) : 1.0;
 }
+
+}  // namespace coat

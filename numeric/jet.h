@@ -21,6 +21,8 @@
 #include "numeric/complex.h"
 #include "numeric/lanes.h"
 
+namespace coat {
+
 template <class V, int D>
 struct JetOf {
     static constexpr int ORDER = D;
@@ -250,7 +252,7 @@ inline ComplexJetOf<V, D> decayingRoot(const ComplexJetOf<V, D>& x)
     for (int n = 1; n <= D; ++n) {
         ComplexOf<V> s = coefficient(x, n);
         for (int i = 1; i < n; ++i) s = s - coefficient(y, i) * coefficient(y, n - i);
-        setCoefficient(y, n, divide(s, twiceY0));
+        setCoefficient(y, n, s / twiceY0);
     }
     return y;
 }
@@ -282,7 +284,7 @@ inline ComplexJetOf<V, D> propagationJet(const JetOf<V, D>& delta)
     for (int n = 1; n <= D; ++n) {
         ComplexOf<V> sum = {V{}, V{}};
         for (int i = 1; i <= n; ++i)
-            sum = sum + mulImaginary(-(double(i) * delta.c[i]), coefficient(y, n - i));
+            sum = sum + timesI(-(double(i) * delta.c[i]) * coefficient(y, n - i));
         setCoefficient(y, n, (1.0 / n) * sum);
     }
     return y;
@@ -331,3 +333,5 @@ inline ComplexJetOf<V, D> logCoefficients(const ComplexJetOf<V, D>& z)
     }
     return l;
 }
+
+}  // namespace coat

@@ -13,6 +13,8 @@
 #include "numeric/complex.h"
 #include "numeric/raw_lanes.h"
 
+namespace coat {
+
 // N doubles with the arithmetic of each applied lane by lane. A struct with
 // its alignment fixed, so that code compiled for different instruction sets
 // agrees on where a lane vector may sit in memory. The raw vector is the one
@@ -120,3 +122,5 @@ inline LanesOf<N> closingScaleOf(const ComplexOf<LanesOf<N>>& f)
     for (std::size_t l = 0; l < N; ++l) s.set(l, closingScaleOf(laneOf(f, l)));
     return s;
 }
+
+}  // namespace coat

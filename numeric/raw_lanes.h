@@ -9,6 +9,8 @@
 
 #include <cstddef>
 
+namespace coat {
+
 #if defined(__GNUC__) || defined(__clang__)
 
 template <std::size_t N>
@@ -76,3 +78,5 @@ struct RawLanes {
 };
 
 #endif
+
+}  // namespace coat

@@ -2,6 +2,8 @@
 
 #include <initializer_list>
 
+namespace coat {
+
 bool kernelPathRuns(KernelPath path)
 {
     switch (path) {
@@ -33,3 +35,5 @@ const char* kernelPathName(KernelPath path)
     }
     return "?";
 }
+
+}  // namespace coat

@@ -59,6 +59,8 @@
 #include "platform/trig.h"
 #include "numeric/lanes.h"
 
+namespace coat {
+
 enum class KernelPath {
     Portable,
     Avx2,
@@ -153,3 +155,5 @@ void runKernel(KernelPath path, Args&&... args)
 {
     withVariant(path, [&](auto variant) { runKernel<Kernel>(variant, args...); });
 }
+
+}  // namespace coat

@@ -14,6 +14,8 @@
 #include <process.h>
 #else
 #include <unistd.h>
+
+namespace coat {
 #endif
 
 namespace {
@@ -177,3 +179,5 @@ void stopThreads()
     delete pool;
     pool = nullptr;
 }
+
+}  // namespace coat

@@ -12,6 +12,8 @@
 #include <memory>
 #include <vector>
 
+namespace coat {
+
 const std::size_t MAX_CHUNKS = 64;
 
 // The chunks of `groups` lane groups: min(groups, MAX_CHUNKS); chunk c holds
@@ -71,3 +73,5 @@ void shareGroups(std::size_t groups, double work, MakeTables&& makeTables, Run&&
         run(*tables[worker], chunkStart(c, groups, chunks), chunkStart(c + 1, groups, chunks), c);
     });
 }
+
+}  // namespace coat

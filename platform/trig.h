@@ -17,6 +17,8 @@
 
 #include "numeric/lanes.h"
 
+namespace coat {
+
 // xsimd's sine and cosine of one value (platform/trig_xsimd.cpp).
 void librarySinCos(double x, double* s, double* c);
 
@@ -53,3 +55,5 @@ struct VectorTrig {
                         reinterpret_cast<double*>(c));
     }
 };
+
+}  // namespace coat

@@ -5,6 +5,8 @@
 
 #include <cmath>
 
+namespace coat {
+
 void librarySinCos(double x, double* s, double* c)
 {
 #if defined(__aarch64__) || defined(__x86_64__)
@@ -31,3 +33,5 @@ void vectorSinCos<2>(const double* x, double* s, double* c)
     xsimdSinCos<xsimd::neon64>(x, s, c);
 }
 #endif
+
+}  // namespace coat

@@ -14,6 +14,8 @@
 
 #include <xsimd/xsimd.hpp>
 
+namespace coat {
+
 template <std::size_t N>
 void vectorSinCos(const double* x, double* s, double* c);
 void librarySinCos(double x, double* s, double* c);
@@ -26,3 +28,5 @@ inline void xsimdSinCos(const double* x, double* s, double* c)
     sc.first.store_aligned(s);
     sc.second.store_aligned(c);
 }
+
+}  // namespace coat

@@ -7,8 +7,12 @@
 #endif
 #include "platform/trig_xsimd.h"
 
+namespace coat {
+
 template <>
 void vectorSinCos<8>(const double* x, double* s, double* c)
 {
     xsimdSinCos<xsimd::avx512f>(x, s, c);
 }
+
+}  // namespace coat

@@ -7,15 +7,17 @@
 #include <cstddef>
 #include <immintrin.h>
 
-template <std::size_t N>
-void vectorSinCos(const double* x, double* s, double* c);
-
 // The target attribute belongs on the declarations too: a vector argument is
 // passed in an AVX register only between functions compiled for AVX.
 extern "C" __attribute__((target("avx2"))) __m256d _ZGVdN4v_sin(__m256d);
 extern "C" __attribute__((target("avx2"))) __m256d _ZGVdN4v_cos(__m256d);
 extern "C" __attribute__((target("avx512f"))) __m512d _ZGVeN8v_sin(__m512d);
 extern "C" __attribute__((target("avx512f"))) __m512d _ZGVeN8v_cos(__m512d);
+
+namespace coat {
+
+template <std::size_t N>
+void vectorSinCos(const double* x, double* s, double* c);
 
 template <>
 __attribute__((target("avx2"))) void vectorSinCos<4>(const double* x, double* s, double* c)
@@ -32,3 +34,5 @@ __attribute__((target("avx512f"))) void vectorSinCos<8>(const double* x, double*
     _mm512_store_pd(s, _ZGVeN8v_sin(v));
     _mm512_store_pd(c, _ZGVeN8v_cos(v));
 }
+
+}  // namespace coat

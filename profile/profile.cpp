@@ -3,9 +3,29 @@
 #include <algorithm>
 #include <vector>
 
-#include "needle/needle.h"
-#include "platform/dispatch.h"
-#include "platform/threads.h"
+#include "profile/needle.h"
+#include "engine/closing.h"
+#include "engine/run.h"
+
+namespace coat {
+
+NeedlePairPlan planNeedlePairs(const int* layerMaterial, const DepthSite* sites,
+                               const int* needleMaterial, std::size_t P)
+{
+    NeedlePairPlan plan;
+    plan.pairOfDepth.resize(P);
+    for (std::size_t p = 0; p < P; ++p) {
+        const int x = layerMaterial[sites[p].layer], y = needleMaterial[p];
+        std::size_t f = 0;
+        while (f < plan.x.size() && !(plan.x[f] == x && plan.y[f] == y)) ++f;
+        if (f == plan.x.size()) {
+            plan.x.push_back(x);
+            plan.y.push_back(y);
+        }
+        plan.pairOfDepth[p] = int(f);
+    }
+    return plan;
+}
 
 namespace {
 
@@ -72,175 +92,144 @@ inline V fieldSquare(const MediaJetsOf<V, D, Lossless>& jets, const LayeredStack
     return na2 * (y2 * norm2(G) + tau * (jets.inverseSquareNorm[x] * norm2(F)));
 }
 
-template <class Trig, class V, int D, bool Lossless>
-void profileGroups(const LayeredStack& s, const InterfacePlan& plan, const ProfileWanted& wanted,
-                   const DepthSite* sites, const int* needleMaterial, std::size_t P,
-                   bool virtualLayer, const NeedlePairPlan& pairPlan,
-                   std::vector<NeedlePairOf<V, D, Lossless>>& pairs,
-                   MediaJetsOf<V, D, Lossless>& jets, ProfileTablesOf<V, D>& t,
-                   const ProfileRequest& request, std::size_t begin, std::size_t end, double* ng)
-{
-    constexpr std::size_t lanes = laneCountOf<V>;
-    const std::size_t L = s.L, rows = wanted.transmission ? 2 : 1;
-    for (std::size_t group = begin; group < end; ++group) {
-        const std::size_t first = group * lanes;
-        const std::size_t count = s.K - first < lanes ? s.K - first : lanes;
-        fillMediaJets(jets, s, plan, first, count);
-        const GroupWeightsOf<V> weights(request.weight, request.weightStride, first, ng ? count : 0);
-        const ClosingOf<V, D> c =
-            closingOf<Trig>(sweepIntoTables<Trig>(t.sweep, jets, s, plan), jets, true);
-        if (wanted.needles) {
-            const AmplitudesOf<V, D> starts[2] = {c.startR, c.startT};
-            sweepFromAmbient(starts, t.sweep, jets, s, plan, rows,
-                             [&](std::size_t j, const AmplitudesOf<V, D>(&mu)[2]) {
-                                 t.rows[2 * j] = mu[0];
-                                 t.rows[2 * j + 1] = mu[1];
-                             });
-        }
-        const ComplexOf<V> inverse1 = coefficient(c.startT.u, 0);  // 1 / w_1 as swept
-        for (std::size_t f = 0; f < pairs.size(); ++f)
-            pairs[f] = needlePair(jets, pairPlan.x[f], pairPlan.y[f]);
-        if (request.E2) {
-            ComplexOf<V> phase = {V{}, V{}};
-            V scale = V{} + 1.0;
-            const V inverse2 = norm2(inverse1);
-            for (std::size_t j = 0; j < L; ++j) {
-                if (t.sweep.layers[j].rescaled) scale = scale * t.sweep.layers[j].rescale;
-                t.field[j] = {phase, scale * scale * inverse2};
-                if constexpr (!Lossless)
-                    phase = phase + s.d[j] * valueOf(jets.beta[std::size_t(s.material[j])]);
-            }
-        }
-        for (std::size_t p = 0; p < P; ++p) {
-            const DepthSite& site = sites[p];
-            const std::size_t j = site.layer;
-            const std::size_t x = std::size_t(s.material[j]);
-            const std::size_t at = p + P * first;
-            if (request.E2) {
-                V e2;
-                if (virtualLayer || (j + 1 == L && site.back == 0)) {
-                    e2 = fieldSquare(jets, s, s.M, c.t, c.t);  // the top of the substrate
-                } else {
-                    // The field at distance a behind the layer's front and b before
-                    // its back: e^(i (Phi + beta a)) / w_1 (w1 + E_b w2), with
-                    // E_b = e^(2 i beta b) = E_j conj(e^(i beta a))^2, and of the
-                    // first factor only its size.
-                    const ComplexOf<V> beta = valueOf(jets.beta[x]);
-                    V size2 = t.field[j].size2;
-                    ComplexOf<V> Eb;
-                    if constexpr (Lossless) {
-                        V sa, ca;
-                        Trig::sinCos(site.front * beta.re, &sa, &ca);
-                        const ComplexOf<V> h = {ca, -sa};
-                        Eb = coefficient(t.sweep.layers[j].E, 0) * (h * h);
-                    } else {
-                        using std::exp;
-                        size2 = size2 * exp(-2.0 * (t.field[j].phase.im + site.front * beta.im));
-                        Eb = expOfI<Trig>((2.0 * site.back) * beta);
-                    }
-                    const AmplitudesOf<V, D>& w = t.sweep.behind[j];
-                    const ComplexOf<V> w1 = coefficient(w.u, 0), w2 = Eb * coefficient(w.w, 0);
-                    e2 = size2 * fieldSquare(jets, s, x, w1 + w2, w1 - w2);
-                }
-                for (std::size_t l = 0; l < count; ++l) request.E2[at + P * l] = laneOf(e2, l);
-            }
-            if (!wanted.needles) continue;
-            const int y = needleMaterial[p];
-            V d[QUANTITY_COUNT];
-            for (V& v : d) v = V{};
-            if (virtualLayer || y != int(x)) {
-                ComplexJetOf<V, D> out[2];
-                needleDerivatives<Trig>(jets, pairs[std::size_t(pairPlan.pairOfDepth[p])],
-                                        &t.rows[2 * j], rows, t.sweep.behind[j],
-                                        t.sweep.layers[j].E, site, int(x), out);
-                if (wanted.transmission) {
-                    // d log t/dt = i beta_y - nu W w.
-                    const ComplexJetOf<V, D> dlogT =
-                        timesI(asComplexJet(jets.beta[std::size_t(y)])) - out[1];
-                    quantityDerivatives(c, out[0], &dlogT, wanted.quantity, d);
-                } else {
-                    quantityDerivatives<V, D>(c, out[0], nullptr, wanted.quantity, d);
-                }
-            }
-            for (int q = 0; q < QUANTITY_COUNT; ++q)
-                if (request.needle[q])
-                    for (std::size_t l = 0; l < count; ++l) request.needle[q][at + P * l] = laneOf(d[q], l);
-            if (ng) weights.addInto(ng[p], d);
-        }
-    }
-}
-
-template <int D, bool Lossless>
-struct Profile {
-    template <class Variant, class V>
-    static void run(const LayeredStack& s, const InterfacePlan& plan, const ProfileWanted& wanted,
-                    const DepthSite* sites, const int* needleMaterial, std::size_t P,
-                    bool virtualLayer, const NeedlePairPlan& pairPlan,
-                    std::vector<NeedlePairOf<V, D, Lossless>>& pairs,
-                    MediaJetsOf<V, D, Lossless>& jets, ProfileTablesOf<V, D>& t,
-                    const ProfileRequest& request, std::size_t begin, std::size_t end, double* ng)
-    {
-        profileGroups<typename Variant::Trig>(s, plan, wanted, sites, needleMaterial, P,
-                                              virtualLayer, pairPlan, pairs, jets, t, request,
-                                              begin, end, ng);
-    }
+// What every lane group of a call shares.
+struct ProfileContext {
+    const LayeredStack& s;
+    const InterfacePlan& plan;
+    const ProfileRequest& request;
+    ProfileWanted wanted;
+    const DepthSite* sites;
+    const int* needleMaterial;
+    std::size_t P;
+    bool virtualLayer;
+    const NeedlePairPlan& pairPlan;
 };
 
-template <int D, bool Lossless, class Variant>
-void runProfile(Variant variant, const LayeredStack& s, const InterfacePlan& plan,
-                const ProfileWanted& wanted, const DepthSite* sites, const int* needleMaterial,
-                std::size_t P, bool virtualLayer, const ProfileRequest& request)
-{
-    using V = typename Variant::Lanes;
-    const std::size_t groups = (s.K + laneCountOf<V> - 1) / laneCountOf<V>;
-    const std::size_t chunks = chunkCount(groups);
-    std::vector<double> partial(request.ng ? P * chunks : 0, 0.0);
-    const NeedlePairPlan pairPlan =
-        wanted.needles ? planNeedlePairs(s.material, sites, needleMaterial, P) : NeedlePairPlan{};
+// A lane group's field and needles at every depth, and its needle function
+// added into ng.
+template <int D, bool Lossless>
+struct ProfileWalk {
+    template <class V>
     struct Tables {
         MediaJetsOf<V, D, Lossless> jets;
         ProfileTablesOf<V, D> profile;
         std::vector<NeedlePairOf<V, D, Lossless>> pairs;
-    };
-    shareGroups(
-        groups, double(s.K) * double(3 * s.L + P) * double(D + 1),
-        [&] {
-            return Tables{MediaJetsOf<V, D, Lossless>(s.M, plan.near.size()),
-                          ProfileTablesOf<V, D>(s.L, wanted.needles, request.E2 != nullptr),
-                          std::vector<NeedlePairOf<V, D, Lossless>>(pairPlan.x.size())};
-        },
-        [&](Tables& t, std::size_t begin, std::size_t end, std::size_t c) {
-            runKernel<Profile<D, Lossless>>(variant, s, plan, wanted, sites, needleMaterial, P,
-                                            virtualLayer, pairPlan, t.pairs, t.jets, t.profile,
-                                            request, begin, end,
-                                            request.ng ? &partial[P * c] : nullptr);
-        });
-    for (std::size_t c = 0; c < chunks && request.ng; ++c)
-        for (std::size_t p = 0; p < P; ++p) request.ng[p] += partial[P * c + p];
-}
 
-template <bool Lossless, class Variant>
-void runProfileOrder(int order, Variant variant, const LayeredStack& s, const InterfacePlan& plan,
-                     const ProfileWanted& wanted, const DepthSite* sites,
-                     const int* needleMaterial, std::size_t P, bool virtualLayer,
-                     const ProfileRequest& request)
-{
-    switch (order) {
-    case 0: return runProfile<0, Lossless>(variant, s, plan, wanted, sites, needleMaterial, P, virtualLayer, request);
-    case 1: return runProfile<1, Lossless>(variant, s, plan, wanted, sites, needleMaterial, P, virtualLayer, request);
-    case 2: return runProfile<2, Lossless>(variant, s, plan, wanted, sites, needleMaterial, P, virtualLayer, request);
-    default: return runProfile<3, Lossless>(variant, s, plan, wanted, sites, needleMaterial, P, virtualLayer, request);
+        explicit Tables(const ProfileContext& c)
+            : jets(c.s.M, c.plan.near.size()),
+              profile(c.s.L, c.wanted.needles, c.request.E2 != nullptr),
+              pairs(c.pairPlan.x.size())
+        {
+        }
+    };
+
+    template <class Trig, class V>
+    static void group(const ProfileContext& context, Tables<V>& tables, const GroupOf<V>& group,
+                      double* ng)
+    {
+        const LayeredStack& s = context.s;
+        const InterfacePlan& plan = context.plan;
+        const ProfileWanted& wanted = context.wanted;
+        const ProfileRequest& request = context.request;
+        const DepthSite* sites = context.sites;
+        const int* needleMaterial = context.needleMaterial;
+        const std::size_t P = context.P, L = s.L, rows = wanted.transmission ? 2 : 1;
+        const bool virtualLayer = context.virtualLayer;
+        const NeedlePairPlan& pairPlan = context.pairPlan;
+        MediaJetsOf<V, D, Lossless>& jets = tables.jets;
+        ProfileTablesOf<V, D>& t = tables.profile;
+        std::vector<NeedlePairOf<V, D, Lossless>>& pairs = tables.pairs;
+        const std::size_t first = group.first, count = group.count;
+    fillMediaJets(jets, s, plan, first, count);
+    const GroupWeightsOf<V> weights(request.weight, request.weightStride, first, ng ? count : 0);
+    const ClosingOf<V, D> c =
+        closingOf<Trig>(sweepIntoTables<Trig>(t.sweep, jets, s, plan), jets, true);
+    if (wanted.needles) {
+        const AmplitudesOf<V, D> starts[2] = {c.startR, c.startT};
+        sweepFromAmbient(starts, t.sweep, jets, s, plan, rows,
+                         [&](std::size_t j, const AmplitudesOf<V, D>(&mu)[2]) {
+                             t.rows[2 * j] = mu[0];
+                             t.rows[2 * j + 1] = mu[1];
+                         });
     }
-}
+    const ComplexOf<V> inverse1 = coefficient(c.startT.u, 0);  // 1 / w_1 as swept
+    for (std::size_t f = 0; f < pairs.size(); ++f)
+        pairs[f] = needlePair(jets, pairPlan.x[f], pairPlan.y[f]);
+    if (request.E2) {
+        ComplexOf<V> phase = {V{}, V{}};
+        V scale = V{} + 1.0;
+        const V inverse2 = norm2(inverse1);
+        for (std::size_t j = 0; j < L; ++j) {
+            if (t.sweep.layers[j].rescaled) scale = scale * t.sweep.layers[j].rescale;
+            t.field[j] = {phase, scale * scale * inverse2};
+            if constexpr (!Lossless)
+                phase = phase + s.d[j] * valueOf(jets.beta[std::size_t(s.material[j])]);
+        }
+    }
+    for (std::size_t p = 0; p < P; ++p) {
+        const DepthSite& site = sites[p];
+        const std::size_t j = site.layer;
+        const std::size_t x = std::size_t(s.material[j]);
+        const std::size_t at = p + P * first;
+        if (request.E2) {
+            V e2;
+            if (virtualLayer || (j + 1 == L && site.back == 0)) {
+                e2 = fieldSquare(jets, s, s.M, c.t, c.t);  // the top of the substrate
+            } else {
+                // The field at distance a behind the layer's front and b before
+                // its back: e^(i (Phi + beta a)) / w_1 (w1 + E_b w2), with
+                // E_b = e^(2 i beta b) = E_j conj(e^(i beta a))^2, and of the
+                // first factor only its size.
+                const ComplexOf<V> beta = valueOf(jets.beta[x]);
+                V size2 = t.field[j].size2;
+                ComplexOf<V> Eb;
+                if constexpr (Lossless) {
+                    V sa, ca;
+                    Trig::sinCos(site.front * beta.re, &sa, &ca);
+                    const ComplexOf<V> h = {ca, -sa};
+                    Eb = coefficient(t.sweep.layers[j].E, 0) * (h * h);
+                } else {
+                    using std::exp;
+                    size2 = size2 * exp(-2.0 * (t.field[j].phase.im + site.front * beta.im));
+                    Eb = expOfI<Trig>((2.0 * site.back) * beta);
+                }
+                const AmplitudesOf<V, D>& w = t.sweep.behind[j];
+                const ComplexOf<V> w1 = coefficient(w.u, 0), w2 = Eb * coefficient(w.w, 0);
+                e2 = size2 * fieldSquare(jets, s, x, w1 + w2, w1 - w2);
+            }
+            for (std::size_t l = 0; l < count; ++l) request.E2[at + P * l] = laneOf(e2, l);
+        }
+        if (!wanted.needles) continue;
+        const int y = needleMaterial[p];
+        V d[QUANTITY_COUNT];
+        for (V& v : d) v = V{};
+        if (virtualLayer || y != int(x)) {
+            ComplexJetOf<V, D> out[2];
+            needleDerivatives<Trig>(jets, pairs[std::size_t(pairPlan.pairOfDepth[p])],
+                                    &t.rows[2 * j], rows, t.sweep.behind[j],
+                                    t.sweep.layers[j].E, site, int(x), out);
+            if (wanted.transmission) {
+                // d log t/dt = i beta_y - nu W w.
+                const ComplexJetOf<V, D> dlogT =
+                    timesI(asComplexJet(jets.beta[std::size_t(y)])) - out[1];
+                quantityDerivatives(c, out[0], &dlogT, wanted.quantity, d);
+            } else {
+                quantityDerivatives<V, D>(c, out[0], nullptr, wanted.quantity, d);
+            }
+        }
+        for (int q = 0; q < QUANTITY_COUNT; ++q)
+            if (request.needle[q])
+                for (std::size_t l = 0; l < count; ++l) request.needle[q][at + P * l] = laneOf(d[q], l);
+        if (ng) weights.addInto(ng[p], d);
+    }
+    }
+};
 
 }  // namespace
 
 void profileOverGrid(const LayeredStack& stack, const DepthSite* sites, const int* needleMaterial,
                      std::size_t P, const ProfileRequest& request, KernelPath path)
 {
-    if (request.ng)
-        for (std::size_t p = 0; p < P; ++p) request.ng[p] = 0;
-    if (stack.K == 0 || P == 0) return;
     ProfileWanted wanted = {};
     int order = 0;
     for (int q = 0; q < QUANTITY_COUNT; ++q) {
@@ -251,6 +240,7 @@ void profileOverGrid(const LayeredStack& stack, const DepthSite* sites, const in
             wanted.needles = true;
         }
     }
+    if (P == 0) return;
     // No layers: one of zero thickness, which changes nothing, for the
     // tables to hold the needle between the ambient and the substrate.
     LayeredStack s = stack;
@@ -267,12 +257,13 @@ void profileOverGrid(const LayeredStack& stack, const DepthSite* sites, const in
     std::sort(needles.begin(), needles.end());
     needles.erase(std::unique(needles.begin(), needles.end()), needles.end());
     const InterfacePlan plan = planInterfaces(s, needles);
-    withVariant(path, [&](auto variant) {
-        if (plan.lossless)
-            runProfileOrder<true>(order, variant, s, plan, wanted, sites, needleMaterial, P,
-                                  virtualLayer, request);
-        else
-            runProfileOrder<false>(order, variant, s, plan, wanted, sites, needleMaterial, P,
-                                   virtualLayer, request);
-    });
+    const NeedlePairPlan pairPlan =
+        wanted.needles ? planNeedlePairs(s.material, sites, needleMaterial, P) : NeedlePairPlan{};
+    const ProfileContext context = {s,     plan, request, wanted, sites, needleMaterial,
+                                    P,     virtualLayer, pairPlan};
+    const RunShape shape = {s.K, order, request.walk == WalkChoice::Lossless || plan.lossless,
+                            double(s.K) * double(3 * s.L + P) * double(order + 1), request.ng, P};
+    runOverGrid<ProfileWalk>(context, shape, path);
 }
+
+}  // namespace coat

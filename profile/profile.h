@@ -1,5 +1,5 @@
 // The field inside any stack and needles of any material at any depth, from
-// the jet engine's tables (engine/jet_engine.h): after the two sweeps each
+// the engine's tables (engine/sweep.h): after the two sweeps each
 // depth costs O(1).
 //
 // The field. The true amplitudes just in front of layer j's back are
@@ -16,14 +16,16 @@
 // (from Ampere's law with H = F, in units where the incident |E| is 1).
 // Just inside the substrate F = G = t.
 //
-// Needles: needle/needle.h, for a needle of any material; where it is the
+// Needles: profile/needle.h, for a needle of any material; where it is the
 // material of the layer holding the depth the outputs are 0 (no needle).
 #pragma once
 
 #include <cstddef>
 
-#include "engine/jet_engine.h"
+#include "engine/engine.h"
 #include "geometry/depth.h"
+
+namespace coat {
 
 // What a call asks; any pointer may be null. E2 and the needle outputs are
 // P x K, element (p, i) at p + P i; ng, with weights (1 x K, stride 1, or one
@@ -35,6 +37,7 @@ struct ProfileRequest {
     const double* weight[QUANTITY_COUNT];
     std::size_t weightStride[QUANTITY_COUNT];
     double* ng;
+    WalkChoice walk;
 };
 
 // Every asked-for output for the P depths at sites[0..P-1] (located in s by
@@ -45,3 +48,5 @@ struct ProfileRequest {
 void profileOverGrid(const LayeredStack& s, const DepthSite* sites, const int* needleMaterial,
                      std::size_t P, const ProfileRequest& request,
                      KernelPath path = fastestKernelPath());
+
+}  // namespace coat

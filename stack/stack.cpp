@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace coat {
+
 InterfaceCoefficients interfaceCoefficients(double nA, double nB, double nS, double na,
                                             double tau, double cosTheta, double k,
                                             Polarization pol, int exitMaterial)
@@ -69,3 +71,5 @@ void reflectanceOverGrid(const StackGrid& grid, double* R, KernelPath path)
 {
     runKernel<Reflectance>(path, grid, R);
 }
+
+}  // namespace coat

@@ -17,6 +17,9 @@
 #include "numeric/complex.h"
 #include "numeric/lanes.h"
 #include "geometry/geometry.h"
+#include "geometry/grid.h"
+
+namespace coat {
 
 enum Material { MATERIAL_A = 0, MATERIAL_B = 1, SUBSTRATE = 2 };
 
@@ -127,27 +130,27 @@ inline RowOf<V> zeroRow()
 template <class V, class S>
 inline RowOf<V> mixInterface(const RowOf<V>& s, const S& g, const S& h)
 {
-    return {add(scale(g, s.a), scale(h, conj(s.b))), add(scale(g, s.b), scale(h, conj(s.a)))};
+    return {g * s.a + h * conj(s.b), g * s.b + h * conj(s.a)};
 }
 
 // Both entries times one complex factor.
 template <class V>
 inline RowOf<V> scaleRow(const ComplexOf<V>& w, const RowOf<V>& s)
 {
-    return {mul(w, s.a), mul(w, s.b)};
+    return {w * s.a, w * s.b};
 }
 
 // Both entries times i s.
 template <class V, class S>
 inline RowOf<V> mulImaginaryRow(const S& s, const RowOf<V>& x)
 {
-    return {mulImaginary(s, x.a), mulImaginary(s, x.b)};
+    return {timesI(s * x.a), timesI(s * x.b)};
 }
 
 template <class V>
 inline RowOf<V> addRows(const RowOf<V>& x, const RowOf<V>& y)
 {
-    return {add(x.a, y.a), add(x.b, y.b)};
+    return {x.a + y.a, x.b + y.b};
 }
 
 // Layer step with P = g w and Q = h w already formed: (P a + Q conj b, P b + Q conj a).
@@ -155,7 +158,7 @@ inline RowOf<V> addRows(const RowOf<V>& x, const RowOf<V>& y)
 template <class V>
 inline RowOf<V> applyLayer(const RowOf<V>& s, const ComplexOf<V>& P, const ComplexOf<V>& Q)
 {
-    return {add(mul(P, s.a), mul(Q, conj(s.b))), add(mul(P, s.b), mul(Q, conj(s.a)))};
+    return {P * s.a + Q * conj(s.b), P * s.b + Q * conj(s.a)};
 }
 
 // exp(-i delta).
@@ -188,7 +191,7 @@ inline RowOf<V> applyLayer(const RowOf<V>& s, const V& g, const V& h, const V& d
 template <class V>
 inline RowOf<V> scaleRowBy(const V& s, const RowOf<V>& x)
 {
-    return {scale(s, x.a), scale(s, x.b)};
+    return {s * x.a, s * x.b};
 }
 
 // The closing row brought into range by its power-of-two scale.
@@ -202,7 +205,7 @@ inline RowOf<V> rescaledClosing(const RowOf<V>& closing)
 template <class V>
 inline ComplexOf<V> reflectionOfRescaled(const RowOf<V>& closing)
 {
-    return divide(neg(closing.b), closing.a);
+    return -closing.b / closing.a;
 }
 
 // rho of any closing row.
@@ -257,20 +260,6 @@ Complex stackReflection(double k, double nA, double nB, double nS, const double*
 Complex bareSubstrateReflection(double nS, double na, double tau, double cosTheta,
                                 Polarization pol);
 
-// One call's worth of input: K wavenumbers, L thicknesses, the ambient index,
-// the material triples (n_A, n_B, n_S) of wavenumber i at n[3i..3i+2], their
-// k-derivatives in the same layout (null where a module takes none) and the
-// angle of incidence in radians.
-struct StackGrid {
-    const double* k;
-    std::size_t K;
-    const double* d;
-    std::size_t L;
-    double na;
-    const double* n;
-    const double* nPrime;
-    double theta;
-};
 
 // Runs perGroup(first, count, c) for consecutive groups of as many
 // wavenumbers as the lane type V carries, c holding the coefficients of
@@ -299,3 +288,5 @@ inline void forEachLaneGroup(const StackGrid& grid, Polarization pol, double tau
 // TM reflectance of every wavenumber into R[0..K-1], slot 3 closing.
 void reflectanceOverGrid(const StackGrid& grid, double* R,
                          KernelPath path = fastestKernelPath());
+
+}  // namespace coat

@@ -3,6 +3,8 @@
 #include "delay/delay.h"
 #include "gateways/gateway.h"
 
+using namespace coat;
+
 void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
 {
     const Gateway g = {"coatdelay", nlhs, plhs, nrhs, prhs};

@@ -16,8 +16,6 @@
 namespace {
 
 const Polarization BOTH[] = {Polarization::TE, Polarization::TM};
-const char* const NAMES[QUANTITY_COUNT] = {"R",   "T",   "A",    "GD",  "GDD",
-                                           "TOD", "GDt", "GDDt", "TODt"};
 
 // A stack and everything a call reads, owned: indices, n' and n'' per
 // material and wavenumber (stride M + 1), complex.
@@ -210,16 +208,16 @@ void compare(const Problem& p, const std::vector<std::size_t>& layers,
         for (std::size_t q = 0; q < Q; ++q) {
             const double error = std::fabs(o.value[q][i] - x.value[q]);
             if (q <= QUANTITY_A)
-                e.of[VALUES].see(error / allowed, at + " " + NAMES[q]);
+                e.of[VALUES].see(error / allowed, at + " " + QUANTITIES[q].name);
             else
-                e.of[PHASES].see(error / values.of[q], at + " " + NAMES[q]);
+                e.of[PHASES].see(error / values.of[q], at + " " + QUANTITIES[q].name);
         }
         for (std::size_t a = 0; a < layers.size(); ++a)
             for (std::size_t q = 0; q < Q; ++q) {
                 const double want = x.gradient[a * Q + q], w = o.weight[q][i] * want;
                 e.of[GRADIENTS].see(
                     std::fabs(o.gradient[q][layers[a] + L * i] - want) / gradients.of[q],
-                    at + " d" + NAMES[q] + " of layer " + std::to_string(layers[a]));
+                    at + " d" + QUANTITIES[q].name + " of layer " + std::to_string(layers[a]));
                 g[layers[a]] += w;
                 gSize[layers[a]] += std::fabs(w);
             }
@@ -229,7 +227,7 @@ void compare(const Problem& p, const std::vector<std::size_t>& layers,
             for (std::size_t q = 0; q < Q; ++q) {
                 const double want = x.needle[c * Q + q], w = o.weight[q][i] * want;
                 e.of[NEEDLES].see(std::fabs(o.needle[q][c + P * i] - want) / needles.of[q],
-                                  site + " n" + NAMES[q]);
+                                  site + " n" + QUANTITIES[q].name);
                 ng[c] += w;
                 ngSize[c] += std::fabs(w);
             }

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "fixtures.h"
+#include "engine/closing.h"
 #include "engine/full_dispersion.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <numeric>
 
 #include "fixtures.h"
-#include "needle/needle.h"
+#include "profile/alternating_needles.h"
 
 namespace {
 

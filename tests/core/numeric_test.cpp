@@ -15,7 +15,8 @@
 
 #include "engine/full_dispersion.h"
 #include "fixtures.h"
-#include "needle/needle.h"
+#include "numeric/jet.h"
+#include "profile/alternating_needles.h"
 
 namespace {
 
@@ -327,7 +328,7 @@ void runEngine(EngineOutputs& o, const GridCase& g, Polarization pol,
     ResponseRequest request = {};
     request.value[QUANTITY_T] = o[9].data();
     request.value[QUANTITY_GDT] = o[10].data();
-    responseOverGrid(s, request, WalkChoice::Automatic, path);
+    responseOverGrid(s, request, path);
 }
 
 // A lane's arithmetic is the same whatever its neighbours: the grid gives,

@@ -19,6 +19,8 @@
 
 #include "stack/stack.h"
 
+using namespace coat;
+
 using LComplex = std::complex<long double>;
 
 // A two-material stack on a substrate, lit from the ambient at theta.

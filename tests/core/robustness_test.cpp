@@ -141,26 +141,26 @@ WideDelay textbookDelay(const TestStack& s, double k, Polarization pol, IndexSlo
         Real sn, c;
         sinCos(Real(k) * m.q * s.d[j], &sn, &c);
         const Real snOverEta = sn * m.inverseEta, cOverEta = c * m.inverseEta;
-        const RC nextDB = add(add(scale(c, dB), mulImaginary(snOverEta, dC)),
-                              scale(deltaPrime, sub(mulImaginary(cOverEta, C), scale(sn, B))));
-        const RC nextDC = add(add(mulImaginary(m.eta * sn, dB), scale(c, dC)),
-                              scale(deltaPrime, sub(mulImaginary(m.eta * c, B), scale(sn, C))));
-        const RC nextB = add(scale(c, B), mulImaginary(snOverEta, C));
-        const RC nextC = add(mulImaginary(m.eta * sn, B), scale(c, C));
+        const RC nextDB = c * dB + timesI(snOverEta * dC) +
+                          deltaPrime * (timesI(cOverEta * C) - sn * B);
+        const RC nextDC = timesI((m.eta * sn) * dB) + c * dC +
+                          deltaPrime * (timesI((m.eta * c) * B) - sn * C);
+        const RC nextB = c * B + timesI(snOverEta * C);
+        const RC nextC = timesI((m.eta * sn) * B) + c * C;
         B = nextB, C = nextC, dB = nextDB, dC = nextDC;
         // Long reflecting stacks grow like (n_A/n_B)^(L/2): a common power of
         // two (exact) keeps the squares of the quotients below in the range
         // of double-double.
         if (std::fmax(std::fabs(leading(B.re)), std::fabs(leading(B.im))) > 0x1p64) {
-            for (RC* x : {&B, &C, &dB, &dC}) *x = scale(Real(0x1p-64), *x);
+            for (RC* x : {&B, &C, &dB, &dC}) *x = Real(0x1p-64) * *x;
         }
     }
-    const RC den = add(scale(etaA, B), C);
-    const RC r = divide(sub(scale(etaA, B), C), den);
+    const RC den = etaA * B + C;
+    const RC r = (etaA * B - C) / den;
     const RC rPrime =
-        divide(scale(Real(2.0) * etaA, sub(mul(dB, C), mul(B, dC))), mul(den, den));
+        ((Real(2.0) * etaA) * (dB * C - B * dC)) / (den * den);
     // arg(rho) = -arg(r) (+ pi in TM).
-    return {double(norm2(r)), -double(divide(rPrime, r).im) / SPEED_OF_LIGHT};
+    return {double(norm2(r)), -double((rPrime / r).im) / SPEED_OF_LIGHT};
 }
 
 // Material dispersion of A, B and the substrate at wavenumber i of a grid's

@@ -148,15 +148,15 @@ TEST(ReflectanceOverGrid, EvanescentMaterialGivesNaNAtThatWavenumberOnly)
 TEST(ComplexHelpers, ProductAndQuotientAreTheTextbookFormulas)
 {
     const Complex x = {1.5, -2.0}, y = {0.25, 4.0};
-    const Complex p = mul(x, y);
+    const Complex p = x * y;
     EXPECT_EQ(p.re, 1.5 * 0.25 - (-2.0) * 4.0);
     EXPECT_EQ(p.im, 1.5 * 4.0 + (-2.0) * 0.25);
-    const Complex q = divide(p, y);
+    const Complex q = p / y;
     EXPECT_NEAR(q.re, x.re, 1e-15);
     EXPECT_NEAR(q.im, x.im, 1e-15);
     const double inf = std::numeric_limits<double>::infinity();
     EXPECT_EQ(modulus({inf, std::nan("")}), inf);
-    EXPECT_TRUE(std::isnan(divide(Complex{1, 0}, Complex{0, 0}).re));
+    EXPECT_TRUE(std::isnan((Complex{1, 0} / Complex{0, 0}).re));
 }
 
 }  // namespace

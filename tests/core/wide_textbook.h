@@ -27,8 +27,10 @@
 #include <vector>
 
 #include "double_double.h"
-#include "engine/jet_engine.h"
+#include "engine/engine.h"
 #include "geometry/depth.h"
+
+using namespace coat;
 
 using WideComplex = ComplexOf<DoubleDouble>;
 

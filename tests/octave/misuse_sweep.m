@@ -9,7 +9,8 @@
 %   - any other call raises an error whose identifier is module:<reason> and
 %     whose message starts with "module: "; a refused input is named in the
 %     message ("Input 4 (material triples) ..."); the checked coatdelay's three
-%     fixed messages come exactly, first failing check first.
+%     fixed messages come exactly, first failing check first; a table of
+%     indices given transposed is refused as such (module:transposedIndices).
 % A misuse that reads or writes out of bounds takes Octave down; the run then
 % ends early and CTest sees it die. With MISUSE_TRACE set in the environment
 % every call is printed before it is made, so the last line names the culprit.
@@ -167,6 +168,22 @@ function S = sweep_shapes_and_values(S, m)
     S = run_outputs(S, m, args, '1xL thickness vector');
     args = valid_args(m, 3, L);  args{2} = [args{2} args{2}];
     S = run_outputs(S, m, args, 'thickness matrix of two columns');
+  end
+  % A table of indices given transposed, K x rows (K != rows): refused with
+  % an identifier of its own and a message that says so.
+  for r = {'N', 'Np', 'Npp'}
+    i = find(strcmp(roles, r{1}));
+    if !m.strict || isempty(i), continue; end
+    for K = [4 7]
+      args = valid_args(m, K, 5);  args{i} = args{i}.';
+      S = run_case(S, m, args, 0, 'transposed indices');
+      [~, err] = invoke(m.name, args, 0);
+      if isempty(err) || !strcmp(err.identifier, [m.name ':transposedIndices']) ...
+         || isempty(strfind(err.message, 'transposed'))
+        S = fail(S, m.name, 'transposed indices', 'not refused as transposed', ...
+                 describe(m.name, args, 0));
+      end
+    end
   end
   good = valid_args(m, 4, 6);
   values = {'NaN', NaN; '+Inf', Inf; '-Inf', -Inf};

@@ -1,7 +1,7 @@
 // Needle derivatives: how the outputs change, per unit of its thickness t,
-// when a thin layer of another material is inserted at depth z, at t = 0,
-// with full dispersion, for every depth at once, from the jet engine's
-// tables (engine/jet_engine.h).
+// when a thin layer of any material is inserted at depth z, at t = 0, with
+// full dispersion, for every depth at once, from the engine's tables
+// (engine/sweep.h).
 //
 // A needle of material y at distance a behind the front of layer j (material
 // x) and b in front of its back splits that layer's S_j into
@@ -14,23 +14,18 @@
 //   dr/dt = (i beta_y / 2) [mu_1 (1 - m) + mu_2 (1 + m) E_a]
 //                          [(1 - 1/m) w_1 + (1 + 1/m) E_b w_2],
 // E_a = e^(2 i beta_x a), E_b = e^(2 i beta_x b): both bounded, whatever the
-// loss of the layer. Where y = x the factor vanishes (1 - m = 0). As a jet in
-// k, dr/dt gives the needle derivatives of R, GD and GDD as a thickness
-// derivative does; each depth costs two phase factors and a few products.
+// loss of the layer. As a jet in k, dr/dt gives the needle derivatives of R,
+// GD and GDD as a thickness derivative does; each depth costs two phase
+// factors and a few products.
 #pragma once
 
 #include <cstddef>
 #include <vector>
 
-#include "engine/full_dispersion.h"
+#include "engine/sweep.h"
 #include "geometry/depth.h"
 
-// The three outputs, P x K, element (p, i) at p + P i; any may be null.
-struct NeedleOutputs {
-    double* nR;
-    double* nGD;
-    double* nGDD;
-};
+namespace coat {
 
 // The factors of a needle of material y in a layer of material x, m = Y_y / Y_x:
 // 1 - m, 1 + m, (1 - 1/m) beta_y / 2, (1 + 1/m) beta_y / 2; the same for every
@@ -82,7 +77,4 @@ inline void needleDerivatives(const MediaJetsOf<V, D, Lossless>& jets,
         out[a] = timesI((rows[a].u * pair.oneMinusM + (rows[a].w * Ea) * pair.onePlusM) * back);
 }
 
-// Every asked-for output over the grid, for the P depths at sites[0..P-1],
-// each needle of the material the layer holding it is not.
-void needleOverGrid(const FullDispersionGrid& grid, Polarization pol, const DepthSite* sites,
-                    std::size_t P, const NeedleOutputs& out, KernelPath path = fastestKernelPath());
+}  // namespace coat

@@ -1,0 +1,40 @@
+// The general engine: reflection and transmission of any layered stack
+// (geometry/layered_stack.h) with full dispersion, their exact thickness
+// gradients and the gradient of a weighted merit, over a grid of
+// wavenumbers. How: engine/sweep.h; the field and needles at depths ask the
+// same walk more (profile/profile.h).
+#pragma once
+
+#include <cstddef>
+
+#include "engine/quantities.h"
+#include "geometry/layered_stack.h"
+#include "platform/dispatch.h"
+
+namespace coat {
+
+// How the walk is chosen: the lossless walk when the stack allows it, or
+// always (a medium beyond its critical angle then gives NaN, as the
+// two-material full-dispersion modules promise).
+enum class WalkChoice { Automatic, Lossless };
+
+// What a call asks of the engine; any pointer may be null (not asked for).
+// Values are 1 x K; gradients L x K, element (j, i) at j + L i; weights 1 x K
+// (stride 1) or one for all (stride 0); g, with weights, the L gradient of
+// sum over X and i of weight_X(i) X(i).
+struct ResponseRequest {
+    double* r[2];  // real and imaginary parts
+    double* t[2];
+    double* value[QUANTITY_COUNT];
+    double* gradient[QUANTITY_COUNT];
+    const double* weight[QUANTITY_COUNT];
+    std::size_t weightStride[QUANTITY_COUNT];
+    double* g;
+    WalkChoice walk;
+};
+
+// Every asked-for output over the grid.
+void responseOverGrid(const LayeredStack& s, const ResponseRequest& request,
+                      KernelPath path = fastestKernelPath());
+
+}  // namespace coat
