@@ -54,6 +54,7 @@ Vocabulary responseVocabulary()
     addName(v, "", "t", NameKind::Own, 1);
     addQuantities(v, "", NameKind::Value);
     addQuantities(v, "d", NameKind::Gradient);
+    addQuantities(v, "dn", NameKind::Index);
     addName(v, "", "g", NameKind::Own, 2);
     return v;
 }

@@ -1,7 +1,8 @@
 // The names a module over any stack takes in `want` and in its weights, all
 // from the quantity table (engine/quantities.h): a module's vocabulary is a
 // few names of its own and, per quantity, the quantity's name behind a prefix
-// ("" for the values, "d" for the gradients, "n" for the needles).
+// ("" for the values, "d" for the gradients, "n" for the needles, "dn" for
+// the derivatives by the materials' indices).
 #pragma once
 
 #include <cstddef>
@@ -15,8 +16,8 @@ const int MAX_NAMES = 32;
 const int NAME_LENGTH = 8;  // the longest name and its terminator
 
 // What a name asks for: a name of the module's own, or a quantity's value,
-// gradient or needle derivative.
-enum class NameKind { Own, Value, Gradient, Needle };
+// gradient, needle derivative or derivatives by the materials' indices.
+enum class NameKind { Own, Value, Gradient, Needle, Index };
 
 // The names of a module, in the order its help lists them.
 struct Vocabulary {
@@ -29,7 +30,8 @@ struct Vocabulary {
     int find(NameKind k, int q) const;
 };
 
-// coatresponse: r, t, the values, their gradients dX, and g.
+// coatresponse: r, t, the values, their gradients dX, their derivatives by
+// the materials' indices dnX, and g.
 Vocabulary responseVocabulary();
 // coatprofile: E2, the needle derivatives nX, and ng.
 Vocabulary profileVocabulary();

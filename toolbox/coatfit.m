@@ -77,10 +77,9 @@
 %   the prior terms (Tikhonov) keeping each parameter near the design
 %   within its prior sigma, so that what the data cannot fix stays where
 %   it was made to be. Levenberg-Marquardt works on the parameters in units
-%   of their prior sigma, with the exact Jacobian: thickness derivatives
-%   from coatresponse; index derivatives, for now, by central differences
-%   of coatresponse calls (two per material and Jacobian; index_differences
-%   in the toolbox's private folder) until coatresponse gives them.
+%   of their prior sigma, with the exact Jacobian: the thickness
+%   derivatives and the derivatives by each material's index (dR ... and
+%   dnR ...) from coatresponse, in the same call as the values.
 %   A rate error of a few % moves a spectrum's fringes by several of
 %   them, beyond the reach of a local method from the design, so the start
 %   is graduated: the rates and indices are fitted first to the residuals
@@ -378,11 +377,8 @@ function [r, J, q, c] = residuals(z, s, ev, meas, jacobian, thicknessOnly)
   for t = 1:numel(ev)
     ev(t).N(1:s.M, :) = ev(t).N(1:s.M, :) + shift * ones(1, numel(ev(t).k));
   end
-  [Q, D] = target_responses(design, ev, jacobian);
   index = jacobian && any(s.kind == 2) && nargin < 6;
-  if index
-    Dn = index_differences(design, ev);
-  end
+  [Q, D, Dn] = target_responses(design, ev, jacobian, index);
   r = cell(numel(ev), 1);  J = cell(numel(ev), 1);
   q = cell(numel(ev), 1);  c = zeros(numel(ev), 1);
   for t = 1:numel(ev)
@@ -600,6 +596,7 @@ function [z, it, stop, J, phi, chi2] = levenberg_marquardt(z, s, ev, meas, opt, 
   r = S * r;  J = S * J;
   phi = r' * r + z' * z;
   mu = 1e-3;
+  hopeful = true;
   stop = 'iterations';
   for it = 1:opt.maxIterations
     A = J(:, active)' * J(:, active) + eye(sum(active));
@@ -610,13 +607,21 @@ function [z, it, stop, J, phi, chi2] = levenberg_marquardt(z, s, ev, meas, opt, 
       trial(active) = min(max(z(active) - (A + mu * diag(diag(A))) \ g, s.lo(active)), s.hi(active));
       h = trial(active) - z(active);
       predicted = -(2 * g' * h + h' * A * h);
-      r1 = S * residuals(trial, s, ev, meas, false);
+      % A trial after an accepted step is usually accepted too: it takes
+      % the Jacobian at once; after a rejection the values alone.
+      if hopeful
+        [r1, J1] = residuals(trial, s, ev, meas, true);
+      else
+        r1 = residuals(trial, s, ev, meas, false);
+      end
+      r1 = S * r1;
       phi1 = r1' * r1 + trial' * trial;
       if phi1 < phi && predicted > 0
         accepted = true;
         mu = max(mu / 3, 1e-9);
         break;
       end
+      hopeful = false;
       mu = mu * 4;
     end
     if ~accepted
@@ -625,8 +630,12 @@ function [z, it, stop, J, phi, chi2] = levenberg_marquardt(z, s, ev, meas, opt, 
     end
     gain = phi - phi1;
     moved = max(abs(h));
-    [r, J] = residuals(trial, s, ev, meas, true);
-    r = S * r;  J = S * J;
+    if ~hopeful
+      [r1, J1] = residuals(trial, s, ev, meas, true);
+      r1 = S * r1;
+    end
+    hopeful = true;
+    r = r1;  J = S * J1;
     z = trial;  phi = phi1;
     if opt.display
       fprintf('coatfit: iteration %3d  chi2 + prior %.8g\n', it, phi);
