@@ -436,7 +436,7 @@ function Z = scan_rates(s, ev, meas, starts)
     K = exp(-0.5 * (bsxfun(@minus, (1:n)', 1:n) / max(n / 40, 1)) .^ 2);
     blocks{t} = bsxfun(@rdivide, K, sum(K, 2)) * sqrt(numel(meas(t).sigma) / n);
   end
-  s.smooth = sparse(blkdiag(blocks{:}));
+  s.smooth = blkdiag(blocks{:});
   s.marginal = false;
   if numel(rates) == 2
     Z = grid_rates(rates, s, ev, meas, starts);
@@ -593,14 +593,14 @@ function [z, it, stop, J, phi, chi2] = levenberg_marquardt(z, s, ev, meas, opt, 
   if nargin < 6, active = true(s.P, 1); end
   if nargin < 7, S = 1; end
   [r, J] = residuals(z, s, ev, meas, true);
-  r = S * r;  J = S * J;
+  r = S * r;  J = S * J(:, active);
   phi = r' * r + z' * z;
   mu = 1e-3;
   hopeful = true;
   stop = 'iterations';
   for it = 1:opt.maxIterations
-    A = J(:, active)' * J(:, active) + eye(sum(active));
-    g = J(:, active)' * r + z(active);
+    A = J' * J + eye(sum(active));          % J: the active columns alone
+    g = J' * r + z(active);
     accepted = false;
     while mu < 1e12
       trial = z;
@@ -635,7 +635,7 @@ function [z, it, stop, J, phi, chi2] = levenberg_marquardt(z, s, ev, meas, opt, 
       r1 = S * r1;
     end
     hopeful = true;
-    r = r1;  J = S * J1;
+    r = r1;  J = S * J1(:, active);
     z = trial;  phi = phi1;
     if opt.display
       fprintf('coatfit: iteration %3d  chi2 + prior %.8g\n', it, phi);
@@ -667,7 +667,7 @@ function z = graduated_start(s, ev, meas, opt)
       K = exp(-0.5 * (bsxfun(@minus, (1:n)', 1:n) / max(n / part, 1)) .^ 2);
       blocks{t} = bsxfun(@rdivide, K, sum(K, 2));
     end
-    z = levenberg_marquardt(z, s, ev, meas, opt, few, sparse(blkdiag(blocks{:})));
+    z = levenberg_marquardt(z, s, ev, meas, opt, few, blkdiag(blocks{:}));
   end
 end
 
