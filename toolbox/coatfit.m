@@ -143,12 +143,11 @@
 %   Example: the rates of a mirror made 2 % thick in titania and 1 % thin
 %   in silica, from its reflectance
 %     mats = {'TiO2 film', 'SiO2 film', 'fused silica'};
-%     design = struct('d', repmat([0.087; 0.138], 8, 1), 'm', repmat([1; 2], 8, 1), ...
-%                     'materials', {mats});
-%     made = design;  made.d = made.d .* repmat([1.02; 0.99], 8, 1);
+%     d = repmat([0.087; 0.138], 8, 1);  m = repmat([1; 2], 8, 1);
+%     design = struct('d', d, 'm', m, 'materials', {mats});
 %     lambda = linspace(0.6, 1.0, 201);
 %     k = 2 * pi ./ lambda;  [N, Np, Npp] = coating_indices(k, mats);
-%     o = coatresponse(k, made.d, made.m, 1, N, Np, Npp, 0, 's', 'R');
+%     o = coatresponse(k, d .* repmat([1.02; 0.99], 8, 1), m, 1, N, Np, Npp, 0, 's', 'R');
 %     meas = struct('quantity', 'R', 'lambda', lambda, 'value', o.R, 'sigma', 1e-3);
 %     fit = coatfit(design, meas, 'parameters', {'rates'}, 'sigmaLayers', 0);
 %     rates = fit.parameters.rates;     % [1.02; 0.99] within 1e-3
