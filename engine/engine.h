@@ -29,12 +29,16 @@ enum class Direction { FromAmbient, FromSubstrate };
 // What a call asks of the engine; any pointer may be null (not asked for).
 // Values are 1 x K; gradients L x K, element (j, i) at j + L i; weights 1 x K
 // (stride 1) or one for all (stride 0); g, with weights, the L gradient of
-// sum over X and i of weight_X(i) X(i).
+// sum over X and i of weight_X(i) X(i); index (M + 1) x K, element (x, i)
+// at x + (M + 1) i, the derivative by a real shift of the index of material
+// x (row M: the substrate's), the same at every wavenumber
+// (engine/index_derivatives.h).
 struct ResponseRequest {
     double* r[2];  // real and imaginary parts
     double* t[2];
     double* value[QUANTITY_COUNT];
     double* gradient[QUANTITY_COUNT];
+    double* index[QUANTITY_COUNT];
     const double* weight[QUANTITY_COUNT];
     std::size_t weightStride[QUANTITY_COUNT];
     double* g;

@@ -98,6 +98,23 @@ inline void setLane(ComplexJetOf<V, D>& j, std::size_t l, const ComplexJetOf<dou
     setLane(j.im, l, x.im);
 }
 
+// The index jets of medium x in the lanes of one group (lane l at
+// wavenumber first + min(l, count - 1)): real in the lossless walk.
+template <class V, int D, bool Lossless>
+inline MediumJetOf<V, D, Lossless> indexJetOf(const LayeredStack& s, std::size_t x,
+                                              std::size_t first, std::size_t count)
+{
+    MediumJetOf<V, D, Lossless> index;
+    for (std::size_t l = 0; l < laneCountOf<V>; ++l) {
+        const std::size_t i = first + (l < count ? l : count - 1);
+        if constexpr (Lossless)
+            setLane(index, l, realIndexJet<D>(s, i, x));
+        else
+            setLane(index, l, complexIndexJet<D>(s, i, x));
+    }
+    return index;
+}
+
 // Fills the media jets of the lanes of one group: lane l holds wavenumber
 // first + min(l, count - 1) (a short last group repeats its last wavenumber).
 // The lossless walk takes q = sqrt(n^2 - tau) real (NaN beyond the critical
@@ -119,14 +136,7 @@ inline void fillMediaJets(MediaJetsOf<V, D, Lossless>& jets, const LayeredStack&
             jets.admittance[x] = asMedium<Lossless>(constantJet<V, D>(V{} + ambientY));
             continue;
         }
-        Medium index;
-        for (std::size_t l = 0; l < lanes; ++l) {
-            const std::size_t i = first + (l < count ? l : count - 1);
-            if constexpr (Lossless)
-                setLane(index, l, realIndexJet<D>(s, i, std::size_t(x)));
-            else
-                setLane(index, l, complexIndexJet<D>(s, i, std::size_t(x)));
-        }
+        const Medium index = indexJetOf<V, D, Lossless>(s, std::size_t(x), first, count);
         const Medium square = index * index;
         Medium q;
         if constexpr (Lossless)

@@ -3,6 +3,7 @@
 
 #include "engine/closing.h"
 #include "engine/engine.h"
+#include "engine/index_derivatives.h"
 #include "engine/run.h"
 
 namespace coat {
@@ -51,11 +52,21 @@ struct GroupWriterOf {
                     request.gradient[q][j + L * (first + l)] = laneOf(d[q], l);
         if (g) weights.addInto(g[j], d);
     }
+
+    // The derivatives by material x's index, of `rows` (M + 1).
+    void material(std::size_t x, std::size_t rows, const V* d) const
+    {
+        for (int q = 0; q < QUANTITY_COUNT; ++q)
+            if (request.index[q])
+                for (std::size_t l = 0; l < count; ++l)
+                    request.index[q][x + rows * (first + l)] = laneOf(d[q], l);
+    }
 };
 
 struct Wanted {
     bool gradient[QUANTITY_COUNT];  // in a gradient or the weighted one
-    bool transmission, gradients;
+    bool index[QUANTITY_COUNT];     // by the materials' indices
+    bool transmission, gradients, thickness, indices;
 };
 
 // What every lane group of a call shares.
@@ -73,9 +84,12 @@ struct ResponseWalk {
     struct Tables {
         MediaJetsOf<V, D, Lossless> jets;
         SweepTablesOf<V, D> sweep;
+        IndexJetsOf<V, D, Lossless> index;
 
         explicit Tables(const ResponseContext& c)
-            : jets(c.s.M, c.plan.near.size()), sweep(c.wanted.gradients ? c.s.L : 0, false)
+            : jets(c.s.M, c.plan.near.size()),
+              sweep(c.wanted.gradients ? c.s.L : 0, c.wanted.indices),
+              index(c.wanted.indices ? c.s.M : 0)
         {
         }
     };
@@ -98,17 +112,46 @@ struct ResponseWalk {
                                             const V&, bool) {});
         const ClosingOf<V, D> c = closingOf<Trig>(w, t.jets, wanted.transmission);
         out.values(c.r, c.t, c.value);
-        if (!wanted.gradients) return;
         const AmplitudesOf<V, D> starts[2] = {c.startR, c.startT};
-        sweepFromAmbient(starts, t.sweep, t.jets, s, context.plan, wanted.transmission ? 2 : 1,
-                         [&](std::size_t j, const AmplitudesOf<V, D>(&mu)[2]) {
-                             V d[QUANTITY_COUNT];
-                             layerDerivatives(c, mu[0], wanted.transmission ? &mu[1] : nullptr,
-                                              t.sweep.layers[j].u,
-                                              t.jets.beta[std::size_t(s.material[j])],
-                                              wanted.gradient, d);
-                             out.layer(j, d);
-                         });
+        const bool tWanted = wanted.transmission;
+        if (wanted.indices) fillIndexJets(t.index, t.jets, s, context.plan, group.first, group.count);
+        if (wanted.gradients) {
+            AmplitudesOf<V, D> last[2];  // the rows of the last layer
+            sweepFromAmbient(
+                starts, t.sweep, t.jets, s, context.plan, tWanted ? 2 : 1,
+                [&](std::size_t j, const AmplitudesOf<V, D>(&mu)[2]) {
+                    if (wanted.thickness) {
+                        V d[QUANTITY_COUNT];
+                        layerDerivatives(c, mu[0], tWanted ? &mu[1] : nullptr,
+                                         t.sweep.layers[j].u,
+                                         t.jets.beta[std::size_t(s.material[j])], wanted.gradient,
+                                         d);
+                        out.layer(j, d);
+                    }
+                    if (!wanted.indices) return;
+                    const int behind = j ? s.material[j - 1] : int(s.M) + 1;
+                    addLayerIndexTerms(t.index, s.M, s.material[j], behind, s.d[j], mu[0],
+                                       tWanted ? &mu[1] : nullptr, t.sweep.layers[j].u,
+                                       t.sweep.behind[j].u);
+                    if (j + 1 == s.L)
+                        for (std::size_t a = 0; a < (tWanted ? 2u : 1u); ++a) last[a] = mu[a];
+                });
+            if (wanted.indices) {  // the last layer's rows past its phase meet the exit
+                for (std::size_t a = 0; a < (tWanted ? 2u : 1u); ++a)
+                    last[a].w = last[a].w * t.sweep.layers[s.L - 1].E;
+                addExitIndexTerms(t.index, s.M, s.material[s.L - 1], last[0],
+                                  tWanted ? &last[1] : nullptr,
+                                  t.jets.halfRatio[context.plan.interfaceOfLayer[s.L]]);
+            }
+        } else if (wanted.indices) {  // a bare substrate: its interface alone
+            addExitIndexTerms(t.index, s.M, int(s.M) + 1, starts[0], tWanted ? &starts[1] : nullptr,
+                              t.jets.halfRatio[context.plan.interfaceOfLayer[0]]);
+        }
+        for (std::size_t x = 0; x <= s.M && wanted.indices; ++x) {
+            V d[QUANTITY_COUNT];
+            indexDerivatives(t.index, t.jets, c, s.M, x, tWanted, wanted.index, d);
+            out.material(x, s.M + 1, d);
+        }
     }
 };
 
@@ -136,13 +179,16 @@ void responseOverGrid(const LayeredStack& given, const ResponseRequest& request,
     for (int q = 0; q < QUANTITY_COUNT; ++q) {
         const bool weighted = request.g && request.weight[q];
         wanted.gradient[q] = request.gradient[q] || weighted;
-        if (request.value[q] || wanted.gradient[q]) {
+        wanted.index[q] = request.index[q] != nullptr;
+        if (request.value[q] || wanted.gradient[q] || wanted.index[q]) {
             order = std::max(order, jetOrderOf(q));
             wanted.transmission = wanted.transmission || needsTransmission(q);
         }
-        wanted.gradients = wanted.gradients || wanted.gradient[q];
+        wanted.thickness = wanted.thickness || wanted.gradient[q];
+        wanted.indices = wanted.indices || wanted.index[q];
     }
-    if (s.L == 0) wanted.gradients = false;
+    // The adjoint sweep serves the thickness and the index derivatives alike.
+    wanted.gradients = (wanted.thickness || wanted.indices) && s.L > 0;
     const InterfacePlan plan = planInterfaces(s, {}, mirrored);
     const ResponseContext context = {s, plan, request, wanted};
     // Work: layer steps of jets of order D, three times as many with gradients.

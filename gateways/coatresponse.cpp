@@ -1,7 +1,8 @@
 // out = coatresponse(k, d, m, n_a, N, Np, Npp, theta, pol, want [, weights]):
 // r, t, R, T, A and the phase derivatives of any stack with full dispersion,
-// their exact thickness gradients, and the gradient of a weighted merit; and
-// r, t, R, T, A and their gradients of the stack lit from the substrate.
+// their exact thickness gradients, their derivatives by the materials' indices,
+// and the gradient of a weighted merit; and r, t, R, T, A and their gradients
+// of the stack lit from the substrate.
 // Every input is checked before any output is created.
 #include "gateways/response_inputs.h"
 
@@ -64,6 +65,9 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[])
             } else if (kind == NameKind::Own) {  // g
                 a = mxCreateUninitNumericMatrix(s.L, 1, mxDOUBLE_CLASS, mxREAL);
                 request.g = mxGetPr(a);
+            } else if (v.kind[n] == NameKind::Index) {  // (M + 1) x K: the materials, the substrate
+                a = mxCreateUninitNumericMatrix(s.M + 1, s.K, mxDOUBLE_CLASS, mxREAL);
+                request.index[q] = mxGetPr(a);
             } else {
                 const bool gradient =
                     kind == NameKind::Gradient || kind == NameKind::SubstrateGradient;

@@ -43,6 +43,14 @@
 %     GDt, GDDt, TODt  the same of arg t.
 %     dR, dT, dA, dGD, dGDD, dTOD, dGDt, dGDDt, dTODt
 %             LxK: dX(j, i) = dX(i)/dd(j), per um of thickness of layer j.
+%     dnR, dnT, dnA, dnGD, dnGDD, dnTOD, dnGDt, dnGDDt, dnTODt
+%             (M+1)xK: dnX(x, i) = dX(i)/dn_x, by a real shift of the index
+%             of material x at every wavenumber (n' and n'' kept: a film
+%             denser or lighter than its model), summed over the layers of
+%             x and their interfaces; row M+1 by the substrate's index (its
+%             exit interface, and T's factor Re of its admittance). Exact,
+%             from the same sweeps as the thickness gradients (the fitting
+%             of measured spectra asks for them: coatfit).
 %     g       Lx1, with weights: the gradient of sum over X and i of
 %             weights.X(i) * X(i), formed without any LxK array; a zero
 %             weight adds nothing (not even a NaN).
@@ -108,7 +116,7 @@
 %     out = coatresponse(k, d, m, 1, N, [], [], pi/4, 'p', {'R', 'A', 'GDD'});
 %     R = out.R;  A = out.A;  GDD = out.GDD;     % 1x201 each
 %
-%   Cost: O(L) per wavenumber, values and gradients alike (one sweep from
+%   Cost: O(L) per wavenumber, values and derivatives alike (one sweep from
 %   the substrate and, for gradients, one back).
 %
 %   See also coatdispgrad, coatneedle, coating_indices.

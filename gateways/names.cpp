@@ -55,6 +55,7 @@ Vocabulary responseVocabulary()
     addName(v, "", "t", NameKind::Own, 1);
     addQuantities(v, "", NameKind::Value);
     addQuantities(v, "d", NameKind::Gradient);
+    addQuantities(v, "dn", NameKind::Index);
     addName(v, "", "g", NameKind::Own, 2);
     // the same stack lit from the substrate: its powers and their gradients
     addName(v, "", "rsub", NameKind::Own, 3);

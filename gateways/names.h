@@ -1,7 +1,8 @@
 // The names a module over any stack takes in `want` and in its weights, all
 // from the quantity table (engine/quantities.h): a module's vocabulary is a
 // few names of its own and, per quantity, the quantity's name behind a prefix
-// ("" for the values, "d" for the gradients, "n" for the needles).
+// ("" for the values, "d" for the gradients, "n" for the needles, "dn" for
+// the derivatives by the materials' indices).
 #pragma once
 
 #include <cstddef>
@@ -15,9 +16,9 @@ const int MAX_NAMES = 32;
 const int NAME_LENGTH = 8;  // the longest name and its terminator
 
 // What a name asks for: a name of the module's own, or a quantity's value,
-// gradient or needle derivative; or, with the light from the substrate, a
-// value or a gradient.
-enum class NameKind { Own, Value, Gradient, Needle, SubstrateValue, SubstrateGradient };
+// gradient, needle derivative or derivatives by the materials' indices; or,
+// with the light from the substrate, a value or a gradient.
+enum class NameKind { Own, Value, Gradient, Needle, Index, SubstrateValue, SubstrateGradient };
 
 // The names of a module, in the order its help lists them.
 struct Vocabulary {
@@ -30,8 +31,9 @@ struct Vocabulary {
     int find(NameKind k, int q) const;
 };
 
-// coatresponse: r, t, the values, their gradients dX, and g; then, lit from
-// the substrate, rsub, tsub, Rsub, Tsub, Asub and dRsub, dTsub, dAsub.
+// coatresponse: r, t, the values, their gradients dX, their derivatives by
+// the materials' indices dnX, and g; then, lit from the substrate, rsub,
+// tsub, Rsub, Tsub, Asub and dRsub, dTsub, dAsub.
 Vocabulary responseVocabulary();
 // coatprofile: E2, the needle derivatives nX, ng and dE2.
 Vocabulary profileVocabulary();

@@ -164,6 +164,27 @@
 %! NN(4, 3) = 1.2;
 %! fail('coatresponse(kk, dd, mm, na, NN, [], [], theta, ''s'', ''Rsub'')', 'N\(4, 3\) = 1.2 is real and not above');
 %! assert(isfield(coatresponse(kk, dd, mm, na, NN, [], [], theta, 's', 'R'), 'R'));   % from the ambient it is lit
+%!test  # dnX: each material's and the substrate's index against central differences, both walks, TE and TM; a bare substrate
+%! names = {'R', 'T', 'A', 'GD', 'GDD', 'TOD', 'GDt', 'GDDt', 'TODt'};
+%! h = 1e-6;
+%! for c = {{N, 0.4}, {real(N([1 2 3 2 5], :)), 0.7}, {N(5, :), 0.2}}   % absorbing; lossless; bare
+%!   n = c{1}{1};  th = c{1}{2};
+%!   if rows(n) == 1, dd = [];  mm = []; else dd = d;  mm = m; end
+%!   for pol = {'TE', 'TM'}
+%!     o = coatresponse(k, dd, mm, 1, n, Np(1:rows(n), :), Npp(1:rows(n), :), th, pol{1}, strcat('dn', names));
+%!     for x = 1:rows(n)
+%!       e = zeros(size(n));  e(x, :) = h;
+%!       o1 = coatresponse(k, dd, mm, 1, n + e, Np(1:rows(n), :), Npp(1:rows(n), :), th, pol{1}, names);
+%!       o0 = coatresponse(k, dd, mm, 1, n - e, Np(1:rows(n), :), Npp(1:rows(n), :), th, pol{1}, names);
+%!       for q = names
+%!         ref = (o1.(q{1}) - o0.(q{1})) / (2 * h);
+%!         assert(size(o.(['dn' q{1}])), [rows(n), K]);
+%!         assert(o.(['dn' q{1}])(x, :), ref, 1e-6 * max(abs(ref)) + 1e-8);
+%!       end
+%!     end
+%!   end
+%! end
+
 %!test  # real indices, m = 1, 2, 1, ...: coatdispgrad's six outputs; NaN only where it belongs
 %! c = stack_case(6, 7, 0.5);
 %! Q = [0.003; 0.001; 0] .* (1 + 0.2 * (1:7));

@@ -10,13 +10,19 @@
 % (design.back, or the layers after design.front where coatoptimize joined
 % them to the front's) adds its rows to D after the front's: L = Lf + Lb,
 % the coating's own quantities 0 there.
-function [Q, D] = target_responses(design, ev, gradients)
+% [Q, D, Dn] = target_responses(design, ev, gradients, true): and the
+% derivatives by a real shift of each layer material's index, Dn{t}
+% (M x n x a; coatresponse's dnX without the substrate's row).
+function [Q, D, Dn] = target_responses(design, ev, gradients, indices)
+  if nargin < 4, indices = false; end
   group = target_groups(ev);
   [design, back] = plate_parts(design);
   Lf = numel(design.d);
   L = Lf + numel(back.d);
+  M = numel(design.materials) - 1;
   Q = cell(1, numel(ev));
   D = cell(1, numel(ev));
+  Dn = cell(1, numel(ev));
   for g = unique(group)
     e = ev(g);
     members = find(group == g);
@@ -38,12 +44,18 @@ function [Q, D] = target_responses(design, ev, gradients)
     if gradients
       for i = 1:numel(names), want{end + 1} = ['d' names{i}]; end
     end
+    if indices
+      for i = 1:numel(names), want{end + 1} = ['dn' names{i}]; end
+    end
     pols = polarizations(e.pol);
     a = numel(e.theta);  n = numel(e.lambda);
     for t = members
       Q{t} = zeros(a, n);
       if gradients
         D{t} = zeros(L, n, a);
+      end
+      if indices
+        Dn{t} = zeros(M, n, a);
       end
     end
     for ia = 1:a
@@ -65,6 +77,9 @@ function [Q, D] = target_responses(design, ev, gradients)
           if gradients
             Dt = o.(['d' name]);
             D{t}(1:size(Dt, 1), :, ia) = D{t}(1:size(Dt, 1), :, ia) + Dt / numel(pols);
+          end
+          if indices
+            Dn{t}(:, :, ia) = Dn{t}(:, :, ia) + o.(['dn' name])(1:M, :) / numel(pols);
           end
         end
       end
