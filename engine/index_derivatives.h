@@ -128,7 +128,7 @@ inline void indexDerivatives(const IndexJetsOf<V, D, Lossless>& ij,
     // |t|^2 Re(dY_s) / Y_a (no division by Re Y_s, which is 0 beyond the
     // critical angle).
     const ComplexJetOf<V, D> dy = asComplexJet(jets.admittance[M]) * asComplexJet(ij.logAdmittance[M]);
-    out[QUANTITY_T] = out[QUANTITY_T] + norm2(c.t) * (dy.re.c[0] / jets.ambientAdmittance);
+    out[QUANTITY_T] = out[QUANTITY_T] + norm2(c.t) * (dy.re.c[0] / jets.incidentAdmittanceRe);
     if (wanted[QUANTITY_A]) out[QUANTITY_A] = -out[QUANTITY_R] - out[QUANTITY_T];
 }
 

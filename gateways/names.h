@@ -12,7 +12,7 @@
 
 namespace coat {
 
-const int MAX_NAMES = 32;
+const int MAX_NAMES = 48;  // coatresponse has 38: r, t, g, nine values, gradients and index derivatives, eight lit from the substrate
 const int NAME_LENGTH = 8;  // the longest name and its terminator
 
 // What a name asks for: a name of the module's own, or a quantity's value,
