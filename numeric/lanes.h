@@ -97,8 +97,8 @@ inline void storeLanes(double* out, std::size_t count, const LanesOf<N>& v)
     for (std::size_t l = 0; l < count; ++l) out[l] = v[l];
 }
 
-// Lane by lane through the C library: correctly rounded (sqrt) or its exp,
-// the same in every lane as for a double.
+// Lane by lane through the C library: correctly rounded (sqrt) or its exp
+// and expm1, the same in every lane as for a double.
 template <std::size_t N>
 inline LanesOf<N> sqrt(const LanesOf<N>& x)
 {
@@ -111,6 +111,13 @@ inline LanesOf<N> exp(const LanesOf<N>& x)
 {
     LanesOf<N> y;
     for (std::size_t l = 0; l < N; ++l) y.set(l, std::exp(x[l]));
+    return y;
+}
+template <std::size_t N>
+inline LanesOf<N> expm1(const LanesOf<N>& x)
+{
+    LanesOf<N> y;
+    for (std::size_t l = 0; l < N; ++l) y.set(l, std::expm1(x[l]));
     return y;
 }
 
