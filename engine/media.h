@@ -136,12 +136,13 @@ inline bool higherAreZero(const ComplexJetOf<V, D>& x, std::size_t l)
 // lossless walk (NaN beyond the critical angle), else on the decaying branch.
 // At the critical angle itself, q^2 = 0 exactly, the layer's admittance is 0
 // and the steps in front of and behind it would divide by it. r is even in q
-// (it depends on q^2 alone), so there q^2 is taken as 2^-1000: that changes r
+// (it depends on q^2 alone), so there q^2 is taken as 2^-1000, in Q itself
+// (the rates beta Y and beta / Y of a thickness change read it): that changes r
 // by far less than its rounding and keeps every step finite. The
 // k-derivatives of q are infinite there: its higher coefficients are NaN,
 // unless those of q^2 are all 0 (no dispersion).
 template <bool Lossless, class V, int D>
-inline MediumJetOf<V, D, Lossless> normalIndexOf(MediumJetOf<V, D, Lossless> Q)
+inline MediumJetOf<V, D, Lossless> normalIndexOf(MediumJetOf<V, D, Lossless>& Q)
 {
     constexpr std::size_t lanes = laneCountOf<V>;
     bool critical[lanes] = {}, any = false;
@@ -196,7 +197,7 @@ inline void fillMediaJets(MediaJetsOf<V, D, Lossless>& jets, const LayeredStack&
                 setLane(index, l, complexIndexJet<D>(s, i, std::size_t(x)));
         }
         const Medium square = index * index;
-        const Medium Q = square - asMedium<Lossless>(constantJet<V, D>(V{} + tau));
+        Medium Q = square - asMedium<Lossless>(constantJet<V, D>(V{} + tau));
         Medium q;
         if (x == int(s.M)) {  // the substrate: q = 0 divides by nothing
             if constexpr (Lossless)

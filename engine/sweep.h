@@ -107,10 +107,9 @@ inline PhaseOf<V, D> phaseOf(const JetOf<V, D>& x)
 template <class Trig, class V, int D>
 inline PhaseOf<V, D> phaseOf(const ComplexJetOf<V, D>& x)
 {
-    using std::expm1;
-    V s, c;
+    V s, c, e, em;
     Trig::sinCos(x.re.c[0], &s, &c);
-    const V em = expm1(-2.0 * x.im.c[0]), e = 1.0 + em;
+    exponentials(-2.0 * x.im.c[0], &e, &em);
     const V cos2a = (c - s) * (c + s), sc = s * c;
     const ComplexOf<V> sigma = {s * s - 0.5 * (em * cos2a), -(e * sc)};
     const ComplexOf<V> E = {e * cos2a, e * (2.0 * sc)};

@@ -97,8 +97,8 @@ inline void storeLanes(double* out, std::size_t count, const LanesOf<N>& v)
     for (std::size_t l = 0; l < count; ++l) out[l] = v[l];
 }
 
-// Lane by lane through the C library: correctly rounded (sqrt) or its exp
-// and expm1, the same in every lane as for a double.
+// Lane by lane through the C library: correctly rounded (sqrt) or its exp,
+// the same in every lane as for a double.
 template <std::size_t N>
 inline LanesOf<N> sqrt(const LanesOf<N>& x)
 {
@@ -113,12 +113,29 @@ inline LanesOf<N> exp(const LanesOf<N>& x)
     for (std::size_t l = 0; l < N; ++l) y.set(l, std::exp(x[l]));
     return y;
 }
-template <std::size_t N>
-inline LanesOf<N> expm1(const LanesOf<N>& x)
+// e^x and e^x - 1 of x <= 0 together, each without cancellation: from
+// expm1 where e^x is above 1/2, else from exp (e^x - 1 is then exact enough).
+// A strongly absorbing layer needs the first accurate, a weakly absorbing one
+// the second.
+inline void exponentials(double x, double* e, double* em)
 {
-    LanesOf<N> y;
-    for (std::size_t l = 0; l < N; ++l) y.set(l, std::expm1(x[l]));
-    return y;
+    if (x > -0.6931471805599453) {
+        *em = std::expm1(x);
+        *e = 1.0 + *em;
+    } else {
+        *e = std::exp(x);
+        *em = *e - 1.0;
+    }
+}
+template <std::size_t N>
+inline void exponentials(const LanesOf<N>& x, LanesOf<N>* e, LanesOf<N>* em)
+{
+    for (std::size_t l = 0; l < N; ++l) {
+        double a, b;
+        exponentials(x[l], &a, &b);
+        e->set(l, a);
+        em->set(l, b);
+    }
 }
 
 // closingScaleOf (numeric/complex.h) lane by lane.
