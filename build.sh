@@ -15,7 +15,7 @@
 #   ./build.sh package [folder]
 #                       write the Octave package coatings-<version>.tar.gz
 #                       into folder (default build/), without building
-#                       (package/make_package.sh)
+#                       (cmake -P package/make_package.cmake)
 #   ./build.sh cross    build and test for other targets in build-cross/:
 #                       Clang on x86-64 (every test), aarch64 Linux (core
 #                       tests under qemu-user, modules built), Windows x86-64
@@ -38,12 +38,13 @@ tsan=${TSAN_DIR:-$root/build-tsan}
 # (CMake takes libmvec on x86-64 Linux). The tests and benchmarks add
 # GoogleTest, Google Benchmark, valgrind and Octave's parallel package (so
 # that the parallel path of coatdesign and coattolerance is the one tested);
-# the package, xsimd's headers, which it carries for every target.
+# the package, CMake, which writes it, and xsimd's headers, which it carries
+# for every target.
 packages=(cmake g++ make octave octave-dev gnuplot-nox fonts-freefont-otf)
 [ "$(uname -m)" = x86_64 ] || packages+=(libxsimd-dev)
 case "${1:-build}" in
   demo) ;;
-  package) packages=(libxsimd-dev) ;;
+  package) packages=(cmake libxsimd-dev) ;;
   *) packages+=(libgtest-dev libbenchmark-dev libxsimd-dev valgrind octave-parallel) ;;
 esac
 cross=${CROSS_DIR:-$root/build-cross}
@@ -200,7 +201,7 @@ esac
 install_missing
 if [ "${1:-}" = package ]; then
   rm -rf "$logs"
-  exec "$root/package/make_package.sh" "${2:-$build}"
+  exec cmake -DCOAT_PACKAGE_DIR="${2:-$build}" -P "$root/package/make_package.cmake"
 fi
 case "${1:-build}" in
   build)

@@ -10,8 +10,9 @@ function out = coat_build(folder, varargin)
 %                         Linux too
 %   folder = coat_build(...) also returns the folder
 %
-%   Runs from a clone of the repository or from the unpacked Octave package
-%   (coatings-<version>.tar.gz, whose sources are in src/).
+%   Runs from the unpacked Octave package (coatings-<version>.tar.gz, whose
+%   sources are in src/), or from a clone of the repository with CMake on
+%   the path.
 %
 %   The vector sine and cosine come from glibc's libmvec on x86-64 Linux and
 %   from xsimd, a header-only library, everywhere else (Windows, macOS,
@@ -20,13 +21,14 @@ function out = coat_build(folder, varargin)
 %   conda, MSYS2, /usr/include, /usr/local/include).
 %
 %   Needs a C++17 compiler set up for mex (in MATLAB: mex -setup C++; GCC or
-%   Clang, on Windows MinGW-w64); in Octave, mex calls mkoctfile. CMake is
-%   not needed. The sources, modules and flags are those of sources.txt, the
-%   list the CMake build follows (its flags and release flags: C++17, -O3,
-%   -ffp-contract=off and never -ffast-math, so NaN reaches exactly the
-%   outputs it belongs to; the instruction-set variants chosen at run time
-%   inside the core). An entry of sources.txt it does not know stops it, as
-%   it stops the CMake build and the package script.
+%   Clang, on Windows MinGW-w64); in Octave, mex calls mkoctfile. The
+%   sources, modules and flags are those of sources.txt, the list the CMake
+%   build follows (its flags and release flags: C++17, -O3, -ffp-contract=off
+%   and never -ffast-math, so NaN reaches exactly the outputs it belongs to;
+%   the instruction-set variants chosen at run time inside the core), as
+%   CMake's reader of that list wrote them into coat_sources.m: the package
+%   carries it in private/ beside this file; in a clone, coat_build has
+%   CMake write it (cmake/sources.cmake), so CMake is needed there alone.
 %
 %   Every module lands in folder with its help file, beside the functions
 %   for users (coating_indices, coat_print_png, coatdesign, ...), the
@@ -51,17 +53,27 @@ function out = coat_build(folder, varargin)
     end
     options.(varargin{i}) = varargin{i + 1};
   end
-  % The sources: beside this file in the repository, in src/ in the package.
-  root = here;
-  if ~exist(fullfile(root, 'sources.txt'), 'file')
-    root = fullfile(here, 'src');
+  objdir = tempname();
+  mkdir(objdir);
+  cleanup = onCleanup(@() rmdir(objdir, 's'));
+  % The sources: in src/ in the package, beside this file in a clone. What
+  % this target builds of them: coat_sources, in private/ here in the
+  % package, written by CMake from sources.txt in a clone.
+  root = fullfile(here, 'src');
+  if exist(fullfile(here, 'sources.txt'), 'file')
+    root = here;
+    write_sources(root, objdir);
+    addpath(objdir);
+    restore = onCleanup(@() rmpath(objdir));
+    list = coat_sources([], options.libmvec);
+    clear restore;
+  else
+    list = coat_sources([], options.libmvec);
   end
   octave = exist('OCTAVE_VERSION', 'builtin') ~= 0;
-  [conditions, mvec] = target_conditions(octave, options.libmvec);
-  list = read_sources(fullfile(root, 'sources.txt'), conditions);
   flags = [list.flags, list.release];
   includes = {['-I' root]};
-  if ~mvec
+  if any(strcmp(list.conditions, 'xsimd'))
     includes{end + 1} = ['-I' find_xsimd(options.xsimd, root)];
   end
   libraries = strcat('-l', list.libraries);
@@ -78,9 +90,6 @@ function out = coat_build(folder, varargin)
 
   % The core and the shared gateway code, compiled once, each source with
   % its own flags added.
-  objdir = tempname();
-  mkdir(objdir);
-  cleanup = onCleanup(@() rmdir(objdir, 's'));
   objects = cell(1, size(list.sources, 1));
   for i = 1:numel(objects)
     source = list.sources{i, 1};
@@ -89,9 +98,8 @@ function out = coat_build(folder, varargin)
   end
 
   % Each module: its gateway linked with those objects, its help beside it.
-  builds = [cellfun(@(m) ['gateways/' m], list.modules, 'UniformOutput', false); ...
-            cellfun(@(m) ['gateways/legacy/' m], list.legacy, 'UniformOutput', false)];
-  folders = [repmat({folder}, size(list.modules)); ...
+  builds = [strcat('gateways/', list.modules), strcat('gateways/legacy/', list.legacy)];
+  folders = [repmat({folder}, size(list.modules)), ...
              repmat({fullfile(folder, 'legacy')}, size(list.legacy))];
   for i = 1:numel(builds)
     if ~exist(folders{i}, 'dir')
@@ -166,36 +174,6 @@ function settings = matlab_settings(flags, release)
   settings = {['CXXFLAGS=$CXXFLAGS ' strjoin(flags, ' ')], ['CXXOPTIMFLAGS=' strjoin(release, ' ')]};
 end
 
-% The conditions of sources.txt this machine meets: its processor, and
-% where the vector sine and cosine come from (mvec true: glibc's libmvec,
-% on x86-64 Linux unless libmvec is false; else xsimd).
-function [conditions, mvec] = target_conditions(octave, libmvec)
-  if octave
-    machine = computer();   % x86_64-pc-linux-gnu, aarch64-apple-darwin...
-    arch = strtok(machine, '-');
-    linux = ~isempty(strfind(machine, 'linux')) && isempty(strfind(machine, 'musl'));
-  else
-    machine = computer('arch');   % glnxa64, maci64, maca64, win64
-    arch = 'x86_64';
-    if strcmp(machine, 'maca64')
-      arch = 'aarch64';
-    end
-    linux = strcmp(machine, 'glnxa64');
-  end
-  if strcmp(arch, 'arm64')
-    arch = 'aarch64';
-  end
-  mvec = strcmp(arch, 'x86_64') && linux;
-  if ~isempty(libmvec)
-    mvec = mvec && logical(libmvec);
-  end
-  if mvec
-    conditions = {'mvec', arch};
-  else
-    conditions = {'xsimd', arch};
-  end
-end
-
 % The folder holding xsimd/xsimd.hpp: the one given, the package's copy, or
 % a package manager's.
 function include = find_xsimd(given, root)
@@ -226,63 +204,15 @@ function include = find_xsimd(given, root)
         strjoin(candidates, ', '));
 end
 
-% The entries of sources.txt that hold for this target (kind:a,b holds when
-% a and b are both among conditions): each line a kind and its fields. An
-% unknown kind or condition, conditions on a kind other than core and
-% library, or an entry short of the fields its kind needs is an error, as in
-% CMake and the package script.
-function list = read_sources(file, conditions)
-  list = struct('flags', {{}}, 'release', {{}}, 'libraries', {{}}, 'sources', {cell(0, 2)}, ...
-                'modules', {cell(0, 1)}, 'legacy', {cell(0, 1)}, 'functions', {cell(0, 1)}, ...
-                'private', {cell(0, 1)}, 'examples', {cell(0, 1)});
-  % The fewest fields after the kind each kind takes.
-  fewest = struct('version', 1, 'flags', 1, 'release', 1, 'library', 1, 'core', 1, ...
-                  'gateway', 1, 'module', 2, 'legacy', 1, 'function', 2, 'private', 1, ...
-                  'example', 2);
-  known = {'mvec', 'xsimd', 'x86_64', 'aarch64'};
-  lines = regexp(fileread(file), '\r?\n', 'split');
-  for i = 1:numel(lines)
-    entry = strtrim(lines{i});
-    if isempty(entry) || entry(1) == '#'
-      continue;
-    end
-    fields = regexp(entry, '\s+', 'split');
-    [kind, rest] = strtok(fields{1}, ':');
-    wrong = '';
-    if ~isfield(fewest, kind)
-      wrong = 'unknown entry';
-    elseif numel(fields) - 1 < fewest.(kind)
-      wrong = sprintf('a %s entry takes at least %d field(s)', kind, fewest.(kind));
-    elseif ~isempty(rest) && ~any(strcmp(kind, {'core', 'library'}))
-      wrong = 'only core and library entries take conditions';
-    elseif ~isempty(rest) && ~all(ismember(strsplit(rest(2:end), ','), known))
-      wrong = 'unknown condition';
-    end
-    if ~isempty(wrong)
-      error('coat_build:sources', 'coat_build: %s, line %d: ''%s'': %s', file, i, entry, wrong);
-    end
-    if ~isempty(rest) && ~all(ismember(strsplit(rest(2:end), ','), conditions))
-      continue;
-    end
-    switch kind
-      case 'flags'
-        list.flags = [list.flags, fields(2:end)];
-      case 'release'
-        list.release = [list.release, fields(2:end)];
-      case 'library'
-        list.libraries = [list.libraries, fields(2:end)];
-      case {'core', 'gateway'}
-        list.sources(end + 1, :) = {fields{2}, fields(3:end)};
-      case 'module'
-        list.modules{end + 1, 1} = fields{2};
-      case 'legacy'
-        list.legacy{end + 1, 1} = fields{2};
-      case 'function'
-        list.functions{end + 1, 1} = fields{2};
-      case 'private'
-        list.private{end + 1, 1} = fields{2};
-      case 'example'
-        list.examples{end + 1, 1} = fields{2};
-    end
+% Writes coat_sources.m into folder from the sources.txt of the clone at
+% root, with the one reader of that list (cmake/sources.cmake).
+function write_sources(root, folder)
+  unix_path = @(path) strrep(path, '\', '/');
+  [status, output] = system(sprintf('cmake -DCOAT_WRITE_SOURCES="%s" -P "%s" 2>&1', ...
+      unix_path(fullfile(folder, 'coat_sources.m')), unix_path(fullfile(root, 'cmake', 'sources.cmake'))));
+  if status ~= 0
+    error('coat_build:sources', ['coat_build: CMake did not read %s: %s\nIn a clone, ' ...
+          'coat_build needs CMake on the path to read it; the package that ./build.sh ' ...
+          'package writes needs none.'], fullfile(root, 'sources.txt'), strtrim(output));
   end
 end

@@ -1,26 +1,31 @@
-# What sources.txt's conditions are for this target (COAT_CONDITIONS): the
-# processor, and where the vector sines and cosines of the kernels come from:
-# glibc's vector math library where the target has it (x86-64 Linux),
-# xsimd's header-only routines elsewhere (Windows, macOS, aarch64), whose
-# include folder is then COAT_XSIMD_INCLUDE_DIR.
-include(CheckLibraryExists)
-if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|amd64)$")
-  set(COAT_ARCH x86_64)
-elseif(CMAKE_SYSTEM_PROCESSOR MATCHES "^(aarch64|arm64|ARM64)$")
-  set(COAT_ARCH aarch64)
-else()
-  set(COAT_ARCH other)
+# The target of this build, as sources.txt's target entries know it:
+# COAT_MACHINE, the GNU triple its compiler gives for -dumpmachine (asked for
+# CMAKE_CXX_COMPILER_TARGET where a toolchain sets one; -DCOAT_MACHINE=...
+# for a compiler that cannot tell), and COAT_CONDITIONS, the conditions it
+# meets (cmake/sources.cmake). Where those take xsimd for the vector sines
+# and cosines, xsimd's include folder is COAT_XSIMD_INCLUDE_DIR. Then
+# COAT_CORE_SOURCES and COAT_LIBRARIES, the entries that hold for it.
+set(coat_machine "${COAT_MACHINE}")
+if(NOT coat_machine)
+  set(coat_target "")
+  if(CMAKE_CXX_COMPILER_TARGET)
+    set(coat_target --target=${CMAKE_CXX_COMPILER_TARGET})
+  endif()
+  execute_process(COMMAND ${CMAKE_CXX_COMPILER} ${coat_target} -dumpmachine
+    OUTPUT_VARIABLE coat_machine OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE coat_failed)
+  if(coat_failed OR NOT coat_machine)
+    message(FATAL_ERROR "${CMAKE_CXX_COMPILER} does not give its target for -dumpmachine: "
+      "set COAT_MACHINE to its GNU triple (x86_64-w64-mingw32, aarch64-linux-gnu, ...)")
+  endif()
 endif()
 
-if(COAT_ARCH STREQUAL "x86_64" AND CMAKE_SYSTEM_NAME STREQUAL "Linux" AND NOT DEFINED COAT_LIBMVEC)
-  check_library_exists(mvec _ZGVdN4v_sin "" COAT_HAVE_LIBMVEC)
-endif()
-option(COAT_LIBMVEC "Vector sin/cos from glibc's libmvec (x86-64 Linux)" ${COAT_HAVE_LIBMVEC})
+option(COAT_LIBMVEC "Vector sin/cos from glibc's libmvec where the target has it (x86-64 Linux); \
+OFF takes xsimd's there too" ON)
+coat_conditions(COAT_CONDITIONS "${coat_machine}" "${COAT_LIBMVEC}")
+list(JOIN COAT_CONDITIONS " " coat_words)
+message(STATUS "Target ${coat_machine}: ${coat_words}")
 
-if(COAT_LIBMVEC)
-  set(COAT_CONDITIONS mvec ${COAT_ARCH})
-else()
-  set(COAT_CONDITIONS xsimd ${COAT_ARCH})
+if("xsimd" IN_LIST COAT_CONDITIONS)
   find_path(COAT_XSIMD_INCLUDE_DIR xsimd/xsimd.hpp
     DOC "Folder holding xsimd/xsimd.hpp (Debian: libxsimd-dev)")
   if(NOT COAT_XSIMD_INCLUDE_DIR)
@@ -28,3 +33,5 @@ else()
       "conda: xsimd) or set COAT_XSIMD_INCLUDE_DIR to the folder holding xsimd/xsimd.hpp")
   endif()
 endif()
+
+coat_take_entries("${COAT_CONDITIONS}")

@@ -5,18 +5,13 @@
 % Checks the result against the reference build (CMake's, with libmvec)
 % within the vector paths' tolerances (check_modules), and that the folder
 % coat_build tells users to add gives the functions and examples of
-% sources.txt (lists: coat_sources) and resolves every pointer of their help
-% texts. Without xsimd's headers where they were said to be, it must stop
-% before compiling anything and say what is missing.
+% sources.txt (lists: coat_sources, which must name everything of the tree:
+% check_lists) and resolves every pointer of their help texts. Without
+% xsimd's headers where they were said to be, it must stop before compiling
+% anything and say what is missing.
 function coat_build_check(folder, lists, reference, tarball)
-  confirm_recursive_rmdir(false);
-  if exist(folder, 'dir')
-    rmdir(folder, 's');
-  end
-  mkdir(folder);
-  untar(tarball, folder);
-  unpacked = glob(fullfile(folder, 'coatings-*', 'coat_build.m'));
-  addpath(fileparts(unpacked{1}));
+  check_lists(lists);
+  addpath(unpack_package(tarball, folder));
   try
     coat_build(fullfile(folder, 'none'), 'libmvec', false, 'xsimd', folder);
     error('coat_build went on without xsimd');

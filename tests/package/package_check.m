@@ -6,10 +6,11 @@
 % against the reference build (check_modules: test blocks, help examples, the
 % first-generation builds in legacy), its functions and examples, every
 % pointer of every installed help text (check_pointers), and help coatdisp;
-% then uninstalls. lists: what sources.txt lists (coat_sources). Errors out
-% at the first fault.
+% then uninstalls. lists: what sources.txt lists (coat_sources), which must
+% name everything of the tree (check_lists). Errors out at the first fault.
 function package_check(tarball, home, lists, reference)
   assert(strcmp(getenv('HOME'), home), 'HOME is %s, not the scratch folder', getenv('HOME'));
+  check_lists(lists);
   confirm_recursive_rmdir(false);
   if exist(home, 'dir')
     rmdir(home, 's');
