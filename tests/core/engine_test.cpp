@@ -435,8 +435,10 @@ TEST(GeneralEngine, CriticalAnglesAndLayersBehindMetalKeepTheirDigits)
         ASSERT_EQ(tangentialIndexSquared(1.5, exact), 1.3 * 1.3);
         for (double offset : {-1e-8, -1e-14, 0.0, 1e-14, 1e-8}) {
             p.theta = offset == 0 ? exact : std::asin(1.3 / 1.5 * (1 + offset));
-            compare(p, layers, sites, needle, std::string(pol == Polarization::TE ? "TE" : "TM") +
-                    " sin theta off critical by " + std::to_string(offset), critical);
+            char what[80];
+            std::snprintf(what, sizeof what, "%s, sin theta off critical by %g",
+                          pol == Polarization::TE ? "TE" : "TM", offset);
+            compare(p, layers, sites, needle, what, critical);
         }
 
         Problem metal;  // 2.3 and 1.45 in turn on glass, layer 4 of metal
