@@ -40,17 +40,14 @@ struct GroupWeightsOf {
     }
 };
 
-// The closing of one lane group: r, t, the quantities, and what derivatives
-// and fields need: 1 / |w_1|^2 as swept, the jet of 1/r, the factor
-// i / (Y_a w_1^2) of the reflection's derivatives from the state (sweep.h),
-// and the row (1, -1) / w_1 that gives t's from the state.
+// The closing of one lane group: r, t, the quantities, and what the gradients
+// need (the jet of 1/r and the adjoint start rows).
 template <class V, int D>
 struct ClosingOf {
     ComplexOf<V> r, t;
     V value[QUANTITY_COUNT];
-    V inverseW1Squared;
-    ComplexJetOf<V, D> inverseR, reflectionFactor;
-    FieldOf<V, D> transmissionRow;
+    ComplexJetOf<V, D> inverseR;
+    AmplitudesOf<V, D> startR, startT;  // c of r and of t
 };
 
 // n! Im(l_n) / c^n for n = 1 .. 3 of log coefficients l: d^n arg / domega^n.
@@ -70,10 +67,10 @@ template <class Trig, class V, int D, bool Lossless>
 inline ClosingOf<V, D> closingOf(const SweptOf<V, D>& swept,
                                  const MediaJetsOf<V, D, Lossless>& jets, bool transmission)
 {
+    const AmplitudesOf<V, D>& w = swept.w;
     ClosingOf<V, D> c;
-    const ComplexJetOf<V, D> u = swept.w.F - swept.w.W;  // w_1, the incident wave
-    const V scale = closingScaleOf(coefficient(u, 0));
-    const ComplexJetOf<V, D> w1 = scale * u, w2 = scale * swept.w.W;
+    const V scale = closingScaleOf(coefficient(w.u, 0));
+    const ComplexJetOf<V, D> w1 = scale * w.u, w2 = scale * w.w;
     const ComplexJetOf<V, D> inverse1 = inverse(w1);
     const ComplexJetOf<V, D> r = w2 * inverse1;
     c.r = coefficient(r, 0);
@@ -81,9 +78,7 @@ inline ClosingOf<V, D> closingOf(const SweptOf<V, D>& swept,
     const ComplexJetOf<V, D> logW1 = logCoefficients(w1);
     phaseDerivatives(logCoefficients(w2) - logW1, c.value + QUANTITY_GD);
     if constexpr (D >= 1) c.inverseR = w1 * inverse(w2);
-    const ComplexJetOf<V, D> overW1 = scale * inverse1;  // 1 / w_1 as swept
-    c.inverseW1Squared = norm2(coefficient(overW1, 0));
-    c.reflectionFactor = timesI((1.0 / jets.ambientAdmittance) * (overW1 * overW1));
+    c.startR = {-(scale * (r * inverse1)), scale * inverse1};
     if (transmission) {
         // t = e^(i Phi) / w_1, log t = i Phi - log w_1.
         const ComplexJetOf<V, D> phi = asComplexJet(jets.phaseSum);
@@ -100,7 +95,7 @@ inline ClosingOf<V, D> closingOf(const SweptOf<V, D>& swept,
         c.value[QUANTITY_T] = norm2(c.t) * (jets.substrateAdmittanceRe / jets.ambientAdmittance);
         c.value[QUANTITY_A] = (1.0 - c.value[QUANTITY_R]) - c.value[QUANTITY_T];
         phaseDerivatives(timesI(phi) - logW1, c.value + QUANTITY_GDT);
-        c.transmissionRow = {overW1, -overW1};
+        c.startT = {scale * inverse1, ComplexJetOf<V, D>{}};
     }
     return c;
 }
@@ -127,17 +122,20 @@ inline void quantityDerivatives(const ClosingOf<V, D>& c, const ComplexJetOf<V, 
     }
 }
 
-// d log t/dd_j from the transmission row in front of layer j, the layer's
-// E_j W_j (W at its back) and phase rate, and the half ratio of the interface
-// in front of it (sweep.h).
-template <class V, int D, class Beta, class H>
-inline ComplexJetOf<V, D> transmissionSlope(const FieldOf<V, D>& row,
-                                            const ComplexJetOf<V, D>& EW, const Beta& beta,
-                                            const H& halfRatio)
+// The thickness derivatives of layer j from its adjoint rows (mu of r, nu of
+// t), its entry u_j and its phase rate.
+template <class V, int D, class Beta>
+inline void layerDerivatives(const ClosingOf<V, D>& c, const AmplitudesOf<V, D>& mu,
+                             const AmplitudesOf<V, D>* nu, const ComplexJetOf<V, D>& u,
+                             const Beta& beta, const bool* wanted, V* out)
 {
-    const ComplexJetOf<V, D> weight =
-        2.0 * row.F + (1.0 + 2.0 * asComplexJet(halfRatio)) * row.W;
-    return timesI(asComplexJet(beta) * (1.0 - EW * weight));
+    // 2 i beta u_j, shared by r and t.
+    const ComplexJetOf<V, D> twoIBetaU = timesI(2.0 * (beta * u));
+    const ComplexJetOf<V, D> dr = mu.w * twoIBetaU;
+    if (!nu) return quantityDerivatives<V, D>(c, dr, nullptr, wanted, out);
+    // d log t = i beta - nu_2 (2 i beta u).
+    const ComplexJetOf<V, D> dlogT = timesI(asComplexJet(beta)) - nu->w * twoIBetaU;
+    quantityDerivatives(c, dr, &dlogT, wanted, out);
 }
 
 }  // namespace coat

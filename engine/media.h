@@ -3,7 +3,6 @@
 // admittance as jets in k.
 #pragma once
 
-#include <cmath>
 #include <cstddef>
 #include <type_traits>
 #include <vector>
@@ -36,21 +35,18 @@ struct InterfacePlan {
 InterfacePlan planInterfaces(const LayeredStack& s, const std::vector<int>& extraMedia = {});
 
 // Everything one lane group needs before the sweeps: per medium (M + 2 slots,
-// filled for the media of the plan) the phase rate beta = k q, the
-// admittance Y, and the two rates a needle or a thickness change meets,
-// beta Y = k (n^2 - tau) (TE) or that over n^2 (TM) and beta / Y = k or
-// k n^2 (formed without a root, so exact where q = 0); per interface m/2.
+// filled for the media of the plan) the phase rate beta = k q and the
+// admittance, and per interface m/2.
 template <class V, int D, bool Lossless>
 struct MediaJetsOf {
     using Medium = MediumJetOf<V, D, Lossless>;
-    std::vector<Medium> beta, admittance, betaTimesY, betaOverY, halfRatio;
+    std::vector<Medium> beta, admittance, halfRatio;
     Medium phaseSum;  // Phi = sum over materials of beta x thickness
     std::vector<V> inverseSquareNorm;  // |1 / n^2|^2 of each medium (the field in TM)
     V ambientAdmittance, substrateAdmittanceRe;
 
     MediaJetsOf(std::size_t M, std::size_t interfaces)
-        : beta(M + 2), admittance(M + 2), betaTimesY(M + 2), betaOverY(M + 2),
-          halfRatio(interfaces), inverseSquareNorm(M + 2)
+        : beta(M + 2), admittance(M + 2), halfRatio(interfaces), inverseSquareNorm(M + 2)
     {
     }
 };
@@ -96,75 +92,6 @@ inline void setLane(ComplexJetOf<V, D>& j, std::size_t l, const ComplexJetOf<dou
     setLane(j.im, l, x.im);
 }
 
-// Whether x is exactly 0 (a real jet's value, or both parts of a complex
-// one's) in lane l.
-template <class V, int D>
-inline bool valueIsZero(const JetOf<V, D>& x, std::size_t l)
-{
-    return laneOf(x.c[0], l) == 0;
-}
-template <class V, int D>
-inline bool valueIsZero(const ComplexJetOf<V, D>& x, std::size_t l)
-{
-    return laneOf(x.re.c[0], l) == 0 && laneOf(x.im.c[0], l) == 0;
-}
-template <class V, int D>
-inline void setLaneNaN(JetOf<V, D>& x, std::size_t l, int n)
-{
-    setLane(x.c[n], l, NAN);
-}
-template <class V, int D>
-inline void setLaneNaN(ComplexJetOf<V, D>& x, std::size_t l, int n)
-{
-    setLane(x.re.c[n], l, NAN);
-    setLane(x.im.c[n], l, NAN);
-}
-template <class V, int D>
-inline bool higherAreZero(const JetOf<V, D>& x, std::size_t l)
-{
-    for (int n = 1; n <= D; ++n)
-        if (laneOf(x.c[n], l) != 0) return false;
-    return true;
-}
-template <class V, int D>
-inline bool higherAreZero(const ComplexJetOf<V, D>& x, std::size_t l)
-{
-    return higherAreZero(x.re, l) && higherAreZero(x.im, l);
-}
-
-// The normal index q of a layer material from q^2 = n^2 - tau: real in the
-// lossless walk (NaN beyond the critical angle), else on the decaying branch.
-// At the critical angle itself, q^2 = 0 exactly, the layer's admittance is 0
-// and the steps in front of and behind it would divide by it. r is even in q
-// (it depends on q^2 alone), so there q^2 is taken as 2^-1000, in Q itself
-// (the rates beta Y and beta / Y of a thickness change read it): that changes r
-// by far less than its rounding and keeps every step finite. The
-// k-derivatives of q are infinite there: its higher coefficients are NaN,
-// unless those of q^2 are all 0 (no dispersion).
-template <bool Lossless, class V, int D>
-inline MediumJetOf<V, D, Lossless> normalIndexOf(MediumJetOf<V, D, Lossless>& Q)
-{
-    constexpr std::size_t lanes = laneCountOf<V>;
-    bool critical[lanes] = {}, any = false;
-    for (std::size_t l = 0; l < lanes; ++l)
-        if (valueIsZero(Q, l)) {
-            critical[l] = any = true;
-            if constexpr (Lossless)
-                setLane(Q.c[0], l, 0x1p-1000);
-            else
-                setLane(Q.re.c[0], l, 0x1p-1000);
-        }
-    MediumJetOf<V, D, Lossless> q;
-    if constexpr (Lossless)
-        q = sqrt(Q);
-    else
-        q = decayingRoot(Q);
-    for (std::size_t l = 0; any && l < lanes; ++l)
-        if (critical[l] && !higherAreZero(Q, l))
-            for (int n = 1; n <= D; ++n) setLaneNaN(q, l, n);
-    return q;
-}
-
 // Fills the media jets of the lanes of one group: lane l holds wavenumber
 // first + min(l, count - 1) (a short last group repeats its last wavenumber).
 // The lossless walk takes q = sqrt(n^2 - tau) real (NaN beyond the critical
@@ -182,7 +109,6 @@ inline void fillMediaJets(MediaJetsOf<V, D, Lossless>& jets, const LayeredStack&
     for (std::size_t l = 0; l < lanes; ++l) setLane(kLanes, l, s.k[first + (l < count ? l : count - 1)]);
     jets.ambientAdmittance = V{} + ambientY;
     const JetOf<V, D> kJet = variableJet<V, D>(kLanes);
-    const bool tm = s.pol == Polarization::TM;
     for (const int x : plan.media) {
         if (x == int(s.M) + 1) {
             jets.admittance[x] = asMedium<Lossless>(constantJet<V, D>(V{} + ambientY));
@@ -197,24 +123,17 @@ inline void fillMediaJets(MediaJetsOf<V, D, Lossless>& jets, const LayeredStack&
                 setLane(index, l, complexIndexJet<D>(s, i, std::size_t(x)));
         }
         const Medium square = index * index;
-        Medium Q = square - asMedium<Lossless>(constantJet<V, D>(V{} + tau));
         Medium q;
-        if (x == int(s.M)) {  // the substrate: q = 0 divides by nothing
-            if constexpr (Lossless)
-                q = sqrt(Q);
-            else
-                q = decayingRoot(Q);
-        } else {
-            q = normalIndexOf<Lossless, V, D>(Q);
-        }
+        if constexpr (Lossless)
+            q = sqrt(square - constantJet<V, D>(V{} + tau));
+        else
+            q = decayingRoot(square - asMedium<false>(constantJet<V, D>(V{} + tau)));
         jets.beta[x] = q * kJet;
         if constexpr (Lossless)
             jets.inverseSquareNorm[x] = 1.0 / (square.c[0] * square.c[0]);
         else
             jets.inverseSquareNorm[x] = 1.0 / norm2(coefficient(square, 0));
-        jets.admittance[x] = tm ? q / square : q;
-        jets.betaTimesY[x] = tm ? Q * kJet / square : Q * kJet;
-        jets.betaOverY[x] = tm ? kJet * square : asMedium<Lossless>(kJet);
+        jets.admittance[x] = s.pol == Polarization::TM ? q / square : q;
     }
     for (std::size_t f = 0; f < plan.near.size(); ++f)
         jets.halfRatio[f] = 0.5 * (jets.admittance[plan.far[f]] / jets.admittance[plan.near[f]]);

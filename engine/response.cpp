@@ -50,8 +50,7 @@ struct GroupWriterOf {
 
 struct Wanted {
     bool gradient[QUANTITY_COUNT];  // in a gradient or the weighted one
-    bool transmission;              // t or a quantity of t
-    bool reflectionGradients, transmissionGradients;
+    bool transmission, gradients;
 };
 
 // What every lane group of a call shares.
@@ -62,34 +61,16 @@ struct ResponseContext {
     Wanted wanted;
 };
 
-// The per-layer tables of one lane group, sized once per call for what it
-// asks (sweep.h): for dr, (beta Y) U_j W_j at the back of layer j, in a
-// lossless walk times conj(prod_(i>j) E_i), in any other E_j beside it; for
-// d log t, sigma_j and E_j W_j; and the rescale of every layer's step.
-template <class V, int D>
-struct LayerTablesOf {
-    std::vector<ComplexJetOf<V, D>> reflection, E, sigma, EW;
-    std::vector<RescaleOf<V>> rescale;
-
-    LayerTablesOf(std::size_t L, const Wanted& w, bool lossless)
-        : reflection(w.reflectionGradients ? L : 0),
-          E(w.reflectionGradients && !lossless ? L : 0), sigma(w.transmissionGradients ? L : 0),
-          EW(w.transmissionGradients ? L : 0),
-          rescale(w.reflectionGradients || w.transmissionGradients ? L : 0)
-    {
-    }
-};
-
 // A lane group's values, gradients, and weighted gradient added into g.
 template <int D, bool Lossless>
 struct ResponseWalk {
     template <class V>
     struct Tables {
         MediaJetsOf<V, D, Lossless> jets;
-        LayerTablesOf<V, D> layers;
+        SweepTablesOf<V, D> sweep;
 
         explicit Tables(const ResponseContext& c)
-            : jets(c.s.M, c.plan.near.size()), layers(c.s.L, c.wanted, Lossless)
+            : jets(c.s.M, c.plan.near.size()), sweep(c.wanted.gradients ? c.s.L : 0, false)
         {
         }
     };
@@ -98,69 +79,31 @@ struct ResponseWalk {
     static void group(const ResponseContext& context, Tables<V>& t, const GroupOf<V>& group,
                       double* g)
     {
-        using Jet = ComplexJetOf<V, D>;
         const LayeredStack& s = context.s;
         const Wanted& wanted = context.wanted;
-        const MediaJetsOf<V, D, Lossless>& jets = t.jets;
-        LayerTablesOf<V, D>& tables = t.layers;
         fillMediaJets(t.jets, s, context.plan, group.first, group.count);
         const GroupWriterOf<V> out(context.request, g, s.L, group.first, group.count);
-        const bool gradients = wanted.reflectionGradients || wanted.transmissionGradients;
-        // prod_(i>j) E_i of a lossless walk, as the sweep passes layer j.
-        Jet behind = asComplexJet(constantJet<V, D>(V{} + 1.0));
-        const SweptOf<V, D> w = sweepFromSubstrate<Trig>(
-            jets, s, context.plan,
-            [&](std::size_t j, const FieldOf<V, D>& back, const PhaseOf<V, D>& phase,
-                const RescaleOf<V>& rescale) {
-                if (!gradients) return;
-                tables.rescale[j] = rescale;
-                if (wanted.reflectionGradients) {
-                    const Jet UW = jets.betaTimesY[std::size_t(s.material[j])] *
-                                   ((back.F - back.W) * back.W);
-                    if constexpr (Lossless) {
-                        tables.reflection[j] = conj(behind) * UW;
-                        behind = behind * phase.E;
-                    } else {
-                        tables.reflection[j] = UW;
-                        tables.E[j] = phase.E;
-                    }
-                }
-                if (wanted.transmissionGradients) {
-                    tables.sigma[j] = phase.sigma;
-                    tables.EW[j] = phase.E * back.W;
-                }
-            });
-        const ClosingOf<V, D> c = closingOf<Trig>(w, jets, wanted.transmission);
+        SweptOf<V, D> w;
+        if (wanted.gradients)
+            w = sweepIntoTables<Trig>(t.sweep, t.jets, s, context.plan);
+        else
+            w = sweepFromSubstrate<Trig>(t.jets, s, context.plan,
+                                         [](std::size_t, const ComplexJetOf<V, D>&,
+                                            const ComplexJetOf<V, D>&, const AmplitudesOf<V, D>&,
+                                            const V&, bool) {});
+        const ClosingOf<V, D> c = closingOf<Trig>(w, t.jets, wanted.transmission);
         out.values(c.r, c.t, c.value);
-        if (!gradients) return;
-        // From the ambient down: the rescales taken so far, 2 i / (Y_a w_1^2)
-        // times the E_i in front (sweep.h), and the transmission row.
-        V scale = V{} + 1.0;
-        Jet factor = 2.0 * c.reflectionFactor;
-        if constexpr (Lossless) factor = factor * behind;  // prod_all E_i
-        FieldOf<V, D> row = c.transmissionRow;
-        for (std::size_t j = 0; j < s.L; ++j) {
-            const std::size_t x = std::size_t(s.material[j]);
-            const auto& halfRatio = jets.halfRatio[context.plan.interfaceOfLayer[j]];
-            if (tables.rescale[j].taken) {
-                scale = scale * tables.rescale[j].factor;
-                row = {tables.rescale[j].factor * row.F, tables.rescale[j].factor * row.W};
-            }
-            Jet dr{};
-            if (wanted.reflectionGradients) {
-                if constexpr (!Lossless) factor = factor * tables.E[j];
-                dr = (scale * scale) * (factor * tables.reflection[j]);
-            }
-            V d[QUANTITY_COUNT];
-            if (wanted.transmissionGradients) {
-                const Jet dlogT = transmissionSlope(row, tables.EW[j], jets.beta[x], halfRatio);
-                row = transmissionRowBelow(row, tables.sigma[j], halfRatio);
-                quantityDerivatives(c, dr, &dlogT, wanted.gradient, d);
-            } else {
-                quantityDerivatives<V, D>(c, dr, nullptr, wanted.gradient, d);
-            }
-            out.layer(j, d);
-        }
+        if (!wanted.gradients) return;
+        const AmplitudesOf<V, D> starts[2] = {c.startR, c.startT};
+        sweepFromAmbient(starts, t.sweep, t.jets, s, context.plan, wanted.transmission ? 2 : 1,
+                         [&](std::size_t j, const AmplitudesOf<V, D>(&mu)[2]) {
+                             V d[QUANTITY_COUNT];
+                             layerDerivatives(c, mu[0], wanted.transmission ? &mu[1] : nullptr,
+                                              t.sweep.layers[j].u,
+                                              t.jets.beta[std::size_t(s.material[j])],
+                                              wanted.gradient, d);
+                             out.layer(j, d);
+                         });
     }
 };
 
@@ -173,22 +116,21 @@ void responseOverGrid(const LayeredStack& s, const ResponseRequest& request, Ker
     wanted.transmission = request.t[0] || request.t[1];
     for (int q = 0; q < QUANTITY_COUNT; ++q) {
         const bool weighted = request.g && request.weight[q];
-        wanted.gradient[q] = (request.gradient[q] || weighted) && s.L > 0;
+        wanted.gradient[q] = request.gradient[q] || weighted;
         if (request.value[q] || wanted.gradient[q]) {
             order = std::max(order, jetOrderOf(q));
             wanted.transmission = wanted.transmission || needsTransmission(q);
         }
-        if (wanted.gradient[q] && (!needsTransmission(q) || q == QUANTITY_A))
-            wanted.reflectionGradients = true;
-        if (wanted.gradient[q] && needsTransmission(q)) wanted.transmissionGradients = true;
+        wanted.gradients = wanted.gradients || wanted.gradient[q];
     }
+    if (s.L == 0) wanted.gradients = false;
     const InterfacePlan plan = planInterfaces(s);
     const ResponseContext context = {s, plan, request, wanted};
-    // Work: layer steps of jets of order D, twice as many with gradients.
-    const bool gradients = wanted.reflectionGradients || wanted.transmissionGradients;
+    // Work: layer steps of jets of order D, three times as many with gradients.
     const RunShape shape = {
         s.K, order, request.walk == WalkChoice::Lossless || plan.lossless,
-        double(s.K) * double(s.L + 1) * double(order + 1) * (gradients ? 2 : 1), request.g, s.L};
+        double(s.K) * double(s.L + 1) * double(order + 1) * (wanted.gradients ? 3 : 1),
+        request.g, s.L};
     runOverGrid<ResponseWalk>(context, shape, path);
 }
 

@@ -113,30 +113,6 @@ inline LanesOf<N> exp(const LanesOf<N>& x)
     for (std::size_t l = 0; l < N; ++l) y.set(l, std::exp(x[l]));
     return y;
 }
-// e^x and e^x - 1 of x <= 0 together, each without cancellation: from
-// expm1 where e^x is above 1/2, else from exp (e^x - 1 is then exact enough).
-// A strongly absorbing layer needs the first accurate, a weakly absorbing one
-// the second.
-inline void exponentials(double x, double* e, double* em)
-{
-    if (x > -0.6931471805599453) {
-        *em = std::expm1(x);
-        *e = 1.0 + *em;
-    } else {
-        *e = std::exp(x);
-        *em = *e - 1.0;
-    }
-}
-template <std::size_t N>
-inline void exponentials(const LanesOf<N>& x, LanesOf<N>* e, LanesOf<N>* em)
-{
-    for (std::size_t l = 0; l < N; ++l) {
-        double a, b;
-        exponentials(x[l], &a, &b);
-        e->set(l, a);
-        em->set(l, b);
-    }
-}
 
 // closingScaleOf (numeric/complex.h) lane by lane.
 template <std::size_t N>

@@ -1,15 +1,20 @@
 // The field inside any stack and needles of any material at any depth, from
-// the state the engine's one sweep stores at the back of every layer
-// (engine/sweep.h): each depth then costs O(1).
+// the engine's tables (engine/sweep.h): after the two sweeps each
+// depth costs O(1).
 //
-// The field. At a depth in layer j, a behind its front and b before its
-// back, the tangential field (TE: E; TM: H) and its companion are those of
-// the stored state taken up through b (profile/needle.h), times
-// e^(i Phi_(<j)) / w_1 (the phases the sweep leaves out, and the incident
-// wave 1), of which |E|^2 needs only the size: TE |F|^2; TM
-// n_a^2 (|H|^2 + |n_a sin theta / n^2|^2 |F|^2), the tangential and normal
-// components of E in the medium at the depth. Just inside the substrate F
-// is t.
+// The field. The true amplitudes just in front of layer j's back are
+//   (U, W) = e^(i Phi_(<=j)) w^(j+1) / w_1,   Phi_(<=j) = sum over i <= j of beta_i d_i,
+// (the factors e^(-i beta d) the sweep leaves out, and the incident wave 1),
+// so at a distance a behind the layer's front and b in front of its back the
+// tangential field (TE: E; TM: H) and its companion are
+//   F = U e^(-i beta b) + W e^(i beta b) = P (w_1' + E_b w_2'),
+//   G = U e^(-i beta b) - W e^(i beta b) = P (w_1' - E_b w_2'),
+//   P = e^(i (Phi_(<j) + beta a)) / w_1,   E_b = e^(2 i beta b),
+// both factors bounded however lossy the layers. |E|^2 relative to the
+// incident wave's: TE |F|^2; TM n_a^2 (|q/n^2|^2 |G|^2 + |n_a sin theta / n^2|^2 |F|^2),
+// the tangential and normal components of E in the medium at the depth
+// (from Ampere's law with H = F, in units where the incident |E| is 1).
+// Just inside the substrate F = G = t.
 //
 // Needles: profile/needle.h, for a needle of any material; where it is the
 // material of the layer holding the depth the outputs are 0 (no needle).

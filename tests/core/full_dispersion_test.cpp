@@ -179,36 +179,36 @@ TEST(FullDispersion, FewerOutputsGiveTheSameNumbers)
         }
 }
 
-// The row of t joins the sweep at every layer: carried down from the
-// ambient's (1, -1) / w_1, it meets the state at the back of each layer in
-// 1 (as a jet: 1, 0, 0); on the lossless and on the general walk. And a
-// stack whose states grow to 1e200 keeps every output finite.
+// The tables join to the closing at every layer: the adjoint row of t meets
+// the amplitudes behind each layer in c w = 1 (as a jet: 1, 0, 0), that of r
+// in 0; on the lossless and on the general walk. And a stack whose rows grow
+// to 1e200 keeps every output finite.
 template <bool Lossless>
 void checkTablesJoin(const LayeredStack& st)
 {
     const InterfacePlan plan = planInterfaces(st);
     MediaJetsOf<double, 2, Lossless> jets(st.M, plan.near.size());
     fillMediaJets(jets, st, plan, 0, 1);
-    std::vector<FieldOf<double, 2>> back(st.L);
-    std::vector<ComplexJetOf<double, 2>> sigma(st.L);
-    const ClosingOf<double, 2> c = closingOf<ExactTrig>(
-        sweepFromSubstrate<ExactTrig>(jets, st, plan,
-                                      [&](std::size_t j, const FieldOf<double, 2>& v,
-                                          const PhaseOf<double, 2>& phase, const RescaleOf<double>&) {
-                                          back[j] = v;
-                                          sigma[j] = phase.sigma;
-                                      }),
-        jets, true);
-    FieldOf<double, 2> row = c.transmissionRow;
-    for (std::size_t j = 0; j < st.L; ++j) {
-        row = transmissionRowBelow(row, sigma[j], jets.halfRatio[plan.interfaceOfLayer[j]]);
-        const ComplexJetOf<double, 2> join = row.F * back[j].F + row.W * back[j].W;
-        for (int n = 0; n <= 2; ++n) {
-            const Complex x = coefficient(join, n);
-            EXPECT_NEAR(x.re, n == 0 ? 1.0 : 0.0, 1e-12) << Lossless << " " << j << " " << n;
-            EXPECT_NEAR(x.im, 0.0, 1e-12) << Lossless << " " << j << " " << n;
-        }
-    }
+    SweepTablesOf<double, 2> t(st.L, true);
+    const ClosingOf<double, 2> c =
+        closingOf<ExactTrig>(sweepIntoTables<ExactTrig>(t, jets, st, plan), jets, true);
+    const AmplitudesOf<double, 2> starts[2] = {c.startR, c.startT};
+    std::size_t visited = 0;
+    sweepFromAmbient(starts, t, jets, st, plan, 2,
+                     [&](std::size_t j, const AmplitudesOf<double, 2>(&mu)[2]) {
+                         ++visited;
+                         for (int a = 0; a < 2; ++a) {
+                             const ComplexJetOf<double, 2> join =
+                                 mu[a].u * t.behind[j].u + mu[a].w * t.layers[j].u;
+                             for (int n = 0; n <= 2; ++n) {
+                                 const Complex x = coefficient(join, n);
+                                 EXPECT_NEAR(x.re, a == 1 && n == 0 ? 1.0 : 0.0, 1e-12)
+                                     << Lossless << " " << j << " " << a << " " << n;
+                                 EXPECT_NEAR(x.im, 0.0, 1e-12) << j << " " << a << " " << n;
+                             }
+                         }
+                     });
+    EXPECT_EQ(visited, st.L);
 }
 
 TEST(FullDispersion, TablesJoinToTheClosingAndLongStacksStayFinite)
