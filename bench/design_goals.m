@@ -1,4 +1,4 @@
-% Designs from targets alone: coatdesign on five specifications, each with
+% Designs from targets alone: coatdesign on five design tasks, each with
 % default weights, each result checked here by coatresponse itself on a grid
 % ten times finer than the targets'.
 %   octave-cli --eval "addpath('build/mex'); addpath('bench'); design_goals"
